@@ -1,0 +1,90 @@
+#include "app/CommandLine.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace qelFramework {
+
+namespace {
+bool parseSize(const std::string& text, int& width, int& height) {
+    size_t x = text.find('x');
+    if (x == std::string::npos || x == 0 || x + 1 >= text.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (i != x && (text[i] < '0' || text[i] > '9'))
+            return false;
+    if (x > 5 || text.size() - x - 1 > 5)
+        return false;
+    width = std::atoi(text.substr(0, x).c_str());
+    height = std::atoi(text.substr(x + 1).c_str());
+    return width >= 64 && height >= 64 && width <= 16384 && height <= 16384;
+}
+} // namespace
+
+bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
+    out = CommandLine{};
+    bool windowed = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= args.size()) {
+                error = "option " + a + " needs a value";
+                return false;
+            }
+            into = args[++i];
+            return true;
+        };
+        if (a == "--help" || a == "-h") {
+            out.help = true;
+        } else if (a == "--version") {
+            out.version = true;
+        } else if (a == "--size") {
+            std::string text;
+            if (!value(text))
+                return false;
+            if (!parseSize(text, out.width, out.height)) {
+                error = "malformed size '" + text + "': expected WIDTHxHEIGHT, for example 1280x720";
+                return false;
+            }
+            out.sizeGiven = true;
+        } else if (a == "--fullscreen") {
+            out.fullscreen = true;
+        } else if (a == "--windowed") {
+            windowed = true;
+        } else if (a == "--input-script") {
+            if (!value(out.inputScript))
+                return false;
+        } else {
+            error = "unknown option '" + a + "'";
+            return false;
+        }
+    }
+    if (out.fullscreen && windowed) {
+        error = "--fullscreen and --windowed exclude each other";
+        return false;
+    }
+    if ((out.fullscreen || windowed) && !out.sizeGiven) {
+        error = "--fullscreen and --windowed need --size WIDTHxHEIGHT";
+        return false;
+    }
+    return true;
+}
+
+const char* usageText() {
+    return "usage: quillmont [options]\n"
+           "\n"
+           "Plays the quillmont production. Without options a launcher asks for the\n"
+           "resolution and full-screen mode.\n"
+           "\n"
+           "  --size WxH          play at this size without the launcher (windowed)\n"
+           "  --fullscreen        with --size: switch the display to that size\n"
+           "  --windowed          with --size: play in a window (the default)\n"
+           "  --input-script FILE feed timed synthetic input (automated runs)\n"
+           "  --version           print the version and exit\n"
+           "  --help              print this text and exit\n"
+           "\n"
+           "Keys: Escape quits; Enter (held) shows the clock-minus-music latency in the\n"
+           "title; F10 (held) shows the frame-time graph and the frame rate.\n";
+}
+
+} // namespace qelFramework

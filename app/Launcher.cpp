@@ -1,0 +1,141 @@
+#include "app/Launcher.h"
+
+#include "platform/Kernel.h"
+#include "platform/Messages.h"
+#include "platform/UiHost.h"
+#include "platform/Window.h"
+
+#include <imgui.h>
+
+namespace qelFramework {
+
+const Resolution kResolutions[kResolutionCount] = {
+    {"800x600 (4:3)", 800, 600},       {"1280x1024 (5:4)", 1280, 1024},   {"1280x720 (16:9)", 1280, 720},
+    {"1680x1050 (16:10)", 1680, 1050}, {"1920x1080 (16:9)", 1920, 1080}, {"1920x1200 (16:10)", 1920, 1200},
+};
+
+namespace {
+LaunchSettings g_settings;
+LauncherControls g_controls;
+HWND g_window = nullptr;
+
+WPARAM commandParam(int id) { return static_cast<WPARAM>((BN_CLICKED << 16) | (id & 0xFFFF)); }
+
+// Draws the controls at their rectangles; a clicked button becomes a WM_COMMAND.
+void drawControls(HWND window) {
+    ImGui::SetNextWindowPos(ImVec2(0, 0));
+    ImGui::SetNextWindowSize(ImVec2(static_cast<float>(kLauncherSize), static_cast<float>(kLauncherSize)));
+    ImGui::Begin("launcher", nullptr,
+                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings |
+                     ImGuiWindowFlags_NoBringToFrontOnFocus);
+
+    auto at = [](const ControlRect& r) { ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), static_cast<float>(r.y))); };
+    auto size = [](const ControlRect& r) { return ImVec2(static_cast<float>(r.width), static_cast<float>(r.height)); };
+
+    at(kFullscreenBoxRect);
+    ImGui::Checkbox("fullscreen", &g_controls.fullscreenChecked);
+
+    at(kStartButtonRect);
+    if (ImGui::Button("VISIT QUILLMONT", size(kStartButtonRect)))
+        platform::postMessage(window, WM_COMMAND, commandParam(IDC_START), 0);
+
+    at(kExitButtonRect);
+    if (ImGui::Button("exit", size(kExitButtonRect)))
+        platform::postMessage(window, WM_COMMAND, commandParam(IDC_EXIT), 0);
+
+    at(kResolutionListRect);
+    ImGui::SetNextItemWidth(static_cast<float>(kResolutionListRect.width));
+    const char* preview = g_controls.selectedIndex >= 0 && g_controls.selectedIndex < kResolutionCount
+                              ? kResolutions[g_controls.selectedIndex].text
+                              : "";
+    if (ImGui::BeginCombo("##resolution", preview)) {
+        for (int i = 0; i < kResolutionCount; ++i) {
+            bool selected = i == g_controls.selectedIndex;
+            if (ImGui::Selectable(kResolutions[i].text, selected))
+                g_controls.selectedIndex = i;
+            if (selected)
+                ImGui::SetItemDefaultFocus();
+        }
+        ImGui::EndCombo();
+    }
+    ImGui::End();
+}
+} // namespace
+
+namespace launcher {
+LauncherControls& controls() { return g_controls; }
+LaunchSettings& settings() { return g_settings; }
+void reset() {
+    g_settings = LaunchSettings{};
+    g_controls = LauncherControls{};
+}
+} // namespace launcher
+
+LRESULT launcherWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        platform::postQuitMessage(0);
+    } else if (message == WM_KEYDOWN && wParam == static_cast<WPARAM>(VK_ESCAPE)) {
+        platform::postQuitMessage(0);
+    } else if (message == WM_COMMAND) {
+        int id = static_cast<int>(wParam & 0xFFFF);
+        bool clicked = static_cast<int>((wParam >> 16) & 0xFFFF) == BN_CLICKED;
+        if (id == IDC_EXIT) {
+            if (clicked)
+                g_settings.cancelled = true;
+            platform::sendMessage(window, WM_CLOSE, 0, 0);
+        } else if (id == IDC_START) {
+            if (clicked) {
+                g_settings.cancelled = false;
+                g_settings.fullscreen = g_controls.fullscreenChecked;
+                int index = g_controls.selectedIndex;
+                if (index >= 0 && index < kResolutionCount) {
+                    g_settings.width = kResolutions[index].width;
+                    g_settings.height = kResolutions[index].height;
+                } else {
+                    g_settings.cancelled = true;
+                }
+            }
+            platform::sendMessage(window, WM_CLOSE, 0, 0);
+        }
+    }
+    return platform::defWindowProc(window, message, wParam, lParam);
+}
+
+LaunchSettings runLauncher() {
+    launcher::reset();
+
+    platform::WindowRequest request;
+    request.title = "welcome to quillmont";
+    request.width = kLauncherSize;
+    request.height = kLauncherSize;
+    request.centered = true;
+    request.procedure = launcherWindowProc;
+    platform::WindowResult made = platform::createWindow(request);
+    g_window = made.window;
+    if (!g_window)
+        return g_settings; // no window system: nothing can be chosen, so nothing starts
+
+    platform::beginUi(g_window, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 16.0f);
+
+    for (;;) {
+        MSG msg;
+        if (platform::peekMessage(msg)) {
+            if (msg.message == WM_QUIT)
+                break;
+            platform::translateMessage(msg);
+            platform::dispatchMessage(msg);
+            continue;
+        }
+        platform::uiNewFrame();
+        drawControls(g_window);
+        platform::uiPresent(0.93f, 0.93f, 0.93f);
+        platform::sleepMs(5); // waits instead of spinning while nothing happens
+    }
+
+    platform::endUi();
+    platform::destroyWindow(g_window);
+    g_window = nullptr;
+    return g_settings;
+}
+
+} // namespace qelFramework

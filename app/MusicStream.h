@@ -1,0 +1,19 @@
+#pragma once
+// The soundtrack handle that start-up keeps for the whole run.
+#include "platform/Sound.h"
+
+namespace qelFramework {
+
+struct MusicStream {
+    FSOUND_STREAM* stream = nullptr; // null when the file could not be opened
+    bool opened = false;
+};
+
+// Start-up's sound sequence: initialise the output (version 3.75 or later) and open
+// "data\quillmont.mp3" into the record.
+void openSoundtrack(MusicStream& music);
+
+// Music time in seconds, 0 without a stream.
+float musicSeconds(const MusicStream* music);
+
+} // namespace qelFramework

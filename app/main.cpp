@@ -1,0 +1,35 @@
+// Entry point of the quillmont production.
+#include "app/CommandLine.h"
+#include "app/Startup.h"
+#include "platform/Messages.h"
+#include "platform/Paths.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    using namespace qelFramework;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    CommandLine options;
+    std::string error;
+    if (!parseCommandLine(args, options, error)) {
+        std::fprintf(stderr, "quillmont: %s\n(see quillmont --help)\n", error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(usageText(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("quillmont %s\n", QM_VERSION);
+        return 0;
+    }
+    if (!options.inputScript.empty() && !platform::loadInputScript(options.inputScript, error)) {
+        std::fprintf(stderr, "quillmont: %s\n", error.c_str());
+        return 2;
+    }
+    if (platform::enterContentFolder().empty())
+        std::fprintf(stderr, "quillmont: no data/ folder here or beside the program; playing without content\n");
+    return runProduction(options);
+}

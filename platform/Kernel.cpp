@@ -1,0 +1,62 @@
+#include "platform/Kernel.h"
+#include "platform/Paths.h"
+
+#include <cstdio>
+#include <ctime>
+#include <time.h>
+#include <unistd.h>
+
+namespace qelFramework::platform {
+
+namespace {
+CounterSource g_counterSource = nullptr;
+DebugOutputSink g_debugSink = nullptr;
+} // namespace
+
+std::int64_t queryPerformanceCounter() {
+    if (g_counterSource)
+        return g_counterSource();
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+}
+
+std::int64_t queryPerformanceFrequency() { return 1000000000LL; }
+
+void setCounterSource(CounterSource source) { g_counterSource = source; }
+
+void sleepMs(unsigned milliseconds) {
+    timespec ts{};
+    ts.tv_sec = milliseconds / 1000;
+    ts.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+    while (nanosleep(&ts, &ts) != 0) {
+    }
+}
+
+void outputDebugString(const char* text) {
+    if (g_debugSink) {
+        g_debugSink(text);
+        return;
+    }
+    std::fputs(text, stderr); // stderr is unbuffered
+}
+
+void setDebugOutputSink(DebugOutputSink sink) { g_debugSink = sink; }
+
+SystemTime getSystemTimeUtc() {
+    std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    SystemTime t;
+    t.year = utc.tm_year + 1900;
+    t.month = utc.tm_mon + 1;
+    t.day = utc.tm_mday;
+    t.hour = utc.tm_hour;
+    t.minute = utc.tm_min;
+    t.second = utc.tm_sec;
+    return t;
+}
+
+bool deleteFile(const char* path) { return unlink(nativePath(path).c_str()) == 0; }
+
+} // namespace qelFramework::platform

@@ -1,0 +1,32 @@
+#pragma once
+// Kernel services: the high-resolution counter, sleeping, the debugger output,
+// the UTC system time and file deletion.
+#include <cstdint>
+
+namespace qelFramework::platform {
+
+std::int64_t queryPerformanceCounter();
+std::int64_t queryPerformanceFrequency();
+
+// Replaces the performance counter with a counter the caller advances (capture mode
+// and tests); null restores the real counter. The frequency stays the real one's.
+using CounterSource = std::int64_t (*)();
+void setCounterSource(CounterSource source);
+
+void sleepMs(unsigned milliseconds);
+
+// Writes one piece of text to the debugger output (standard error, unbuffered).
+void outputDebugString(const char* text);
+// Routes the debugger output elsewhere (tests); null restores standard error.
+using DebugOutputSink = void (*)(const char* text);
+void setDebugOutputSink(DebugOutputSink sink);
+
+struct SystemTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+SystemTime getSystemTimeUtc();
+
+// Deletes a file named the way the program names files (see Paths.h). True on success.
+bool deleteFile(const char* path);
+
+} // namespace qelFramework::platform

@@ -1,0 +1,32 @@
+#pragma once
+// File names as the program writes them ("data\textures\loading.png",
+// "data//textures//border.png") opened on this system. Callers keep the name as
+// written for cache keys and messages; only the opening goes through here.
+#include <cstdio>
+#include <string>
+
+namespace qelFramework::platform {
+
+// Backslashes become slashes and runs of slashes collapse to one.
+std::string nativePath(const std::string& path);
+
+// fopen on the translated name.
+std::FILE* openFile(const std::string& path, const char* mode);
+
+// Renames a file over another (atomic on one file system). True on success.
+bool replaceFile(const std::string& from, const std::string& to);
+
+// Creates a folder (one level); true when it exists afterwards.
+bool makeFolder(const std::string& path);
+
+bool fileExists(const std::string& path);
+
+// The folder of the running executable, without a trailing slash.
+std::string executableFolder();
+
+// Makes the folder that holds the content ("data/") the working folder: the current
+// folder when it holds data/, else the executable's folder when that does.
+// Returns the folder chosen, or an empty string when neither holds data/.
+std::string enterContentFolder();
+
+} // namespace qelFramework::platform

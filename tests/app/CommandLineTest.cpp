@@ -1,0 +1,47 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+using namespace qelFramework;
+
+namespace {
+bool parse(std::vector<std::string> args, CommandLine& out, std::string& error) { return parseCommandLine(args, out, error); }
+} // namespace
+
+TEST(CommandLine, NoOptionsMeansTheLauncher) {
+    CommandLine c;
+    std::string e;
+    ASSERT_TRUE(parse({}, c, e));
+    EXPECT_FALSE(c.sizeGiven);
+    EXPECT_FALSE(c.help);
+}
+
+TEST(CommandLine, SizeSkipsTheLauncherWindowedByDefault) {
+    CommandLine c;
+    std::string e;
+    ASSERT_TRUE(parse({"--size", "1280x720"}, c, e));
+    EXPECT_TRUE(c.sizeGiven);
+    EXPECT_EQ(c.width, 1280);
+    EXPECT_EQ(c.height, 720);
+    EXPECT_FALSE(c.fullscreen);
+    ASSERT_TRUE(parse({"--fullscreen", "--size", "800x600"}, c, e));
+    EXPECT_TRUE(c.fullscreen);
+}
+
+TEST(CommandLine, RejectsUnknownAndMalformedInput) {
+    CommandLine c;
+    std::string e;
+    for (auto args : std::vector<std::vector<std::string>>{{"--bogus"},
+                                                             {"--size"},
+                                                             {"--size", "1280"},
+                                                             {"--size", "x720"},
+                                                             {"--size", "1280x"},
+                                                             {"--size", "12a0x720"},
+                                                             {"--size", "99999999x720"},
+                                                             {"--size", "-1x720"},
+                                                             {"--fullscreen"},
+                                                             {"--size", "800x600", "--fullscreen", "--windowed"}}) {
+        EXPECT_FALSE(parse(args, c, e)) << args[0];
+        EXPECT_FALSE(e.empty());
+    }
+}

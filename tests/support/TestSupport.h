@@ -1,0 +1,51 @@
+#pragma once
+// Shared helpers of the test programs.
+#include "platform/WinTypes.h"
+
+#include <string>
+#include <vector>
+
+namespace qmtest {
+
+// Collects the debugger output while alive; records() splits it into lines.
+class TraceCapture {
+public:
+    TraceCapture();
+    ~TraceCapture();
+    const std::string& text() const;
+    std::vector<std::string> records() const;
+    bool contains(const std::string& piece) const;
+    void clear();
+};
+
+// A hidden window with a current GL context, for tests that render headless.
+class GLContext {
+public:
+    explicit GLContext(int width = 256, int height = 256, int samples = 0);
+    ~GLContext();
+    bool ok() const { return window != nullptr; }
+    qelFramework::HWND handle() const { return window; }
+
+private:
+    qelFramework::HWND window = nullptr;
+};
+
+// A fresh empty folder under the system's temporary folder, removed with its content.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::string& path() const { return root; }
+    std::string file(const std::string& name) const { return root + "/" + name; }
+
+private:
+    std::string root;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+
+// Runs a shell command; returns its exit status and fills output with stdout and stderr.
+int runCommand(const std::string& command, std::string& output);
+
+} // namespace qmtest
