@@ -1,0 +1,69 @@
+// Runs the real program in the virtual X server with scripted input.
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+std::string program() { return std::string(QM_BIN_DIR) + "/quillmont"; }
+
+int runWithScript(const qmtest::TempFolder& dir, const std::string& script, const std::string& options,
+                  std::string& output) {
+    qmtest::writeFile(dir.file("input.txt"), script);
+    return qmtest::runCommand("cd '" + dir.path() + "' && SDL_AUDIODRIVER=dummy timeout 120 '" + program() +
+                                  "' --input-script input.txt " + options,
+                              output);
+}
+
+std::vector<std::string> traceLines(const std::string& output) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < output.size()) {
+        size_t end = output.find('\n', start);
+        if (end == std::string::npos)
+            end = output.size();
+        std::string line = output.substr(start, end - start);
+        if (line.find(" (") != std::string::npos && line.find("): ") != std::string::npos)
+            lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+} // namespace
+
+TEST(Program, LauncherStartThenEscapeEndsCleanlyWithTheTraceInOrder) {
+    qmtest::TempFolder dir;
+    std::string out;
+    int code = runWithScript(dir, "wait 500\nclick 97 37\nwait 1500\nkey Escape\n", "", out);
+    EXPECT_EQ(code, 0) << out;
+    std::vector<std::string> trace = traceLines(out);
+    ASSERT_GE(trace.size(), 3u) << out;
+    EXPECT_EQ(trace.front(), "INFO (trace): Trace started");
+    EXPECT_EQ(trace[1], "INFO (trace): Enabled quit on trace level: 1");
+    EXPECT_EQ(trace.back(), "INFO (trace): Trace stopped.");
+}
+
+TEST(Program, CancelledLauncherWritesNothingAndExitsZero) {
+    qmtest::TempFolder dir;
+    std::string out;
+    int code = runWithScript(dir, "wait 500\nkey Escape\n", "", out);
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(traceLines(out).empty()) << out;
+}
+
+TEST(Program, SizeOptionSkipsTheLauncher) {
+    qmtest::TempFolder dir;
+    std::string out;
+    int code = runWithScript(dir, "wait 800\nkey Escape\n", "--size 800x600 --windowed", out);
+    EXPECT_EQ(code, 0) << out;
+    EXPECT_EQ(traceLines(out).front(), "INFO (trace): Trace started");
+}
+
+TEST(Program, OptionErrorsExitWithTwo) {
+    std::string out;
+    EXPECT_EQ(qmtest::runCommand("'" + program() + "' --bogus", out), 2);
+    EXPECT_NE(out.find("unknown option"), std::string::npos);
+    EXPECT_EQ(qmtest::runCommand("'" + program() + "' --size 12x", out), 2);
+    EXPECT_EQ(qmtest::runCommand("'" + program() + "' --help", out), 0);
+    EXPECT_NE(out.find("--size"), std::string::npos);
+    EXPECT_EQ(qmtest::runCommand("'" + program() + "' --version", out), 0);
+}
