@@ -1,0 +1,100 @@
+#pragma once
+// A named curve of keys over song time. The frame loop evaluates it once per frame;
+// layers read only `value` and `changed`.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qelFramework {
+
+// Shape of a segment; the editor's four shape buttons carry these words.
+enum InterpolationKind : std::int32_t {
+    linear = 1,
+    smoothstep = 2,
+    exponential = 3,
+    minexponential = 4,
+};
+
+// The two values a segment runs between; the editor's seven preset buttons carry these words.
+enum EndpointPreset : std::int32_t {
+    valval = 1,
+    valzero = 2,
+    valone = 3,
+    zeroval = 4,
+    oneval = 5,
+    oneone = 6,
+    zerozero = 7,
+};
+
+// The word of a kind or preset, or null for a stored number that has none.
+const char* interpolationKindName(std::int32_t kind);
+const char* endpointPresetName(std::int32_t ends);
+// The number of a word, or 0 when the word names none.
+std::int32_t interpolationKindFromName(const std::string& word);
+std::int32_t endpointPresetFromName(const std::string& word);
+
+struct SyncKey {
+    float time = 0.0f; // seconds of song time
+    float value = 0.0f;
+};
+
+struct SyncSegment {
+    std::int32_t kind = linear; // InterpolationKind; anything else produces nothing
+    std::int32_t ends = valval; // EndpointPreset; anything else runs from 0 to 0
+};
+
+class SyncController {
+public:
+    explicit SyncController(std::string name);
+
+    // The curve's value at the last evaluation (0 at creation), and whether that
+    // evaluation entered another key interval than the one before.
+    float value = 0.0f;
+    bool changed = false;
+
+    void evaluate(float t);
+
+    // Inserts a key after any keys of the same time; a time equal to the last key's
+    // time adds nothing. The segment that used to span the insertion point keeps its
+    // shape and now ends at the new key; the new key's own segment is linear, valval.
+    void addKey(float time, float keyValue);
+    // Writes the time only if the keys stay in strict order around the key.
+    void moveKey(int index, float time);
+    // Removes a key and the segment that joined it to its neighbours. When fewer than
+    // two keys remain the segments are left as they are: a lone key may keep a stale
+    // segment, which the next appended key takes as its own.
+    void removeKey(int index);
+    // Stores the value clamped to 0..1.
+    void setKeyValue(int index, float keyValue);
+    void setSegmentKind(int index, std::int32_t kind);
+    void setSegmentEnds(int index, std::int32_t ends);
+    // The segment a click at this time belongs to (a time before the first key gives
+    // segment 0), or -1 with fewer than two keys or after the last key.
+    int segmentAt(float time) const;
+
+    // 0 when the key asked for does not exist.
+    float keyTime(int index) const;
+    float keyValue(int index) const;
+    float nextKeyTime(int index) const; // time of key index+1
+
+    std::string name() const { return controllerName; }
+    const std::string& nameRef() const { return controllerName; }
+    int lastKey() const { return lastKeyIndex; }
+    int keyCount() const { return static_cast<int>(keyList.size()); }
+    int segmentCount() const { return static_cast<int>(segmentList.size()); }
+    const std::vector<SyncKey>& keys() const { return keyList; }
+    const std::vector<SyncSegment>& segments() const { return segmentList; }
+
+    // Drops every key and segment and sets the value to 0 (the file reader's first step).
+    void clearKeys();
+    // Room for this many keys and segments without growing again.
+    void reserveKeys(std::size_t count);
+
+private:
+    std::string controllerName;
+    std::int32_t lastKeyIndex = -1;
+    std::vector<SyncKey> keyList;         // non-decreasing times
+    std::vector<SyncSegment> segmentList; // entry i shapes key i to key i+1
+};
+
+} // namespace qelFramework

@@ -1,0 +1,41 @@
+#pragma once
+// Reading and writing all controllers at once, and the names of the editor's snapshot
+// files. Paths are written the program's way ("data\demosynch.dat").
+#include "platform/Kernel.h"
+
+#include <string>
+#include <vector>
+
+namespace qelFramework {
+
+class SyncData;
+
+enum class SyncReadResult {
+    read,    // the whole file was merged
+    missing, // the file could not be opened or read; nothing changed
+    damaged, // the whole records before the damage were merged; one WARNING was traced
+};
+
+// Writes every controller to path through a temporary file beside it that then replaces
+// the target, so a failure part-way leaves the old file as it was. False, with a
+// WARNING, when anything fails.
+bool writeSyncFile(const std::string& path, const SyncData& data);
+
+// Merges the file into data by controller name: each controller the file names gets
+// exactly the file's keys (created when missing); the others keep theirs. A damaged
+// record and everything behind it are left out, and that controller keeps its keys.
+SyncReadResult readSyncFile(const std::string& path, SyncData& data);
+
+// The whole content of a file; false when it cannot be opened or read.
+bool readFileBytes(const std::string& path, std::vector<unsigned char>& bytes);
+// Writes bytes to path through a temporary file and a rename; on failure the target is
+// untouched, the temporary file removed and the reason in error.
+bool writeFileReplacing(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error);
+
+// "editor\--<counter>--<year>-<month>-<day>!<hour>-<minute>-<second>.dat"
+std::string snapshotFileName(unsigned counter, const platform::SystemTime& time);
+// Advances the process-wide snapshot counter (the first call gives 1) and names a
+// snapshot with it and the current UTC time.
+std::string nextSnapshotFileName();
+
+} // namespace qelFramework

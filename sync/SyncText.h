@@ -1,0 +1,36 @@
+#pragma once
+// The sync data as text that people write and read, kept in version control and turned
+// into the sync file:
+//
+//     # comments run from '#' to the end of the line; blank lines are ignored
+//     controller "Postprocessor: fade to black"
+//         0     0
+//         12.5  1     smoothstep
+//         20    0.25  exponential valzero
+//
+// A controller line names a controller in double quotes (\" and \\ stand for a quote
+// and a backslash, \xHH for any other byte). Each following line is one key: its time in
+// seconds and its value, then for every key but the first the shape of the segment that
+// ends at that key (linear when left out) and its preset (valval when left out). A shape
+// or preset the program has no word for is written as its number.
+#include "sync/SyncFileFormat.h"
+
+#include <string>
+#include <vector>
+
+namespace qelFramework {
+
+// The records as text: one block per record, separated by blank lines.
+std::string formatSyncText(const std::vector<SyncFileRecord>& records);
+
+// Parses text into records. False with "line N: ..." in error, naming what was expected.
+bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records, std::string& error);
+
+// The shortest decimal text that reads back to the same float bits ("0.2", "100",
+// "1e-05"); a not-a-number other than the plain one is written "nan:7fc00001".
+std::string formatSyncFloat(float f);
+// Reads what formatSyncFloat writes, and any other decimal number; false for anything
+// else or a finite number too large for a float.
+bool parseSyncFloat(const std::string& token, float& f);
+
+} // namespace qelFramework

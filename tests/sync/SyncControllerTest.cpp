@@ -1,0 +1,159 @@
+#include "AllocationCounter.h"
+#include "sync/SyncData.h"
+
+#include <gtest/gtest.h>
+
+using namespace qelFramework;
+
+namespace {
+// A controller with these keys and one shape for every segment.
+SyncController make(std::initializer_list<SyncKey> keys, std::int32_t kind = linear, std::int32_t ends = valval) {
+    SyncController c("Test: curve");
+    for (const SyncKey& k : keys)
+        c.addKey(k.time, k.value);
+    for (int s = 0; s < c.segmentCount(); ++s) {
+        c.setSegmentKind(s, kind);
+        c.setSegmentEnds(s, ends);
+    }
+    return c;
+}
+
+float at(SyncController& c, float t) {
+    c.evaluate(t);
+    return c.value;
+}
+} // namespace
+
+TEST(SyncController, FourShapesAreExactOnQuarters) {
+    // h(u) for u = 0, 0.25, 0.5, 0.75: linear, smoothstep, exponential, minexponential.
+    const float expected[4][4] = {{0.0f, 0.25f, 0.5f, 0.75f},
+                                  {0.0f, 0.15625f, 0.5f, 0.84375f},
+                                  {0.0f, 0.01123046875f, 0.15625f, 0.59326171875f},
+                                  {0.0f, 0.40673828125f, 0.84375f, 0.98876953125f}};
+    for (int kind = linear; kind <= minexponential; ++kind) {
+        SyncController c = make({{0.0f, 0.0f}, {8.0f, 1.0f}}, kind);
+        for (int q = 0; q < 4; ++q)
+            EXPECT_EQ(at(c, 2.0f * q), expected[kind - 1][q]) << "kind " << kind << " quarter " << q;
+    }
+    SyncController c = make({{0.0f, 0.2f}, {10.0f, 0.8f}}, smoothstep);
+    EXPECT_FLOAT_EQ(at(c, 5.0f), 0.5f);
+    EXPECT_FLOAT_EQ(at(c, 2.5f), 0.29375f);
+}
+
+TEST(SyncController, SevenPresetsAndUnnamedOnes) {
+    const std::pair<std::int32_t, float> halfway[] = {{valval, 0.6f}, {valzero, 0.15f}, {valone, 0.65f},
+                                                      {zeroval, 0.45f}, {oneval, 0.95f}, {oneone, 1.0f},
+                                                      {zerozero, 0.0f}, {0, 0.0f}, {8, 0.0f}};
+    for (auto [ends, value] : halfway) {
+        SyncController c = make({{0.0f, 0.3f}, {4.0f, 0.9f}}, linear, ends);
+        EXPECT_FLOAT_EQ(at(c, 2.0f), value) << "preset " << ends;
+    }
+    for (int kind = linear; kind <= minexponential; ++kind) {
+        SyncController c = make({{0.0f, 0.3f}, {4.0f, 0.9f}}, kind, oneone);
+        EXPECT_TRUE(at(c, 0.7f) == 1.0f && at(c, 3.9f) == 1.0f) << "kind " << kind;
+    }
+    // At a middle key the segment that starts there gives its "from" value.
+    SyncController c = make({{0.0f, 0.3f}, {4.0f, 0.9f}, {8.0f, 0.5f}}, smoothstep, oneval);
+    EXPECT_EQ(at(c, 4.0f), 1.0f);
+}
+
+TEST(SyncController, OutsideTheKeysAndUnknownShapes) {
+    SyncController none("Test: none");
+    EXPECT_TRUE(at(none, 3.0f) == 0.0f && !none.changed);
+    SyncController c = make({{0.0f, 0.2f}, {10.0f, 0.8f}, {20.0f, 0.4f}});
+    EXPECT_EQ(at(c, -3.0f), 0.2f);
+    EXPECT_EQ(at(c, 20.0f), 0.4f);
+    c.setSegmentKind(0, 0);
+    c.setSegmentKind(1, 5);
+    EXPECT_EQ(at(c, 5.0f), 0.4f) << "kind 0 holds the previous value";
+    EXPECT_EQ(at(c, 15.0f), 0.4f) << "kind 5 holds the previous value";
+}
+
+TEST(SyncController, ChangedMarksEveryNewKeyInterval) {
+    SyncController c = make({{0.0f, 0.0f}, {10.0f, 1.0f}, {20.0f, 0.5f}});
+    const std::pair<float, bool> steps[] = {{1, true},  {2, false}, {11, true},  {11.5f, false},
+                                            {25, true}, {5, true},  {-1, false}, {6, false}};
+    for (auto [t, changed] : steps) {
+        c.evaluate(t);
+        EXPECT_EQ(c.changed, changed) << "t = " << t;
+    }
+    EXPECT_EQ(c.lastKey(), 0);
+}
+
+TEST(SyncController, AddKeyKeepsOrderAndTheSpanningSegmentsShape) {
+    SyncController c = make({{0.0f, 0.1f}, {10.0f, 0.2f}}, exponential, valzero);
+    c.addKey(10.0f, 0.9f); // equal to the last key: nothing
+    c.addKey(5.0f, 0.5f);
+    c.addKey(0.0f, 0.3f); // equal to an earlier key: lands after it
+    c.addKey(-2.0f, 0.4f);
+    const SyncKey keys[] = {{-2, 0.4f}, {0, 0.1f}, {0, 0.3f}, {5, 0.5f}, {10, 0.2f}};
+    const std::int32_t kinds[] = {linear, exponential, linear, linear};
+    ASSERT_EQ(c.keyCount(), 5);
+    ASSERT_EQ(c.segmentCount(), 4);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(c.keyTime(i) == keys[i].time && c.keyValue(i) == keys[i].value) << i;
+    for (int s = 0; s < 4; ++s)
+        EXPECT_EQ(c.segments()[s].kind, kinds[s]) << s;
+    EXPECT_EQ(c.nextKeyTime(3), 10.0f);
+    EXPECT_EQ(c.nextKeyTime(4) + c.keyTime(5) + c.keyValue(-1), 0.0f);
+}
+
+TEST(SyncController, MoveKeyRefusesToChangeTheOrder) {
+    SyncController c = make({{0.0f, 0.0f}, {10.0f, 0.0f}, {20.0f, 0.0f}});
+    const std::tuple<int, float, float> moves[] = {{0, 10, 0},  {2, 10, 20},   {1, 20, 10}, {1, 0, 10},
+                                                   {0, -5, -5}, {1, 19.5f, 19.5f}, {2, 99, 99}};
+    for (auto [index, time, after] : moves) {
+        c.moveKey(index, time);
+        EXPECT_EQ(c.keyTime(index), after) << index << " to " << time;
+    }
+    c.moveKey(3, 1.0f);
+    SyncController one = make({{3.0f, 0.0f}});
+    one.moveKey(0, -7.0f);
+    EXPECT_EQ(one.keyTime(0), -7.0f);
+}
+
+TEST(SyncController, RemoveKeyDownToNothingKeepsALoneKeysStaleSegment) {
+    SyncController c = make({{0.0f, 0.5f}, {10.0f, 0.6f}, {20.0f, 0.7f}});
+    c.setSegmentKind(1, exponential);
+    c.removeKey(3);
+    c.removeKey(0);
+    ASSERT_EQ(c.segmentCount(), 1);
+    EXPECT_EQ(c.segments()[0].kind, exponential);
+    c.removeKey(1); // one key left: its segment stays and serves the next appended key
+    ASSERT_EQ(c.segmentCount(), 1);
+    c.addKey(30.0f, 0.0f);
+    EXPECT_EQ(c.segments()[0].kind, exponential);
+    c.removeKey(1);
+    EXPECT_EQ(at(c, 12.0f), 0.6f);
+    c.removeKey(0);
+    EXPECT_EQ(c.keyCount(), 0);
+    EXPECT_EQ(c.value, 0.0f);
+}
+
+TEST(SyncController, SegmentAtEdgesAndKeyValueClamp) {
+    SyncController c = make({{0.0f, 0.0f}, {10.0f, 0.0f}, {20.0f, 0.0f}});
+    const std::pair<float, int> hits[] = {{-5, 0}, {0, 0}, {10, 0}, {10.001f, 1}, {20, 1}, {20.001f, -1}};
+    for (auto [t, segment] : hits)
+        EXPECT_EQ(c.segmentAt(t), segment) << "t = " << t;
+    EXPECT_EQ(make({{1.0f, 0.0f}}).segmentAt(0.0f), -1);
+    c.setKeyValue(0, 1.5f);
+    c.setKeyValue(1, -0.5f);
+    c.setKeyValue(3, 0.5f);
+    EXPECT_TRUE(c.keyValue(0) == 1.0f && c.keyValue(1) == 0.0f);
+}
+
+TEST(SyncData, NamesAreExactPointersLastAndEvaluateAllAllocatesNothing) {
+    SyncData data;
+    SyncController* first = data.getController("Houses: Cam Down");
+    for (int i = 0; i < 200; ++i)
+        data.getController("Test: " + std::to_string(i))->addKey(1.0f, 0.5f);
+    EXPECT_EQ(data.getController("Houses: Cam Down"), first);
+    EXPECT_NE(data.getController("houses: cam down"), first);
+    EXPECT_EQ(data.find("Test: none"), nullptr);
+    EXPECT_EQ(data.count(), 202u);
+    EXPECT_EQ(data.at(202), nullptr);
+    const long before = qmtest::allocationCount();
+    data.evaluateAll(3.0f);
+    EXPECT_EQ(qmtest::allocationCount(), before);
+    EXPECT_TRUE(data.at(200)->value == 0.5f && data.at(200)->changed);
+}
