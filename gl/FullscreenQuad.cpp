@@ -1,0 +1,34 @@
+#include "gl/FullscreenQuad.h"
+
+#include "gl/GLHeaders.h"
+
+namespace qelFramework {
+
+void drawFullscreenQuad(bool flip) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluOrtho2D(0.0, 1.0, 1.0, 0.0); // y grows downwards
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+
+    // Vertices bottom left, bottom right, top right, top left.
+    static const float kVertices[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+    static const float kUpright[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    static const float kFlipped[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+    const float(*coordinates)[2] = flip ? kFlipped : kUpright;
+    glBegin(GL_QUADS);
+    for (int i = 0; i < 4; ++i) {
+        glTexCoord2f(coordinates[i][0], coordinates[i][1]);
+        glVertex2f(kVertices[i][0], kVertices[i][1]);
+    }
+    glEnd();
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+} // namespace qelFramework

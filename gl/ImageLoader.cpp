@@ -1,0 +1,24 @@
+#include "gl/ImageLoader.h"
+
+#include "app/Trace.h"
+#include "platform/ImageDecoder.h"
+
+namespace qelFramework {
+
+bool loadImageFile(const char* path, std::unique_ptr<unsigned char[]>& pixels, int& width, int& height,
+                   int& channels) {
+    pixels.reset();
+    platform::DecodedImage image;
+    if (!path || !platform::decodeImageFile(path, image)) {
+        Trace::write(Trace::ERROR, "wicImageLoader", "could not load %s", path ? path : "");
+        return false;
+    }
+    pixels = std::move(image.pixels);
+    width = image.width;
+    height = image.height;
+    channels = image.channels;
+    Trace::write(Trace::INFO, "wicImageLoader", "%s successfully loaded", path);
+    return true;
+}
+
+} // namespace qelFramework
