@@ -19,6 +19,15 @@ bool parseSize(const std::string& text, int& width, int& height) {
     height = std::atoi(text.substr(x + 1).c_str());
     return width >= 64 && height >= 64 && width <= 16384 && height <= 16384;
 }
+
+bool parseSeconds(const std::string& text, float& seconds) {
+    char* end = nullptr;
+    double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(v >= 0.0) || v > 100000.0)
+        return false;
+    seconds = static_cast<float>(v);
+    return true;
+}
 } // namespace
 
 bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
@@ -54,6 +63,32 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         } else if (a == "--input-script") {
             if (!value(out.inputScript))
                 return false;
+        } else if (a == "--capture") {
+            if (!value(out.capture))
+                return false;
+            if (out.capture.empty()) {
+                error = "--capture needs a folder or a file name ending in .mp4";
+                return false;
+            }
+        } else if (a == "--fps") {
+            std::string text;
+            if (!value(text))
+                return false;
+            char* end = nullptr;
+            long fps = std::strtol(text.c_str(), &end, 10);
+            if (text.empty() || *end != '\0' || fps < 1 || fps > 240) {
+                error = "malformed frame rate '" + text + "': expected a whole number from 1 to 240";
+                return false;
+            }
+            out.fps = static_cast<int>(fps);
+        } else if (a == "--from" || a == "--to") {
+            std::string text;
+            if (!value(text))
+                return false;
+            if (!parseSeconds(text, a == "--from" ? out.from : out.to)) {
+                error = "malformed time '" + text + "' for " + a + ": expected seconds, for example 12.5";
+                return false;
+            }
         } else {
             error = "unknown option '" + a + "'";
             return false;
@@ -61,6 +96,18 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
     }
     if (out.fullscreen && windowed) {
         error = "--fullscreen and --windowed exclude each other";
+        return false;
+    }
+    if (out.capture.empty() && (out.fps != 60 || out.from != 0.0f || out.to >= 0.0f)) {
+        error = "--fps, --from and --to only apply to --capture";
+        return false;
+    }
+    if (!out.capture.empty() && out.fullscreen) {
+        error = "--capture renders off screen; --fullscreen does not apply";
+        return false;
+    }
+    if (out.to >= 0.0f && out.to < out.from) {
+        error = "--to must not be before --from";
         return false;
     }
     if ((out.fullscreen || windowed) && !out.sizeGiven) {
@@ -80,6 +127,12 @@ const char* usageText() {
            "  --fullscreen        with --size: switch the display to that size\n"
            "  --windowed          with --size: play in a window (the default)\n"
            "  --input-script FILE feed timed synthetic input (automated runs)\n"
+           "  --capture OUT       play on a frame clock and write every frame: numbered PNG\n"
+           "                      files when OUT is a folder, an H.264 video with the\n"
+           "                      soundtrack when OUT ends in .mp4 (no launcher, no sound\n"
+           "                      device, works without a display)\n"
+           "  --fps N             capture frame rate (default 60)\n"
+           "  --from S, --to S    capture from / to this production second\n"
            "  --version           print the version and exit\n"
            "  --help              print this text and exit\n"
            "\n"

@@ -14,6 +14,10 @@ struct CommandLine {
     int height = 0;
     bool fullscreen = false;   // --fullscreen (with --size); --windowed is the default then
     std::string inputScript;   // --input-script FILE: timed synthetic input
+    std::string capture;       // --capture OUT: write every frame (folder of PNGs or .mp4)
+    int fps = 60;              // --fps N (capture)
+    float from = 0.0f;         // --from S (capture)
+    float to = -1.0f;          // --to S (capture); negative: the end
 };
 
 // Parses argv[1..]. Returns false with a message in error for an unknown option, a

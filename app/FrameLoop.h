@@ -1,12 +1,9 @@
 #pragma once
-// The production window's procedure and the loop that plays the production.
+// The production window's procedure (the timeline's frame loop dispatches to it).
 #include "platform/WinTypes.h"
 
 namespace qelFramework {
 
 LRESULT mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Pumps messages and presents frames until the quit message arrives.
-void runFrameLoop(HWND window);
 
 } // namespace qelFramework

@@ -1,5 +1,7 @@
 #include "app/MusicStream.h"
 
+#include "app/Trace.h"
+
 namespace qelFramework {
 
 void openSoundtrack(MusicStream& music) {
@@ -13,8 +15,11 @@ void openSoundtrack(MusicStream& music) {
     }
     music.opened = true;
     music.stream = FSOUND_Stream_Open("data\\quillmont.mp3", FSOUND_STEREO | FSOUND_MPEGACCURATE, 0, 0);
-    if (!music.stream)
+    if (!music.stream) {
         music.opened = false;
+        // Not an error: the pictures play on the clock alone, silently.
+        Trace::write(Trace::WARNING, "sound", "could not open %s: %s", "data\\quillmont.mp3", platform::soundError().c_str());
+    }
 }
 
 float musicSeconds(const MusicStream* music) {

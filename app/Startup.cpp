@@ -1,11 +1,17 @@
 #include "app/Startup.h"
 
+#include "app/Capture.h"
 #include "app/FrameLoop.h"
 #include "app/GL_Window.h"
 #include "app/Launcher.h"
 #include "app/MusicStream.h"
+#include "app/Schedule.h"
 #include "app/Trace.h"
+#include "platform/VideoPipe.h"
+#include "sync/SyncData.h"
+#include "timeline/Timeline.h"
 
+#include <cstdio>
 #include <string>
 
 namespace qelFramework {
@@ -16,12 +22,16 @@ GL_Window& productionWindow() {
 }
 
 int runProduction(const CommandLine& options) {
+    const bool capturing = !options.capture.empty();
+    if (capturing)
+        platform::useHeadlessDevices(!platform::displayAvailable());
+
     // 1. The launcher, unless the size was given on the command line.
     LaunchSettings settings;
-    if (options.sizeGiven) {
+    if (capturing || options.sizeGiven) {
         settings.cancelled = false;
-        settings.width = options.width;
-        settings.height = options.height;
+        settings.width = options.sizeGiven ? options.width : 1280;
+        settings.height = options.sizeGiven ? options.height : 720;
         settings.fullscreen = options.fullscreen;
     } else {
         settings = runLauncher();
@@ -41,15 +51,47 @@ int runProduction(const CommandLine& options) {
     static MusicStream music;
     openSoundtrack(music);
 
-    // 5 to 9 (sync data, timeline, layers, loading screen) join as they land.
-    runFrameLoop(window.handle());
+    // 5. Sync data and timeline (texture cache, sync file).
+    Timeline& timeline = Timeline::instance();
+    timeline.setUp(new SyncData, &music); // the sync data lives until the process ends
+
+    // 6 and 7. Layers and schedule.
+    registerProductionLayers(timeline);
+    scheduleProduction(timeline);
+
+    int exitCode = 0;
+    bool captureStarted = false;
+    if (capturing) {
+        CaptureSettings capture;
+        capture.output = options.capture;
+        capture.fps = options.fps;
+        capture.width = settings.width;
+        capture.height = settings.height;
+        capture.from = options.from;
+        capture.to = options.to;
+        std::string error;
+        captureStarted = beginCapture(capture, timeline, error);
+        if (!captureStarted) {
+            std::fprintf(stderr, "quillmont: %s\n", error.c_str());
+            exitCode = 1;
+        }
+    }
+
+    // 8. Loading screen; 9. frame loop.
+    if (!capturing || captureStarted) {
+        timeline.runLoadingScreen(window.handle());
+        timeline.runFrameLoop(window.handle());
+    }
+    if (captureStarted && !endCapture())
+        exitCode = 1;
 
     // Shutdown.
     if (music.stream)
         FSOUND_Stream_Stop(music.stream);
+    timeline.state = Stopped;
     window.destroy();
     Trace::stop();
-    return 0;
+    return exitCode;
 }
 
 } // namespace qelFramework

@@ -1,6 +1,8 @@
 #pragma once
 // Decoding of PNG and JPEG files into tightly packed 8-bit rows, top row first.
 #include <memory>
+#include "platform/ImageLimits.h"
+
 #include <string>
 
 namespace qelFramework::platform {
@@ -13,9 +15,6 @@ struct DecodedImage {
     std::string error; // why decoding failed, for diagnostics
 };
 
-// Images larger than this are refused before any pixel memory is allocated.
-constexpr int kMaxImageSide = 16384;
-constexpr long kMaxImagePixels = 64L * 1024 * 1024;
 
 // Decodes the file named `path` (opened through openFile, so "data\x.png" works).
 // The kind is recognised from the file's first bytes. Only 8-bit RGB and 8-bit RGBA

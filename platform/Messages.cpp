@@ -283,6 +283,11 @@ short getAsyncKeyState(int virtualKey) {
     return state().keys[virtualKey] ? static_cast<short>(0x8000) : 0;
 }
 
+void setKeyState(int virtualKey, bool down) {
+    if (virtualKey >= 0 && virtualKey <= 255)
+        state().keys[virtualKey] = down;
+}
+
 int showCursor(bool show) {
     State& s = state();
     s.cursorCounter += show ? 1 : -1;

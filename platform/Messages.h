@@ -37,6 +37,10 @@ void setRawEventHook(RawEventHook hook);
 // error when the script cannot be read or a line is malformed.
 bool loadInputScript(const std::string& path, std::string& error);
 
+// Sets a key's state as if the key had been pressed or released, without a message
+// (synthetic input for polled keys).
+void setKeyState(int virtualKey, bool down);
+
 // Clears every queue, key state and script (tests).
 void resetMessageState();
 

@@ -34,12 +34,13 @@ std::vector<std::string> TraceCapture::records() const {
     return lines;
 }
 
-GLContext::GLContext(int width, int height, int samples) {
+GLContext::GLContext(int width, int height, int samples, qelFramework::WNDPROC procedure) {
     qelFramework::platform::WindowRequest r;
     r.title = "test";
     r.width = width;
     r.height = height;
     r.samples = samples;
+    r.procedure = procedure;
     window = qelFramework::platform::createWindow(r).window;
 }
 GLContext::~GLContext() { qelFramework::platform::destroyWindow(window); }

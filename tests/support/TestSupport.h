@@ -21,7 +21,8 @@ public:
 // A hidden window with a current GL context, for tests that render headless.
 class GLContext {
 public:
-    explicit GLContext(int width = 256, int height = 256, int samples = 0);
+    explicit GLContext(int width = 256, int height = 256, int samples = 0,
+                       qelFramework::WNDPROC procedure = nullptr);
     ~GLContext();
     bool ok() const { return window != nullptr; }
     qelFramework::HWND handle() const { return window; }

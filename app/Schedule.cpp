@@ -1,0 +1,23 @@
+#include "app/Schedule.h"
+
+#include "timeline/Timeline.h"
+
+namespace qelFramework {
+
+const ScheduleRow kProductionSchedule[kScheduleRows] = {
+    {"postprocessor", 0, 0, 260000}, {"IM-fireworks", 1, 0, 55000},      {"tiltPost", 2, 0, 260000},
+    {"city", 3, 1, 134000},          {"sky", 4, 123000, 225000},         {"IM-fireworks", 1, 210000, 260000},
+    {"city", 6, 210000, 260000},     {"tiltPost", 8, 0, 260000},         {"border", 9, 0, 260000},
+    {"postprocessor", 10, 0, 260000}, {"overlay", 11, 220000, 260000},
+};
+
+void registerProductionLayers(Timeline& timeline) {
+    (void)timeline; // the layers join here as they are built
+}
+
+void scheduleProduction(Timeline& timeline) {
+    for (const ScheduleRow& row : kProductionSchedule)
+        timeline.addEntry(row.layer, row.track, row.start, row.end);
+}
+
+} // namespace qelFramework

@@ -1,0 +1,177 @@
+#include "app/FrameLoop.h"
+#include "app/Trace.h"
+#include "platform/Kernel.h"
+#include "platform/Messages.h"
+#include "support/TestSupport.h"
+#include "sync/SyncData.h"
+#include "timeline/Layer_Base.h"
+#include "timeline/Timeline.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace qelFramework;
+
+namespace {
+std::vector<std::string> g_log;
+std::int64_t g_counter = 0;
+// Each reading of the clock moves production time on by 4 ms.
+std::int64_t steppingCounter() {
+    g_counter += platform::queryPerformanceFrequency() / 250;
+    return g_counter;
+}
+
+struct RecordingLayer : Layer_Base {
+    std::string name;
+    bool initResult = true;
+    int escapeAfterRenders = -1;
+    int renders = 0;
+    explicit RecordingLayer(std::string n) : name(std::move(n)) {}
+    ~RecordingLayer() override { g_log.push_back(name + ".delete"); }
+    bool init(GL_TextureManager*, SyncData*) override {
+        g_log.push_back(name + ".init");
+        return initResult;
+    }
+    void update(const FrameInfo& f) override { g_log.push_back(name + ".update@" + std::to_string(int(f.start * 1000))); }
+    void render() override {
+        g_log.push_back(name + ".render");
+        if (++renders == escapeAfterRenders)
+            platform::postMessage(Timeline::instance().window, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    void unload() override { g_log.push_back(name + ".unload"); }
+};
+
+class FrameLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(gl.ok());
+        t.reset();
+        g_log.clear();
+        g_counter = 0;
+        platform::resetMessageState();
+        platform::setCounterSource(steppingCounter);
+        t.setUp(&sync, nullptr);
+    }
+    void TearDown() override {
+        platform::setCounterSource(nullptr);
+        t.reset();
+    }
+    int count(const std::string& entry) const { return static_cast<int>(std::count(g_log.begin(), g_log.end(), entry)); }
+
+    qmtest::GLContext gl{64, 64, 0, mainWindowProc};
+    qmtest::TraceCapture trace;
+    SyncData sync;
+    Timeline& t = Timeline::instance();
+};
+} // namespace
+
+TEST_F(FrameLoopTest, ALayerOnTwoTracksIsUpdatedAndRenderedTwiceInTrackOrder) {
+    auto* pp = new RecordingLayer("pp");
+    auto* scene = new RecordingLayer("scene");
+    t.registerLayer(pp, "pp");
+    t.registerLayer(scene, "scene");
+    t.addEntry("pp", 10, 0, 20);
+    t.addEntry("scene", 1, 0, 20);
+    t.addEntry("pp", 0, 0, 20);
+    t.state = Loaded;
+    t.runFrameLoop(gl.handle());
+
+    // One frame: track 0, then 1, then 10, each update right before its render.
+    std::vector<std::string> firstFrame(g_log.begin(), g_log.begin() + 6);
+    EXPECT_EQ(firstFrame, (std::vector<std::string>{"pp.update@0", "pp.render", "scene.update@0", "scene.render",
+                                                    "pp.update@0", "pp.render"}));
+    EXPECT_EQ(count("pp.render"), 2 * count("scene.render"));
+    EXPECT_GE(count("scene.render"), 3);
+    // The loop ends by time and tears down once, in registration order.
+    std::vector<std::string> tail(g_log.end() - 4, g_log.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"pp.unload", "pp.delete", "scene.unload", "scene.delete"}));
+    EXPECT_TRUE(t.registry.empty());
+    EXPECT_TRUE(t.schedule.empty());
+    EXPECT_EQ(t.textures, nullptr);
+}
+
+TEST_F(FrameLoopTest, EscapeQuitsAndTearsDownOnce) {
+    auto* layer = new RecordingLayer("scene");
+    layer->escapeAfterRenders = 3;
+    t.registerLayer(layer, "scene");
+    t.addEntry("scene", 3, 0, 1000000);
+    t.state = Loaded;
+    t.runFrameLoop(gl.handle());
+    EXPECT_EQ(t.state, Stopped);
+    EXPECT_EQ(count("scene.render"), 3);
+    EXPECT_EQ(count("scene.unload"), 1);
+    EXPECT_EQ(count("scene.delete"), 1);
+    // After teardown no window message reaches a deleted layer.
+    Timeline::mainWindowProc(gl.handle(), WM_KEYDOWN, 'A', 0);
+}
+
+TEST_F(FrameLoopTest, DoesNothingUnlessLoaded) {
+    t.registerLayer(new RecordingLayer("scene"), "scene");
+    t.addEntry("scene", 0, 0, 100);
+    t.runFrameLoop(gl.handle());
+    EXPECT_EQ(t.state, qelFramework::Setup);
+    EXPECT_TRUE(g_log.empty());
+}
+
+TEST_F(FrameLoopTest, ControllersAreEvaluatedAtTheFrameTimeBeforeTheLayersUpdate) {
+    SyncController* ramp = sync.getController("Test: Ramp");
+    ramp->addKey(0.0f, 0.0f);
+    ramp->addKey(1.0f, 1.0f);
+    static std::vector<std::pair<float, float>> seen; // outlives the layer, which teardown deletes
+    seen.clear();
+    struct Probe : Layer_Base {
+        SyncController* c = nullptr;
+        bool init(GL_TextureManager*, SyncData*) override { return true; }
+        void update(const FrameInfo& f) override { seen.emplace_back(f.time, c->value); }
+        void render() override {}
+        void unload() override {}
+    };
+    auto* probe = new Probe;
+    probe->c = ramp;
+    t.registerLayer(probe, "probe");
+    t.addEntry("probe", 0, 0, 40);
+    t.state = Loaded;
+    t.runFrameLoop(gl.handle());
+    ASSERT_GE(seen.size(), 3u);
+    for (auto [time, value] : seen)
+        EXPECT_NEAR(value, static_cast<float>(static_cast<int>(time * 1000.0f)) / 1000.0f, 1e-6f) << time;
+}
+
+TEST_F(FrameLoopTest, F10HistoryWrapsAfter250Frames) {
+    t.registerLayer(new RecordingLayer("scene"), "scene");
+    t.addEntry("scene", 0, 0, 260 * 4); // 260 frames at 4 ms a frame
+    t.state = Loaded;
+    platform::setKeyState(VK_F10, true);
+    t.runFrameLoop(gl.handle());
+    platform::setKeyState(VK_F10, false);
+    int frames = count("scene.render");
+    ASSERT_GT(frames, 250);
+    EXPECT_EQ(t.historyIndex, static_cast<std::uint32_t>(frames - 250));
+}
+
+TEST_F(FrameLoopTest, LoadingScreenShowsThePictureBeforeEachInitAndStopsAtAFailure) {
+    auto* a = new RecordingLayer("a");
+    auto* b = new RecordingLayer("b");
+    auto* c = new RecordingLayer("c");
+    b->initResult = false;
+    t.registerLayer(a, "a");
+    t.registerLayer(b, "b");
+    t.registerLayer(c, "c");
+    EXPECT_FALSE(t.runLoadingScreen(gl.handle()));
+    EXPECT_EQ(g_log, (std::vector<std::string>{"a.init", "b.init"}));
+    EXPECT_EQ(t.state, qelFramework::Setup);
+    EXPECT_GE(t.loadingScreen.framesShown(), 20u);
+    EXPECT_LE(t.loadingScreen.framesShown(), 24u);
+}
+
+TEST_F(FrameLoopTest, LoadingScreenLoadsEveryLayer) {
+    for (const char* n : {"a", "b", "c", "d", "e", "f", "g"})
+        t.registerLayer(new RecordingLayer(n), n);
+    EXPECT_TRUE(t.runLoadingScreen(gl.handle()));
+    EXPECT_EQ(t.state, Loaded);
+    EXPECT_EQ(count("g.init"), 1);
+    EXPECT_GE(t.loadingScreen.framesShown(), 70u);
+}

@@ -1,0 +1,73 @@
+// Capture mode of the real program: without a display, on the frame clock.
+#include "platform/ImageDecoder.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+std::string program() { return std::string(QM_BIN_DIR) + "/quillmont"; }
+
+int capture(const std::string& out, const std::string& options, std::string& output) {
+    // No display: the program renders off screen by itself.
+    return qmtest::runCommand("cd /tmp && env -u DISPLAY timeout 300 '" + program() + "' --capture '" + out + "' " +
+                                  options,
+                              output);
+}
+
+std::vector<std::string> files(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+} // namespace
+
+TEST(Capture, WritesOneNumberedPictureAFrameOfTheRange) {
+    qmtest::TempFolder tmp;
+    std::string out;
+    ASSERT_EQ(capture(tmp.file("frames"), "--size 320x180 --fps 10 --from 1 --to 1.5", out), 0) << out;
+    std::vector<std::string> names = files(tmp.file("frames"));
+    ASSERT_EQ(names.size(), 6u) << out; // 1.0, 1.1, ... 1.5
+    EXPECT_EQ(names.front(), "000000.png");
+    EXPECT_EQ(names.back(), "000005.png");
+    qelFramework::platform::DecodedImage image;
+    ASSERT_TRUE(qelFramework::platform::decodeImageFile(tmp.file("frames/000003.png"), image)) << image.error;
+    EXPECT_EQ(image.width, 320);
+    EXPECT_EQ(image.height, 180);
+    EXPECT_NE(out.find("frame time average"), std::string::npos) << out;
+    EXPECT_NE(out.find("renderer"), std::string::npos);
+}
+
+TEST(Capture, TwoCapturesOfTheSameRangeAreIdentical) {
+    qmtest::TempFolder tmp;
+    std::string out;
+    ASSERT_EQ(capture(tmp.file("a"), "--size 256x144 --fps 5 --from 2 --to 3", out), 0) << out;
+    ASSERT_EQ(capture(tmp.file("b"), "--size 256x144 --fps 5 --from 2 --to 3", out), 0) << out;
+    std::vector<std::string> names = files(tmp.file("a"));
+    ASSERT_EQ(names.size(), 6u);
+    for (const std::string& n : names)
+        EXPECT_EQ(qmtest::readFile(tmp.file("a/" + n)), qmtest::readFile(tmp.file("b/" + n))) << n;
+}
+
+TEST(Capture, MakesAVideo) {
+    qmtest::TempFolder tmp;
+    std::string out;
+    ASSERT_EQ(capture(tmp.file("clip.mp4"), "--size 320x180 --fps 10 --from 0 --to 1", out), 0) << out;
+    std::string probe;
+    ASSERT_EQ(qmtest::runCommand("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                                 "stream=nb_read_frames,width,height -of csv=p=0 '" + tmp.file("clip.mp4") + "'",
+                                 probe),
+              0);
+    EXPECT_EQ(probe.substr(0, probe.find('\n')), "320,180,11");
+}
+
+TEST(Capture, RejectsAnUnwritableOutput) {
+    std::string out;
+    EXPECT_NE(capture("/proc/no-such-folder/frames", "--size 128x72 --to 0.1", out), 0);
+    EXPECT_NE(out.find("cannot"), std::string::npos) << out;
+}

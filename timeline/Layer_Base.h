@@ -1,0 +1,44 @@
+#pragma once
+// The abstract layer every scene and pass derives from. The timeline owns the layers,
+// initialises each once behind the loading screen and, per frame, updates and renders
+// the layer of every active track.
+#include "platform/WinTypes.h"
+#include "timeline/FrameInfo.h"
+
+namespace qelFramework {
+
+class GL_TextureManager;
+class SyncData;
+
+class Layer_Base {
+public:
+    virtual ~Layer_Base() = default;
+    // Loads textures, compiles shaders, creates render targets and looks controllers up.
+    // False when the layer cannot go on; the production then does not play.
+    virtual bool init(GL_TextureManager* textures, SyncData* sync) = 0;
+    virtual void update(const FrameInfo& frame) = 0;
+    // Draws into whatever target is bound, starting from identity matrices.
+    virtual void render() = 0;
+    virtual void handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        (void)message;
+        (void)wParam;
+        (void)lParam;
+    }
+    virtual void unload() = 0;
+};
+
+// The behaviour of layers whose update only keeps the frame's time and delta.
+class Layer_KeepsTime : public Layer_Base {
+public:
+    void update(const FrameInfo& frame) override {
+        time = frame.time;
+        delta = frame.delta;
+    }
+    void unload() override {}
+
+protected:
+    float time = 0.0f;
+    float delta = 0.0f;
+};
+
+} // namespace qelFramework
