@@ -1,8 +1,8 @@
 #pragma once
 // Decoding of PNG and JPEG files into tightly packed 8-bit rows, top row first.
-#include <memory>
 #include "platform/ImageLimits.h"
 
+#include <memory>
 #include <string>
 
 namespace qelFramework::platform {
