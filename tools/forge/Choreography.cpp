@@ -1,10 +1,34 @@
 #include "Products.h"
 
+#include "sync/SyncFile.h"
+#include "sync/SyncText.h"
+
 namespace qelFramework::forge {
 
-// The choreography's compiler is not written yet: nothing is made and the run goes on.
-bool compileChoreography(const std::string&, std::string& note, std::string&) {
-    note = "not made yet";
+// The production's script lives in the source tree as text (content/choreography.txt);
+// the forge turns it into the sync file the program reads.
+bool compileChoreography(const std::string& path, std::string& note, std::string& error) {
+    const std::string source = std::string(QM_CONTENT_DIR) + "/choreography.txt";
+    std::vector<unsigned char> bytes;
+    if (!readFileBytes(source, bytes)) {
+        error = "cannot read " + source;
+        return false;
+    }
+    std::vector<SyncFileRecord> records;
+    std::string problem;
+    if (!parseSyncText(std::string(bytes.begin(), bytes.end()), records, problem)) {
+        error = source + ": " + problem;
+        return false;
+    }
+    std::vector<unsigned char> image;
+    if (!encodeSyncRecords(records, image, problem) || !writeFileReplacing(path, image, problem)) {
+        error = problem;
+        return false;
+    }
+    size_t keys = 0;
+    for (const SyncFileRecord& r : records)
+        keys += r.keys.size();
+    note = std::to_string(records.size()) + " controllers, " + std::to_string(keys) + " keys";
     return true;
 }
 
