@@ -28,6 +28,17 @@ bool makeLogoOverlay(const std::string& path, std::string& note, std::string& er
 // Sound.
 bool makeSoundtrack(const std::string& path, std::string& note, std::string& error);
 
+// The town (Town.cpp): part I's model and texture, the floating tower; the city's
+// bird strip and backlight (CityPictures.cpp).
+template <int I>
+bool makeTownModelFile(const std::string& path, std::string& note, std::string& error);
+template <int I>
+bool makeTownTextureFile(const std::string& path, std::string& note, std::string& error);
+bool makeTowerModelFile(const std::string& path, std::string& note, std::string& error);
+bool makeTowerTextureFile(const std::string& path, std::string& note, std::string& error);
+bool makeFlyingBird(const std::string& path, std::string& note, std::string& error);
+bool makeBacklight(const std::string& path, std::string& note, std::string& error);
+
 // Choreography: compiles content/choreography.txt into the sync file.
 bool compileChoreography(const std::string& path, std::string& note, std::string& error);
 
