@@ -518,8 +518,8 @@ void playAir(Stereo& out) {
     playLine({{0, 1, 88}, {10, 1, 83}, {20, 1, 84}, {30, 1, 79}, {40, 1, 88}, {46, 1, 91}, {52, 1, 86}, {58, 1, 83}},
              0, 0, 0.35f, 0.4f, bellVoice, 0, out);
     // The flute over the sky, twice.
-    playLine(kAir, kSky + 16, 0, 0.5f, -0.15f, fluteVoice, 0, out);
-    playLine(kAir, kSky + 32, 0, 0.55f, -0.15f, fluteVoice, 0, out);
+    playLine(kAir, kSky + 16, 0, 0.3f, -0.15f, fluteVoice, 0, out);
+    playLine(kAir, kSky + 32, 0, 0.32f, -0.15f, fluteVoice, 0, out);
     // The greetings: one bell per accent, a melody over the chords.
     static const int pick[8] = {3, 2, 3, 1, 2, 3, 0, 2};
     const std::vector<double> times = greetingTimes();
