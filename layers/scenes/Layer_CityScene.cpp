@@ -281,6 +281,8 @@ void Layer_CityScene::render() {
     if ((control(GrowMain) > 0.001f || control(GrowGround) > 0.001f || control(GrowOuter) > 0.001f) &&
         control(ChaseSmoke) < 0.5f)
         drawTrails();
+    else
+        trailsShown = false;
 
     if (control(GrowMain) > 0.85f && control(CamToPodest) < 0.25f)
         drawSmoke();
@@ -401,10 +403,20 @@ void Layer_CityScene::drawBacklight() {
 }
 
 void Layer_CityScene::drawTrails() {
-    const float t = time;
+    // The draw list is copied before this frame's sizes are set, so the trail shows the
+    // sizes of the frame before. After a frame without trails those would be stale (at
+    // the very start, the seeding's size 2 on every particle): set them first then.
+    if (!trailsShown)
+        setTrailSizes();
     LitParticleBatch::eyePos = Vector3{currentView.eyeX, currentView.eyeY, currentView.eyeZ};
     trailBatch.copyAndSort();
+    setTrailSizes();
+    trailBatch.draw();
+    trailsShown = true;
+}
 
+void Layer_CityScene::setTrailSizes() {
+    const float t = time;
     const float growMain = control(GrowMain);
     const float chase = control(ChaseSmoke);
     size_t first = 0;
@@ -440,7 +452,6 @@ void Layer_CityScene::drawTrails() {
         }
         first += static_cast<size_t>(n);
     }
-    trailBatch.draw();
 }
 
 void Layer_CityScene::drawSmoke() {

@@ -90,6 +90,7 @@ public:
 
     float time = 0.0f;
     float delta = 0.0f;
+    bool trailsShown = false; // the trails were drawn in the frame before
 
 private:
     void seedTrailParticles();
@@ -98,6 +99,7 @@ private:
     void drawBirds();
     void drawBacklight();
     void drawTrails();
+    void setTrailSizes();
     void drawSmoke();
     void drawFireworks();
 };

@@ -70,6 +70,12 @@ const BuiltTower& builtTower() {
                 m.orientedBox(radial * (r + 0.1f) + up * y, tangent, up, {0.55f, 1.6f, 0.25f}, GlassLit, 0);
                 m.orientedBox(radial * (r + 0.2f) + up * (y + 1.8f), tangent, up, {0.8f, 0.25f, 0.35f}, Ashlar, 0);
             }
+        // Lamps round the underside of the stage.
+        for (int k = 0; k < 24; ++k) {
+            float a = 6.2831853f * (k + 0.5f) / 24;
+            Vec3 radial{std::cos(a), 0, std::sin(a)};
+            m.orientedBox(radial * 30.5f + up * 83.4f, cross(up, radial), up, {0.5f, 0.5f, 0.5f}, GlassLit, 0);
+        }
         for (int s = 0; s < 90; ++s) {
             float y = 6.f + s * 0.75f, a = s * 0.21f;
             float r = y < 20.f ? 25.f - (y - 12.f) * 0.75f : y < 40.f ? 19.f - (y - 20.f) * 0.2f : 15.f - (y - 40.f) * 0.06f;
@@ -85,7 +91,8 @@ const BuiltTower& builtTower() {
 }
 
 Color towerTexel(const MeshFace& f, float s, float t, Vec3 p) {
-    Color a = albedo(f.material, f, s, t, p);
+    // The tower is large: its stones are three times the houses'.
+    Color a = f.material == Ashlar ? albedo(Ashlar, f, s / 3.f, t / 3.f, p) : albedo(f.material, f, s, t, p);
     if (f.material == GlassLit)
         return a;
     if (f.tag == kStage) {
@@ -107,6 +114,13 @@ Color towerTexel(const MeshFace& f, float s, float t, Vec3 p) {
     c.r += art::kEmber.r * warm * a.r;
     c.g += art::kEmber.g * warm * a.g;
     c.b += art::kEmber.b * warm * a.b;
+    // Lamps under the stage light the flare from below.
+    if (f.normal.y < 0.1f) {
+        float up = smoothstep(68.f, 84.f, p.y) * (0.4f + 0.6f * std::max(0.f, -f.normal.y)) * 0.9f;
+        c.r += art::kEmber.r * up * a.r;
+        c.g += art::kEmber.g * up * a.g;
+        c.b += art::kEmber.b * up * a.b;
+    }
     if (f.material == Rock) {
         float k = 0.55f + 0.45f * smoothstep(0.f, 12.f, p.y);
         c = {c.r * k, c.g * k, c.b * k, 1};

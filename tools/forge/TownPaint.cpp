@@ -135,18 +135,18 @@ Color albedo(int material, const MeshFace& face, float s, float t, Vec3 p) {
         return scale(base, tone * shape * (0.35f + 0.65f * gap));
     }
     case Cobble: {
-        Cell c = cells(s / 0.3f, t / 0.3f, 61);
+        Cell c = cells(s / 0.21f, t / 0.21f, 61);
         float bump = smoothstep(0.f, 0.35f, c.edge);
         float tone = 0.7f + 0.5f * c.id;
         Color stone = mix(rgb(0.38f, 0.37f, 0.36f), rgb(0.45f, 0.40f, 0.34f), hash(static_cast<int>(c.id * 1000), 0, 62));
         float wet = fbm(s * 0.15f, t * 0.15f, 63, 3);
-        return scale(stone, (0.25f + 0.75f * bump) * tone * (0.85f + 0.3f * wet));
+        return scale(stone, (0.2f + 0.6f * bump) * tone * (0.75f + 0.3f * wet));
     }
     case Flags: {
         Bond b = bond(s, t, 0.95f, 0.62f, 0.37f);
         float tone = 0.82f + 0.25f * hash(b.col, b.row, 71) + 0.1f * fbm(s, t, 72, 3);
         float joint = smoothstep(0.01f, 0.03f, b.joint);
-        return scale(rgb(0.56f, 0.54f, 0.50f), tone * (0.45f + 0.55f * joint));
+        return scale(rgb(0.46f, 0.44f, 0.42f), tone * (0.45f + 0.55f * joint));
     }
     case Kerb: {
         Bond b = bond(s, t, 1.1f, 10.f, 0.f);
@@ -188,8 +188,15 @@ Color albedo(int material, const MeshFace& face, float s, float t, Vec3 p) {
         return mix(art::kFlare, art::kPaper, stripe * 0.85f);
     }
     case Copper: {
+        // Sheets with standing seams, verdigris streaked down from the seams, bronze where
+        // the patina has worn.
         float patina = fbm(s * 0.8f, t * 0.8f, 131, 4);
-        return mix(rgb(0.27f, 0.52f, 0.45f), rgb(0.45f, 0.32f, 0.2f), smoothstep(0.55f, 0.8f, patina) * 0.6f);
+        float fs = std::fmod(s / 0.9f + 1000.f, 1.f), ft = std::fmod(t / 1.4f + 1000.f, 1.f);
+        float seam = smoothstep(0.f, 0.04f, std::min(fs, 1.f - fs)) * smoothstep(0.f, 0.03f, std::min(ft, 1.f - ft));
+        float streak = noise(s * 6.f, t * 0.4f, 132);
+        Color green = mix(rgb(0.30f, 0.58f, 0.50f), rgb(0.42f, 0.70f, 0.60f), streak * 0.6f);
+        Color c = mix(green, rgb(0.55f, 0.36f, 0.2f), smoothstep(0.55f, 0.8f, patina) * 0.7f);
+        return scale(c, 0.55f + 0.45f * seam);
     }
     case Rock: {
         float strata = std::sin(t * 1.3f + fbm(s * 0.1f, t * 0.1f, 141, 3) * 6.f);
@@ -214,9 +221,12 @@ Color light(const Color& a, const MeshFace& face, Vec3 p, float groundY, float e
     const Color ember = art::kEmber;
 
     float height = p.y - groundY;
-    float skyAmount = 0.55f + 0.35f * n.y;
-    float moonAmount = std::max(0.f, dot(n, moon)) * 0.85f;
-    float warmAmount = 0.42f * std::exp(-std::max(0.f, height) / 2.8f) * (n.y < -0.5f ? 0.4f : 1.f);
+    // The ground takes less of the sky and the moon than the walls do: it reads dark and
+    // wet, lit mostly by the windows near it.
+    const bool ground = n.y > 0.9f && height < 1.f;
+    float skyAmount = ground ? 0.45f : 0.55f + 0.35f * n.y;
+    float moonAmount = std::max(0.f, dot(n, moon)) * (ground ? 0.45f : 0.85f);
+    float warmAmount = (ground ? 0.22f : 0.42f) * std::exp(-std::max(0.f, height) / 2.8f) * (n.y < -0.5f ? 0.4f : 1.f);
     float r = sky.r * skyAmount + moonColour.r * moonAmount + ember.r * warmAmount;
     float g = sky.g * skyAmount + moonColour.g * moonAmount + ember.g * warmAmount;
     float b = sky.b * skyAmount + moonColour.b * moonAmount + ember.b * warmAmount;
