@@ -176,7 +176,8 @@ bool Layer_CityScene::init(GL_TextureManager* textures, SyncData* sync) {
     trailBatch.create(atlas, static_cast<int>(total), trailA, trailB, trailC);
     seedTrailParticles();
 
-    cloth->init(textures, sync);
+    if (cloth)
+        cloth->init(textures, sync);
     return true;
 }
 
@@ -249,7 +250,8 @@ void Layer_CityScene::update(const FrameInfo& frame) {
                0.0f);
     currentView.interpolate(kinect, currentView, m);
 
-    cloth->update(frame);
+    if (cloth)
+        cloth->update(frame);
 }
 
 void Layer_CityScene::render() {
@@ -333,7 +335,8 @@ void Layer_CityScene::drawTowerAndCloth() {
     glPushMatrix();
     glTranslatef(136.0f, 199.5f + 40.0f * control(KinectMove), -2.0f);
     glRotatef(control(ClothRotator) * 360.0f, 0, 1, 0);
-    cloth->render();
+    if (cloth)
+        cloth->render();
     glPopMatrix();
 }
 
@@ -516,6 +519,9 @@ void Layer_CityScene::drawFireworks() {
     glDisable(GL_BLEND);
 }
 
-void Layer_CityScene::unload() { cloth->unload(); }
+void Layer_CityScene::unload() {
+    if (cloth)
+        cloth->unload();
+}
 
 } // namespace qelFramework

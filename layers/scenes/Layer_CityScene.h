@@ -46,7 +46,7 @@ public:
 
     // With the cloth layer built for embedding.
     Layer_CityScene();
-    // With the given cloth layer (any layer that draws in the city's transform).
+    // With the given cloth layer (any layer that draws in the city's transform), or none.
     explicit Layer_CityScene(std::unique_ptr<Layer_Base> clothLayer);
     ~Layer_CityScene() override;
 

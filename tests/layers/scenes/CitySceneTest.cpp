@@ -1,0 +1,407 @@
+#include "app/Trace.h"
+#include "gl/GL_FBOTexture.h"
+#include "gl/GL_MemTexture.h"
+#include "gl/GL_TextureManager.h"
+#include "gl/GLTestHelpers.h"
+#include "gl/Random.h"
+#include "layers/scenes/Layer_CityScene.h"
+#include "support/TestSupport.h"
+#include "sync/SyncData.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+using namespace qelFramework;
+
+namespace {
+
+constexpr int kW = 160, kH = 90;
+
+// Stands in for the performer and cloth: counts its calls and draws a magenta square
+// around the origin of the transform the city gives it.
+class RecordingCloth : public Layer_KeepsTime {
+public:
+    bool init(GL_TextureManager*, SyncData*) override {
+        ++inits;
+        return true;
+    }
+    void update(const FrameInfo& frame) override {
+        Layer_KeepsTime::update(frame);
+        ++updates;
+    }
+    void render() override {
+        ++renders;
+        glDisable(GL_TEXTURE_2D);
+        glColor3f(1, 0, 1);
+        glBegin(GL_QUADS);
+        glVertex3f(-6, -6, 0);
+        glVertex3f(6, -6, 0);
+        glVertex3f(6, 6, 0);
+        glVertex3f(-6, 6, 0);
+        glEnd();
+    }
+    int inits = 0, updates = 0, renders = 0;
+};
+
+using Corners = std::array<Vector3, 4>;
+
+// A model file of quads (two triangles each), written with x mirrored as the city's
+// shader mirrors it back.
+void writeQuads(const std::string& path, const std::vector<Corners>& quads) {
+    const int order[6] = {0, 1, 2, 0, 2, 3};
+    const size_t n = quads.size() * 6;
+    std::string text = "model 1 vertices " + std::to_string(n) + " positions";
+    char buffer[96];
+    for (const Corners& c : quads)
+        for (int i : order) {
+            std::snprintf(buffer, sizeof(buffer), " %g %g %g", -c[i].x, c[i].y, c[i].z);
+            text += buffer;
+        }
+    text += " uv";
+    for (size_t i = 0; i < n; ++i)
+        text += " 0.5 0.5";
+    for (const char* section : {" n", " t", " b"}) {
+        text += section;
+        for (size_t i = 0; i < n; ++i)
+            text += " 0 0 1";
+    }
+    qmtest::writeFile(path, text);
+}
+void writeQuad(const std::string& path, const Corners& c) { writeQuads(path, {c}); }
+
+void writeColour(const std::string& path, unsigned char r, unsigned char g, unsigned char b) {
+    std::vector<unsigned char> rgb;
+    for (int i = 0; i < 16; ++i)
+        rgb.insert(rgb.end(), {r, g, b});
+    qmtest::writePng(path, 4, 4, PNG_COLOR_TYPE_RGB, 8, rgb);
+}
+
+const char* const kParts[17] = {"1stdoor",     "2nddoor",          "bottom-windows-left", "direction-sign",
+                                "hangingsign", "left-house",       "littlewall",          "right-house",
+                                "sign-advert", "street",           "top-windows-left",    "walkway",
+                                "windows-right", "wimpel",         "chimney",             "left-roof",
+                                "rooflip"};
+
+// A distinct colour per house part.
+std::array<unsigned char, 3> partColour(int i) {
+    static const unsigned char levels[3] = {0, 128, 255};
+    int code = i + 1; // skip black
+    return {levels[code % 3], levels[(code / 3) % 3], levels[(code / 9) % 3]};
+}
+
+class City : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Trace::setHighestLevel(Trace::INFO);
+        ASSERT_TRUE(gl.ok() && target.create(kW, kH, 0));
+        previous = std::filesystem::current_path();
+        std::filesystem::create_directories(folder.path() + "/data/housemodel");
+        std::filesystem::create_directories(folder.path() + "/data/textures");
+        std::filesystem::current_path(folder.path());
+        for (int i = 0; i < 17; ++i) {
+            auto c = partColour(i);
+            writeColour(std::string("data/housemodel/") + (i == 11 ? "ao-" : "diff-") + "final-" + kParts[i] + ".png",
+                        c[0], c[1], c[2]);
+        }
+        writeColour("data/housemodel/diff-final-tower.png", 0, 0, 255);
+        // The tower: a cube far larger than the scene, so that any camera inside it sees it.
+        const float s = 400;
+        writeQuads("data/housemodel/mdl-final-tower.txt",
+                   {{Vector3{-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s}},
+                    {Vector3{-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}},
+                    {Vector3{s, -s, -s}, {s, s, -s}, {s, s, s}, {s, -s, s}},
+                    {Vector3{-s, -s, -s}, {-s, s, -s}, {-s, s, s}, {-s, -s, s}},
+                    {Vector3{-s, s, -s}, {s, s, -s}, {s, s, s}, {-s, s, s}},
+                    {Vector3{-s, -s, -s}, {s, -s, -s}, {s, -s, s}, {-s, -s, s}}});
+        writeColour("data/textures/flyingBird.jpg", 255, 255, 255);
+        writeColour("data/textures/backlight.jpg", 255, 255, 255);
+        writeColour("data/textures/particle.jpg", 255, 255, 255);
+        std::vector<unsigned char> flat;
+        for (int i = 0; i < 16; ++i)
+            flat.insert(flat.end(), {128, 128, 255, 255});
+        qmtest::writePng("data/textures/gazer.png", 4, 4, PNG_COLOR_TYPE_RGB_ALPHA, 8, flat);
+        const unsigned char black[3] = {0, 0, 0};
+        fireworks.upload(black, 1, 1, GL_RGB);
+        textures.addTexture("fireworks", &fireworks);
+        trace.clear();
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous);
+        LitParticleBatch::releaseSharedProgram();
+        fireworks.release();
+        target.release();
+        Trace::reset();
+    }
+
+    // Writes the house parts: part i gets the quad `at(i)`, or nothing when it is empty.
+    void writeParts(const std::function<Corners(int)>& at) {
+        for (int i = 0; i < 17; ++i)
+            writeQuad(std::string("data/housemodel/mdl-final-") + kParts[i] + ".txt", at(i));
+    }
+    // Seventeen upright strips side by side in front of the Kinect camera.
+    static Corners strip(int i) {
+        float x = 112.0f + 3.4f * i;
+        return {Vector3{x, 250, -5}, {x + 3, 250, -5}, {x + 3, 272, -5}, {x, 272, -5}};
+    }
+
+    void start() {
+        city = std::make_unique<Layer_CityScene>(std::unique_ptr<Layer_Base>(cloth = new RecordingCloth));
+        ASSERT_TRUE(city->init(&textures, &sync));
+        set("Houses: Cam Down", 1);
+        set("Houses: Fog Distance", -10); // no fog in the way
+    }
+    void set(const char* name, float value) { sync.getController(name)->value = value; }
+    // The Kinect camera alone: a fixed view towards (140, 260, 0) from above the stage.
+    void kinectView() {
+        set("Kinect: Move Camera", 1);
+        set("Houses: CamToPodest", 0.3f); // no smoke
+    }
+
+    qmtest::Picture frame(float time = 0) {
+        FrameInfo info;
+        info.time = time;
+        info.delta = 1.0f / 60;
+        city->update(info);
+        glClearColor(0, 0, 0, 1);
+        target.beginCapture();
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        city->render();
+        qmtest::Picture p = qmtest::readFramebuffer(kW, kH);
+        target.endCapture();
+        return p;
+    }
+    static int lit(const qmtest::Picture& p) { return p.width * p.height - p.count(0, 0, 0, 3); }
+
+    qmtest::TraceCapture trace;
+    qmtest::GLContext gl;
+    GL_FBOTexture target;
+    qmtest::TempFolder folder;
+    std::filesystem::path previous;
+    GL_TextureManager textures;
+    GL_MemTexture fireworks;
+    SyncData sync;
+    RecordingCloth* cloth = nullptr;
+    std::unique_ptr<Layer_CityScene> city;
+};
+
+} // namespace
+
+TEST_F(City, InitLoadsEverythingAndHandsTheClothItsCalls) {
+    writeParts(strip);
+    start();
+    EXPECT_EQ(city->parts.size(), 17u);
+    EXPECT_EQ(city->parts[16]->vertexCount, 6);
+    EXPECT_EQ(city->tower.vertexCount, 36);
+    EXPECT_EQ(sync.count(), 14u);
+    EXPECT_EQ(sync.at(0)->name(), "Houses: Cam Down");
+    EXPECT_EQ(sync.at(13)->name(), "Cloth: Burn Blue");
+    EXPECT_EQ(city->smokeBatch.count(), 200);
+    unsigned total = 0;
+    for (unsigned n : city->trailCount)
+        total += n;
+    EXPECT_EQ(static_cast<unsigned>(city->trailBatch.count()), total);
+    EXPECT_EQ(cloth->inits, 1);
+    // Nothing was missing and every uniform was found.
+    EXPECT_FALSE(trace.contains("ERROR")) << trace.text();
+    EXPECT_FALSE(trace.contains("shaderAccess")) << trace.text();
+    kinectView();
+    frame();
+    EXPECT_EQ(cloth->updates, 1);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(City, GrowMainKeepsOnlyTheRoofsAndBlowingSmokeHidesEveryPart) {
+    writeParts(strip);
+    start();
+    kinectView();
+    auto shown = [&](const qmtest::Picture& p) {
+        std::vector<bool> out;
+        for (int i = 0; i < 17; ++i) {
+            auto c = partColour(i);
+            out.push_back(p.count(c[0], c[1], c[2], 12) > 5);
+        }
+        return out;
+    };
+    set("Houses: Grow Main", 0.89f);
+    qmtest::Picture all = frame();
+    all.save("city-parts-all");
+    for (bool b : shown(all))
+        EXPECT_TRUE(b);
+    set("Houses: Grow Main", 0.9f);
+    qmtest::Picture roofs = frame();
+    roofs.save("city-parts-roofs");
+    std::vector<bool> r = shown(roofs);
+    for (int i = 0; i < 17; ++i)
+        EXPECT_EQ(r[static_cast<size_t>(i)], i >= 14) << "part " << i;
+
+    set("Houses: Grow Main", 0);
+    set("Smoke: Blow", 0.19f);
+    for (bool b : shown(frame()))
+        EXPECT_TRUE(b);
+    set("Smoke: Blow", 0.2f);
+    EXPECT_EQ(lit(frame()), 0);
+}
+
+TEST_F(City, AtCamDownOfTwoHundredthsOnlyTrailsAndTheSkyAreDrawn) {
+    // A house part across the whole sky view, the tower around everything.
+    writeParts([](int i) {
+        return i == 0 ? Corners{Vector3{-150, 0, 80}, {150, 0, 80}, {150, 250, 80}, {-150, 250, 80}} : strip(i);
+    });
+    start();
+    auto drawn = [&](float camDown, const char* what) {
+        set("Houses: Cam Down", camDown);
+        qmtest::Picture p = frame(2.0f);
+        p.save(std::string("city-camdown-") + what + (camDown > 0.02f ? "-on" : "-off"));
+        return lit(p);
+    };
+    EXPECT_EQ(drawn(0.02f, "houses"), 0);
+    EXPECT_GT(drawn(0.03f, "houses"), kW * kH / 2);
+
+    // Birds and backlight seen from the podium camera.
+    set("Houses: CamToPodest", 1);
+    set("Birds: Flocking Out", 0.3f);
+    EXPECT_EQ(drawn(0.02f, "birds"), 0);
+    EXPECT_GT(drawn(0.03f, "birds"), 20);
+    set("Birds: Flocking Out", 0);
+    set("Houses: Backlight", 1);
+    EXPECT_EQ(drawn(0.02f, "backlight"), 0);
+    EXPECT_GT(drawn(0.03f, "backlight"), kW * kH / 2);
+    set("Houses: Backlight", 0);
+
+    // Tower and cloth from the Kinect camera.
+    kinectView();
+    set("Houses: Chase Smoke", 0.5f);
+    EXPECT_EQ(drawn(0.02f, "tower"), 0);
+    EXPECT_EQ(cloth->renders, 0);
+    set("Houses: Cam Down", 0.03f);
+    qmtest::Picture p = frame(2.0f);
+    p.save("city-camdown-tower-on");
+    int tower = 0; // blue, darkened a little by the distance
+    for (int i = 0; i < kW * kH; ++i)
+        tower += p.rgb[i * 3] < 20 && p.rgb[i * 3 + 1] < 20 && p.rgb[i * 3 + 2] > 120;
+    EXPECT_GT(tower, kW * kH / 4);
+    EXPECT_GT(p.count(255, 0, 255, 2), 20); // the cloth, drawn in the city's transform
+    EXPECT_EQ(cloth->renders, 1);
+}
+
+TEST_F(City, TheFlockAndTheSmokeRepeatForTheSameTimeAndValues) {
+    writeParts(strip);
+    start();
+    set("Houses: CamToPodest", 1);
+    set("Birds: Flocking Out", 0.4f);
+    qmtest::Picture first = frame(3.0f);
+    first.save("city-birds");
+    qelFramework::srand(12345);
+    for (int i = 0; i < 777; ++i)
+        qelFramework::rand();
+    qmtest::Picture again = frame(3.0f);
+    EXPECT_EQ(first.rgb, again.rgb);
+    EXPECT_NE(first.rgb, frame(3.05f).rgb); // the wings beat
+
+    set("Houses: CamToPodest", 0);
+    set("Birds: Flocking Out", 0);
+    set("Houses: Grow Main", 0.95f);
+    set("Smoke: Blow", 0.3f);
+    frame(7.0f);
+    std::vector<LitParticle> smoke = city->smokeBatch.particles;
+    qelFramework::srand(4321);
+    frame(7.0f);
+    ASSERT_EQ(smoke.size(), city->smokeBatch.particles.size());
+    for (size_t i = 0; i < smoke.size(); ++i) {
+        const LitParticle& a = smoke[i];
+        const LitParticle& b = city->smokeBatch.particles[i];
+        EXPECT_EQ(a.position.x, b.position.x);
+        EXPECT_EQ(a.position.y, b.position.y);
+        EXPECT_EQ(a.normal.z, b.normal.z);
+        EXPECT_EQ(a.size, b.size);
+        EXPECT_EQ(a.alpha, b.alpha);
+    }
+    // The emitter's column: young particles near the chimney, the old ones blown east.
+    EXPECT_GT(smoke[0].size, 0.0f);
+    frame(8.0f);
+    EXPECT_NE(smoke[10].position.x, city->smokeBatch.particles[10].position.x);
+}
+
+TEST_F(City, TrailsGrowPathByPathAndTheMainTrailFraysAtItsEnd) {
+    writeParts(strip);
+    start();
+    kinectView();
+    auto visible = [&](int path) {
+        size_t first = 0;
+        for (int k = 0; k < path; ++k)
+            first += city->trailCount[k];
+        int n = 0;
+        for (unsigned j = 0; j < city->trailCount[path]; ++j)
+            n += city->trailBatch.particles[first + j].size > 0;
+        return n;
+    };
+    // The first frame does not show the seeding's sizes.
+    set("Houses: Grow Ground", 0.5f);
+    set("Houses: Grow Main", 0.2f);
+    frame(1.0f);
+    for (const LitParticle& p : city->trailBatch.drawList)
+        EXPECT_LE(p.size, 0.5f);
+    for (int k : {0, 1, 2, 3, 4, 6})
+        EXPECT_EQ(visible(k), static_cast<int>(city->trailCount[k] * 0.5f)) << "path " << k;
+    EXPECT_EQ(visible(5), 0);
+    EXPECT_EQ(visible(7), 0);
+    EXPECT_EQ(visible(8), static_cast<int>(city->trailCount[8] * 0.2f));
+    // Ground trails give way when the main trail is half grown, the main one to the chase.
+    set("Houses: Grow Main", 0.5f);
+    set("Houses: Grow Outer", 1);
+    frame(1.0f);
+    EXPECT_EQ(visible(0), 0);
+    EXPECT_EQ(visible(5), static_cast<int>(city->trailCount[5]));
+    set("Houses: Chase Smoke", 0.2f);
+    frame(1.0f);
+    EXPECT_EQ(visible(8), 0);
+    EXPECT_GT(visible(7), 0);
+
+    // Fully grown: the last 300 particles of the main trail fray out.
+    set("Houses: Chase Smoke", 0);
+    set("Houses: Grow Main", 1);
+    const float t = 4.0f;
+    frame(t);
+    size_t first = 0;
+    for (int k = 0; k < 8; ++k)
+        first += city->trailCount[k];
+    const int n = static_cast<int>(city->trailCount[8]);
+    ASSERT_GT(n, 300);
+    for (int j = 0; j < n; ++j) {
+        const LitParticle& p = city->trailBatch.particles[first + static_cast<size_t>(j)];
+        if (n - j >= 300) {
+            EXPECT_EQ(p.offset.x, 0.0f);
+            if (n - j > 340) {
+                EXPECT_FLOAT_EQ(p.size, 0.5f);
+            }
+            continue;
+        }
+        const float q = 1.0f - static_cast<float>(n - j) / 300.0f;
+        EXPECT_EQ(p.offset.y, 0.0f);
+        EXPECT_LE(std::fabs(p.offset.x), 20 * q * q + q + 1e-4f);
+        EXPECT_LE(std::fabs(p.offset.z), 20 * q * q + 1e-4f);
+    }
+    // The very last one, worked out by hand from its own seed.
+    const int j = n - 1;
+    qelFramework::srand(static_cast<unsigned>(j));
+    const float u1 = static_cast<float>(qelFramework::rand() % 2000) / 1000.0f - 1.0f;
+    qelFramework::rand();
+    const float u3 = static_cast<float>(qelFramework::rand() % 2000) / 1000.0f - 1.0f;
+    const float q = 1.0f - 1.0f / 300.0f, c = 1.0f / 40.0f;
+    const LitParticle& last = city->trailBatch.particles[first + static_cast<size_t>(j)];
+    EXPECT_NEAR(last.offset.x, 20 * q * q * u1 + q * std::sin(t / 1.2f + j / 10.0f), 1e-4);
+    EXPECT_NEAR(last.offset.z, 20 * q * q * u3, 1e-4);
+    EXPECT_NEAR(last.size, 0.1f + 3 * q * c, 1e-6);
+    EXPECT_NEAR(last.alpha, 5.5f * c * 1.1f * c, 1e-6);
+    // Other trails never move off their path.
+    for (size_t i = 0; i < first; ++i)
+        EXPECT_EQ(city->trailBatch.particles[i].offset.x, 0.0f);
+}
