@@ -25,6 +25,14 @@ bool makeFilmGrain(const std::string& path, std::string& note, std::string& erro
 bool makeBorderFrame(const std::string& path, std::string& note, std::string& error);
 bool makeLogoOverlay(const std::string& path, std::string& note, std::string& error);
 
+// The night sky's pictures.
+bool makeSparkGlow(const std::string& path, std::string& note, std::string& error);
+bool makeSkyline(const std::string& path, std::string& note, std::string& error);
+bool makeLogoMask(const std::string& path, std::string& note, std::string& error);
+bool makeLogoGlow(const std::string& path, std::string& note, std::string& error);
+bool makeTitle(const std::string& path, std::string& note, std::string& error);
+bool makeParticleAtlas(const std::string& path, std::string& note, std::string& error);
+
 // Sound.
 bool makeSoundtrack(const std::string& path, std::string& note, std::string& error);
 
