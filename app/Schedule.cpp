@@ -1,5 +1,6 @@
 #include "app/Schedule.h"
 
+#include "layers/scenes/Layer_Fireworks.h"
 #include "timeline/Timeline.h"
 
 namespace qelFramework {
@@ -12,7 +13,9 @@ const ScheduleRow kProductionSchedule[kScheduleRows] = {
 };
 
 void registerProductionLayers(Timeline& timeline) {
-    (void)timeline; // the layers join here as they are built
+    // Loading order. Constructing the fireworks launches its rockets, which reseed the
+    // generator: the layers after it draw from where those bursts left it.
+    timeline.registerLayer(new Layer_Fireworks, "IM-fireworks");
 }
 
 void scheduleProduction(Timeline& timeline) {

@@ -23,6 +23,12 @@ const std::vector<Product>& allProducts() {
         {"button-play", "editor//button-play.png", makeEditorButtonPicture<EditorButton::Play>},
         {"button-pause", "editor//button-pause.png", makeEditorButtonPicture<EditorButton::Pause>},
         {"button-record", "editor//button-record.png", makeEditorButtonPicture<EditorButton::Record>},
+        {"particle", "data\\textures\\particle.jpg", makeSparkGlow},
+        {"skyline", "data\\textures\\skyline.png", makeSkyline},
+        {"logo", "data\\textures\\vorlix.png", makeLogoMask},
+        {"logo-glow", "data\\textures\\vorlix-glow.png", makeLogoGlow},
+        {"title", "data\\textures\\title.png", makeTitle},
+        {"gazer", "data\\textures\\gazer.png", makeParticleAtlas},
         {"soundtrack", "data\\quillmont.mp3", makeSoundtrack},
         {"choreography", "data\\demosynch.dat", compileChoreography},
     };

@@ -37,6 +37,14 @@ bool makeEditorButtonPicture(const std::string& path, std::string& note, std::st
     return makeEditorButton(Which, path, note, error);
 }
 
+// The night sky's pictures.
+bool makeSparkGlow(const std::string& path, std::string& note, std::string& error);
+bool makeSkyline(const std::string& path, std::string& note, std::string& error);
+bool makeLogoMask(const std::string& path, std::string& note, std::string& error);
+bool makeLogoGlow(const std::string& path, std::string& note, std::string& error);
+bool makeTitle(const std::string& path, std::string& note, std::string& error);
+bool makeParticleAtlas(const std::string& path, std::string& note, std::string& error);
+
 // Sound.
 bool makeSoundtrack(const std::string& path, std::string& note, std::string& error);
 
