@@ -1,5 +1,9 @@
 #include "app/Schedule.h"
 
+#include "layers/post/Layer_Border.h"
+#include "layers/post/Layer_Overlay.h"
+#include "layers/post/Layer_PP.h"
+#include "layers/post/Layer_TiltShift.h"
 #include "timeline/Timeline.h"
 
 namespace qelFramework {
@@ -11,8 +15,13 @@ const ScheduleRow kProductionSchedule[kScheduleRows] = {
     {"postprocessor", 10, 0, 260000}, {"overlay", 11, 220000, 260000},
 };
 
+// Loading order: postprocessor, IM-fireworks, city, tiltPost, sky, border, overlay; the
+// scene layers join at their places as they are built.
 void registerProductionLayers(Timeline& timeline) {
-    (void)timeline; // the layers join here as they are built
+    timeline.registerLayer(new Layer_PP, "postprocessor");
+    timeline.registerLayer(new Layer_TiltShift, "tiltPost");
+    timeline.registerLayer(new Layer_Border, "border");
+    timeline.registerLayer(new Layer_Overlay, "overlay");
 }
 
 void scheduleProduction(Timeline& timeline) {
