@@ -53,7 +53,7 @@ bool GL_FBOTexture::create(int targetWidth, int targetHeight, int samples) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
 
-    if (samples <= 0) {
+    if (samples <= 1) {
         glBindFramebuffer(GL_FRAMEBUFFER, framebufferName);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, textureName, 0);
         glGenRenderbuffers(1, &depthStencilRenderbuffer);

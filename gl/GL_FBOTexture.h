@@ -11,8 +11,10 @@ public:
     static constexpr GLuint kNotMultisampled = 0xFFFFFFFFu;
 
     // Makes the texture (8-bit RGB, linear filtering, clamped) and the framebuffer with a
-    // packed depth-stencil buffer; samples 0 renders straight into the texture, samples
-    // >= 1 into multisample renderbuffers. Writes the framebuffer's completeness under
+    // packed depth-stencil buffer; samples 0 and 1 render straight into the texture (one
+    // sample needs no resolve, and drivers that round 1 up to 4 would make the small
+    // work targets four times as costly), samples >= 2 into multisample renderbuffers
+    // resolved at the end of each capture. Writes the framebuffer's completeness under
     // "fboCreator" and returns true when it is complete.
     bool create(int width, int height, int samples);
 

@@ -23,24 +23,6 @@ bool checkSize(int width, int height, int channels, size_t bytes, std::string& e
     return true;
 }
 
-// Writes the encoded bytes beside the target and renames them over it.
-bool storeWhole(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error) {
-    const std::string temporary = path + ".partial";
-    std::FILE* f = openFile(temporary, "wb");
-    if (!f) {
-        error = "cannot write " + temporary;
-        return false;
-    }
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    written = (std::fclose(f) == 0) && written;
-    if (!written || !replaceFile(temporary, path)) {
-        std::remove(nativePath(temporary).c_str());
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
-}
-
 // ---- PNG ----
 
 struct PngSink {
@@ -144,7 +126,7 @@ bool writePng(const std::string& path, int width, int height, int channels, cons
         error = "PNG encoding failed";
         return false;
     }
-    return storeWhole(path, bytes, error);
+    return writeWholeFile(path, bytes, error);
 }
 
 bool writeJpeg(const std::string& path, int width, int height, const std::vector<std::uint8_t>& pixels, int quality,
@@ -166,7 +148,7 @@ bool writeJpeg(const std::string& path, int width, int height, const std::vector
         error = "JPEG encoding failed";
         return false;
     }
-    return storeWhole(path, bytes, error);
+    return writeWholeFile(path, bytes, error);
 }
 
 } // namespace qelFramework::platform

@@ -62,21 +62,7 @@ bool encodeMp3File(const std::string& path, const std::vector<std::int16_t>& sam
         error = "encoding failed";
         return false;
     }
-
-    const std::string temporary = path + ".partial";
-    std::FILE* f = openFile(temporary, "wb");
-    if (!f) {
-        error = "cannot write " + temporary;
-        return false;
-    }
-    bool written = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-    written = (std::fclose(f) == 0) && written;
-    if (!written || !replaceFile(temporary, path)) {
-        std::remove(nativePath(temporary).c_str());
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    return writeWholeFile(path, out, error);
 }
 
 } // namespace qelFramework::platform

@@ -1,6 +1,8 @@
 #include "platform/Paths.h"
+#include "platform/Kernel.h"
 
 #include <cerrno>
+#include <cstring>
 #include <climits>
 #include <cstdio>
 #include <sys/stat.h>
@@ -49,6 +51,58 @@ std::string executableFolder() {
     std::string exe(buffer, static_cast<size_t>(n));
     size_t slash = exe.find_last_of('/');
     return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
+}
+
+bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
+    bytes.clear();
+    std::FILE* file = openFile(path, "rb");
+    if (!file)
+        return false;
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        size = std::ftell(file);
+    std::rewind(file);
+    unsigned char chunk[65536];
+    std::size_t n = std::fread(chunk, 1, sizeof chunk, file);
+    bytes.assign(chunk, chunk + n);
+    // Once the first chunk has come back whole the size is taken as a guess for one
+    // read; what fread delivers counts.
+    if (n == sizeof chunk && size > static_cast<long>(n)) {
+        bytes.resize(static_cast<std::size_t>(size));
+        bytes.resize(n + std::fread(bytes.data() + n, 1, bytes.size() - n, file));
+    }
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed)
+        bytes.clear();
+    return !failed;
+}
+
+bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error) {
+    const std::string temporary = path + ".tmp";
+    std::FILE* file = openFile(temporary, "wb");
+    if (!file) {
+        error = "cannot create " + temporary + ": " + std::strerror(errno);
+        return false;
+    }
+    errno = 0;
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ok = std::fflush(file) == 0 && ok;
+    const int writeErrno = errno;
+    ok = std::fclose(file) == 0 && ok;
+    if (!ok) {
+        error = "cannot write " + temporary + ": " + std::strerror(writeErrno ? writeErrno : errno);
+        deleteFile(temporary.c_str());
+        return false;
+    }
+    if (!replaceFile(temporary, path)) {
+        error = "cannot replace " + path + ": " + std::strerror(errno);
+        deleteFile(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 namespace {

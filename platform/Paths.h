@@ -4,6 +4,7 @@
 // written for cache keys and messages; only the opening goes through here.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace qelFramework::platform {
 
@@ -15,6 +16,13 @@ std::FILE* openFile(const std::string& path, const char* mode);
 
 // Renames a file over another (atomic on one file system). True on success.
 bool replaceFile(const std::string& from, const std::string& to);
+
+// The whole content of a file; false when it cannot be opened or read.
+bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes);
+// Writes bytes to path whole or not at all: through a temporary file beside the target
+// that is then renamed over it. On failure the target is untouched, the temporary file
+// removed and the reason in error.
+bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error);
 
 // Creates a folder (one level); true when it exists afterwards.
 bool makeFolder(const std::string& path);

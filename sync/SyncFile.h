@@ -26,12 +26,6 @@ bool writeSyncFile(const std::string& path, const SyncData& data);
 // record and everything behind it are left out, and that controller keeps its keys.
 SyncReadResult readSyncFile(const std::string& path, SyncData& data);
 
-// The whole content of a file; false when it cannot be opened or read.
-bool readFileBytes(const std::string& path, std::vector<unsigned char>& bytes);
-// Writes bytes to path through a temporary file and a rename; on failure the target is
-// untouched, the temporary file removed and the reason in error.
-bool writeFileReplacing(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error);
-
 // "editor\--<counter>--<year>-<month>-<day>!<hour>-<minute>-<second>.dat"
 std::string snapshotFileName(unsigned counter, const platform::SystemTime& time);
 // Advances the process-wide snapshot counter (the first call gives 1) and names a

@@ -1,5 +1,6 @@
 #include "Products.h"
 
+#include "platform/Paths.h"
 #include "sync/SyncFile.h"
 #include "sync/SyncText.h"
 
@@ -10,7 +11,7 @@ namespace qelFramework::forge {
 bool compileChoreography(const std::string& path, std::string& note, std::string& error) {
     const std::string source = std::string(QM_CONTENT_DIR) + "/choreography.txt";
     std::vector<unsigned char> bytes;
-    if (!readFileBytes(source, bytes)) {
+    if (!platform::readWholeFile(source, bytes)) {
         error = "cannot read " + source;
         return false;
     }
@@ -21,7 +22,7 @@ bool compileChoreography(const std::string& path, std::string& note, std::string
         return false;
     }
     std::vector<unsigned char> image;
-    if (!encodeSyncRecords(records, image, problem) || !writeFileReplacing(path, image, problem)) {
+    if (!encodeSyncRecords(records, image, problem) || !platform::writeWholeFile(path, image, problem)) {
         error = problem;
         return false;
     }

@@ -1,5 +1,6 @@
 // quillmont-sync: the sync file as text and back, and a controller's values at given times.
 #include "app/Trace.h"
+#include "platform/Paths.h"
 #include "sync/SyncData.h"
 #include "sync/SyncFile.h"
 #include "sync/SyncFileFormat.h"
@@ -26,7 +27,7 @@ int fail(const std::string& message) {
 
 int dump(const std::string& path) {
     std::vector<unsigned char> image;
-    if (!readFileBytes(path, image))
+    if (!platform::readWholeFile(path, image))
         return fail("cannot read " + path);
     std::vector<SyncFileRecord> records;
     std::string problem;
@@ -42,14 +43,14 @@ int dump(const std::string& path) {
 
 int build(const std::string& textPath, const std::string& outPath) {
     std::vector<unsigned char> bytes;
-    if (!readFileBytes(textPath, bytes))
+    if (!platform::readWholeFile(textPath, bytes))
         return fail("cannot read " + textPath);
     std::vector<SyncFileRecord> records;
     std::string error;
     if (!parseSyncText(std::string(bytes.begin(), bytes.end()), records, error))
         return fail(textPath + ": " + error);
     std::vector<unsigned char> image;
-    if (!encodeSyncRecords(records, image, error) || !writeFileReplacing(outPath, image, error))
+    if (!encodeSyncRecords(records, image, error) || !platform::writeWholeFile(outPath, image, error))
         return fail(error);
     return 0;
 }
