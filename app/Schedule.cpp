@@ -1,10 +1,10 @@
 #include "app/Schedule.h"
 
-#include "layers/scenes/Layer_Fireworks.h"
 #include "layers/post/Layer_Border.h"
 #include "layers/post/Layer_Overlay.h"
 #include "layers/post/Layer_PP.h"
 #include "layers/post/Layer_TiltShift.h"
+#include "layers/scenes/Layer_Fireworks.h"
 #include "timeline/Timeline.h"
 
 namespace qelFramework {
