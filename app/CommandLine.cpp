@@ -60,6 +60,8 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             out.fullscreen = true;
         } else if (a == "--windowed") {
             windowed = true;
+        } else if (a == "--editor") {
+            out.editor = true;
         } else if (a == "--input-script") {
             if (!value(out.inputScript))
                 return false;
@@ -126,6 +128,8 @@ const char* usageText() {
            "  --size WxH          play at this size without the launcher (windowed)\n"
            "  --fullscreen        with --size: switch the display to that size\n"
            "  --windowed          with --size: play in a window (the default)\n"
+           "  --editor            attach the sync editor over the production (edit the\n"
+           "                      controllers against the music; saves data/demosynch.dat)\n"
            "  --input-script FILE feed timed synthetic input (automated runs)\n"
            "  --capture OUT       play on a frame clock and write every frame: numbered PNG\n"
            "                      files when OUT is a folder, an H.264 video with the\n"

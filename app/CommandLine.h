@@ -14,6 +14,7 @@ struct CommandLine {
     int height = 0;
     bool fullscreen = false;   // --fullscreen (with --size); --windowed is the default then
     std::string inputScript;   // --input-script FILE: timed synthetic input
+    bool editor = false;       // --editor: attach the sync editor
     std::string capture;       // --capture OUT: write every frame (folder of PNGs or .mp4)
     int fps = 60;              // --fps N (capture)
     float from = 0.0f;         // --from S (capture)

@@ -170,6 +170,9 @@ void Timeline::runFrameLoop(HWND newWindow) {
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
         if (!any) {
+            // The editor stays on screen where no track plays, so that the maker can seek out.
+            if (editor)
+                editor->draw();
             if (frameSink)
                 frameSink(window);
             platform::swapBuffers(window);

@@ -1,6 +1,11 @@
 #include "app/Schedule.h"
 
+#include "layers/post/Layer_Border.h"
+#include "layers/post/Layer_Overlay.h"
+#include "layers/post/Layer_PP.h"
+#include "layers/post/Layer_TiltShift.h"
 #include "layers/scenes/Layer_CityScene.h"
+#include "layers/scenes/Layer_Fireworks.h"
 #include "timeline/Timeline.h"
 
 namespace qelFramework {
@@ -12,8 +17,17 @@ const ScheduleRow kProductionSchedule[kScheduleRows] = {
     {"postprocessor", 10, 0, 260000}, {"overlay", 11, 220000, 260000},
 };
 
+// Loading order: postprocessor, IM-fireworks, city, tiltPost, sky, border, overlay; the
+// scene layers join at their places as they are built.
 void registerProductionLayers(Timeline& timeline) {
+    // Constructing the fireworks launches its rockets, which reseed the generator: the
+    // layers after it draw from where those bursts left it.
+    timeline.registerLayer(new Layer_PP, "postprocessor");
+    timeline.registerLayer(new Layer_Fireworks, "IM-fireworks");
     timeline.registerLayer(new Layer_CityScene, "city");
+    timeline.registerLayer(new Layer_TiltShift, "tiltPost");
+    timeline.registerLayer(new Layer_Border, "border");
+    timeline.registerLayer(new Layer_Overlay, "overlay");
 }
 
 void scheduleProduction(Timeline& timeline) {

@@ -9,6 +9,7 @@
 #include "app/Trace.h"
 #include "platform/VideoPipe.h"
 #include "sync/SyncData.h"
+#include "sync/editor/SyncEditor.h"
 #include "timeline/Timeline.h"
 
 #include <cstdio>
@@ -58,6 +59,8 @@ int runProduction(const CommandLine& options) {
     // 6 and 7. Layers and schedule.
     registerProductionLayers(timeline);
     scheduleProduction(timeline);
+    if (options.editor)
+        timeline.attachEditor(new SyncEditor(timeline)); // the frame loop initialises and deletes it
 
     int exitCode = 0;
     bool captureStarted = false;

@@ -1,28 +1,152 @@
 #pragma once
 // The sync editor: an overlay over the finished frame with which the makers shape the
-// controllers against the music. The frame loop drives it when one is attached.
+// controllers against the music. It shows the song's waveform, a ruler, the keys and
+// the curve of the selected controller, drop-down panels (workspace commands, layers,
+// controllers), transport buttons and the clock, and turns mouse and keyboard input
+// into edits. Every edit first saves all controllers to a snapshot file in "editor",
+// which undo reads back. The frame loop drives it when one is attached.
 #include "platform/WinTypes.h"
+#include "sync/editor/ButtonGroup.h"
+#include "sync/editor/DropDownList.h"
+#include "sync/editor/EditorFont.h"
+#include "sync/editor/TimeAxis.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace qelFramework {
 
 class Timeline;
+class SyncController;
+class GL_TextureManager;
 
 class SyncEditor {
 public:
+    static constexpr const char* kSongFile = "data\\quillmont.mp3";
+    static constexpr const char* kSnapshotFolder = "editor";
+
+    enum DragMode : int { NoDrag = 0, MovingKey = 1, ChangingValues = 2 };
+
     explicit SyncEditor(Timeline& owner);
     virtual ~SyncEditor();
 
-    // Before the first frame.
+    // Before the first frame: fonts, button pictures, panels, the song and the first
+    // curve list. Needs the production's GL context to be current.
     virtual void init();
     // Every rendered frame, after the layers.
     virtual void draw();
     // Every window message, before the layers see it.
     virtual void handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    // Once at teardown.
+    // Once at teardown: deletes the snapshot files still on the undo stack and the GL
+    // objects the editor made.
     virtual void shutdown();
+
+    // The song for the waveform and the time axis (interleaved 16-bit stereo). Without
+    // one, init decodes the soundtrack.
+    void setSong(std::vector<std::int16_t> samples, std::uint32_t frameCount, std::uint32_t framesPerSecond);
+
+    // Saves every controller to a new snapshot file and pushes its name.
+    void takeSnapshot();
+    // Restores the newest snapshot and pops it (the file stays).
+    void undo();
+
+    // What the editor shows and holds, for its users and tests.
+    TimeAxis& timeAxis() { return axis; }
+    const TimeAxis& timeAxis() const { return axis; }
+    SyncController* selectedController() const { return selected; }
+    int selectedControllerIndex() const { return selectedIndex; }
+    const std::vector<int>& selectedKeys() const { return selectedKeyList; }
+    int selectedSegment() const { return segment; }
+    int hoveredKey() const { return hovered; }
+    int dragMode() const { return drag; }
+    bool recordMode() const { return recording; }
+    bool hidden() const { return isHidden; }
+    bool zooming() const { return zoomDragging; }
+    bool cursorVisible() const { return cursorShown; }
+    float cursorTime() const { return cursorAt; }
+    bool helpVisible() const { return helpShown; }
+    const std::vector<std::string>& undoStack() const { return snapshots; }
+    const std::string& mouseStatus() const { return mouseStatusText; }
+    // The last notice shown on screen (saves, failures), empty when none.
+    const std::string& notice() const { return noticeText; }
+    DropDownList& workspacePanel() { return workspace; }
+    DropDownList& layersPanel() { return layers; }
+    DropDownList& controllersPanel() { return controllers; }
+    DropDownList& controllers2Panel() { return controllers2; }
+    ButtonGroup& shapeButtons() { return shapes; }
+    ButtonGroup& transportButtons() { return transport; }
 
 protected:
     Timeline& owner;
+
+private:
+    void loadSong();
+    void makeFonts(int viewportHeight);
+    void makeButtons();
+    void fillPanels();
+    void selectController(int index);
+    void rebuildCurveList();
+    void setNotice(const std::string& text, bool warning);
+
+    int keyHitTest() const;
+    float snapTime() const;
+    bool keyHeld(int virtualKey) const { return keyState[virtualKey]; }
+
+    void onMouseMove(LPARAM lParam);
+    void onLeftDown();
+    void onLeftUp();
+    void onRightDown();
+    void onRightUp();
+    void onMiddleDown();
+    void pickController(DropDownList& clicked, DropDownList& other, int id);
+    void workspaceCommand(int id);
+    void seek(float t);
+    void pollRecordKey();
+
+    void drawOverlayText();
+    void drawHelp();
+    void setUpProjection();
+    void restoreProjection();
+
+    TimeAxis axis;
+    SyncController* selected = nullptr;
+    EditorFont normalFont;
+    EditorFont clockFont;
+    EditorFont rulerFont;
+    int hovered = -1;
+    std::vector<int> selectedKeyList;
+    int selectedIndex = -1;
+    int segment = -1;
+    bool cursorShown = false;
+    float cursorAt = 0.0f;
+    float mouseX = 0.0f, mouseY = 0.0f;
+    bool keyState[256] = {};
+    bool recording = false;
+    float zoomAnchor = 0.0f, zoomCurrent = 0.0f;
+    bool zoomDragging = false;
+    std::unique_ptr<GL_TextureManager> textures;
+    std::vector<std::string> snapshots;
+
+    ButtonGroup shapes;
+    ButtonGroup transport;
+    DropDownList workspace{"WORKSPACE"};
+    DropDownList layers{"LAYERS"};
+    DropDownList controllers{"CONTROLLERS"};
+    DropDownList controllers2{"CONTROLLERS 2"};
+
+    int drag = NoDrag;
+    float dragStartY = 0.0f, dragStartValue = 0.0f;
+    bool recordLatch = false;
+    bool isHidden = false;
+    std::string mouseStatusText;
+    bool helpShown = false;
+    std::string noticeText;
+    bool noticeIsWarning = false;
+    std::int64_t noticeUntil = 0; // performance-counter reading at which the notice goes
+    bool songGiven = false;
+    bool initialised = false;
 };
 
 } // namespace qelFramework

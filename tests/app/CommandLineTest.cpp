@@ -28,6 +28,20 @@ TEST(CommandLine, SizeSkipsTheLauncherWindowedByDefault) {
     EXPECT_TRUE(c.fullscreen);
 }
 
+TEST(CommandLine, EditorGoesWithOrWithoutTheOtherOptions) {
+    CommandLine c;
+    std::string e;
+    ASSERT_TRUE(parse({}, c, e));
+    EXPECT_FALSE(c.editor);
+    ASSERT_TRUE(parse({"--editor"}, c, e));
+    EXPECT_TRUE(c.editor);
+    EXPECT_FALSE(c.sizeGiven);
+    ASSERT_TRUE(parse({"--size", "1280x720", "--editor", "--fullscreen"}, c, e));
+    EXPECT_TRUE(c.editor);
+    EXPECT_TRUE(c.fullscreen);
+    EXPECT_NE(std::string(usageText()).find("--editor"), std::string::npos);
+}
+
 TEST(CommandLine, RejectsUnknownAndMalformedInput) {
     CommandLine c;
     std::string e;

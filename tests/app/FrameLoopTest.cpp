@@ -4,6 +4,7 @@
 #include "platform/Messages.h"
 #include "support/TestSupport.h"
 #include "sync/SyncData.h"
+#include "sync/editor/SyncEditor.h"
 #include "timeline/Layer_Base.h"
 #include "timeline/Timeline.h"
 
@@ -42,6 +43,14 @@ struct RecordingLayer : Layer_Base {
             platform::postMessage(Timeline::instance().window, WM_KEYDOWN, VK_ESCAPE, 0);
     }
     void unload() override { g_log.push_back(name + ".unload"); }
+};
+
+struct RecordingEditor : SyncEditor {
+    using SyncEditor::SyncEditor;
+    ~RecordingEditor() override { g_log.push_back("editor.delete"); }
+    void init() override { g_log.push_back("editor.init"); }
+    void draw() override { g_log.push_back("editor.draw"); }
+    void shutdown() override { g_log.push_back("editor.shutdown"); }
 };
 
 class FrameLoopTest : public ::testing::Test {
@@ -174,4 +183,26 @@ TEST_F(FrameLoopTest, LoadingScreenLoadsEveryLayer) {
     EXPECT_EQ(t.state, Loaded);
     EXPECT_EQ(count("g.init"), 1);
     EXPECT_GE(t.loadingScreen.framesShown(), 70u);
+}
+
+TEST_F(FrameLoopTest, AnAttachedEditorIsDrawnEveryFrameAlsoWhereNoTrackPlays) {
+    t.registerLayer(new RecordingLayer("scene"), "scene");
+    t.addEntry("scene", 0, 0, 20);
+    t.addEntry("scene", 0, 60, 80); // nothing plays from 21 to 59 ms
+    t.attachEditor(new RecordingEditor(t));
+    t.state = Loaded;
+    t.runFrameLoop(gl.handle());
+
+    ASSERT_FALSE(g_log.empty());
+    EXPECT_EQ(g_log.front(), "editor.init");
+    // A frame in the gap: two editor draws in a row without a layer between them.
+    bool drawnInTheGap = false;
+    for (size_t i = 1; i < g_log.size(); ++i)
+        drawnInTheGap = drawnInTheGap || (g_log[i] == "editor.draw" && g_log[i - 1] == "editor.draw");
+    EXPECT_TRUE(drawnInTheGap);
+    EXPECT_GT(count("editor.draw"), count("scene.render"));
+    // Torn down after the layers: shut down once, then deleted.
+    std::vector<std::string> tail(g_log.end() - 4, g_log.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"scene.unload", "scene.delete", "editor.shutdown", "editor.delete"}));
+    EXPECT_EQ(t.editor, nullptr);
 }

@@ -25,6 +25,26 @@ bool makeFilmGrain(const std::string& path, std::string& note, std::string& erro
 bool makeBorderFrame(const std::string& path, std::string& note, std::string& error);
 bool makeLogoOverlay(const std::string& path, std::string& note, std::string& error);
 
+// The sync editor's buttons, in the order of its shape and transport groups.
+enum class EditorButton {
+    Linear, Smoothstep, Exponential, MinExponential,
+    ValVal, ValZero, ValOne, ZeroVal, OneVal, OneOne, ZeroZero,
+    Play, Pause, Record,
+};
+bool makeEditorButton(EditorButton which, const std::string& path, std::string& note, std::string& error);
+template <EditorButton Which>
+bool makeEditorButtonPicture(const std::string& path, std::string& note, std::string& error) {
+    return makeEditorButton(Which, path, note, error);
+}
+
+// The night sky's pictures.
+bool makeSparkGlow(const std::string& path, std::string& note, std::string& error);
+bool makeSkyline(const std::string& path, std::string& note, std::string& error);
+bool makeLogoMask(const std::string& path, std::string& note, std::string& error);
+bool makeLogoGlow(const std::string& path, std::string& note, std::string& error);
+bool makeTitle(const std::string& path, std::string& note, std::string& error);
+bool makeParticleAtlas(const std::string& path, std::string& note, std::string& error);
+
 // Sound.
 bool makeSoundtrack(const std::string& path, std::string& note, std::string& error);
 

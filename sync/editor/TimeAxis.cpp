@@ -1,0 +1,308 @@
+#include "sync/editor/TimeAxis.h"
+
+#include "sync/editor/EditorFont.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qelFramework {
+
+namespace {
+// Beyond this many seconds either way a time is off any axis (keeps the frame
+// arithmetic finite for any float).
+constexpr double kFarSeconds = 1.0e7;
+
+void line(float x0, float y0, float x1, float y1) {
+    glVertex2f(x0, y0);
+    glVertex2f(x1, y1);
+}
+} // namespace
+
+void TimeAxis::setSong(std::vector<std::int16_t> newSamples, std::uint32_t frames, std::uint32_t rate) {
+    samples = std::move(newSamples);
+    if (samples.size() < static_cast<size_t>(frames) * 2)
+        samples.clear(); // too short for its frame count: no waveform rather than a read past it
+    frameCount = frames;
+    framesPerSecond = rate ? rate : 44100;
+}
+
+void TimeAxis::fullView() {
+    viewStart = 0;
+    viewEnd = frameCount;
+}
+
+float TimeAxis::timeToX(float t) const {
+    const double width = static_cast<double>(viewEnd) - static_cast<double>(viewStart);
+    if (width <= 0.0 || std::isnan(t))
+        return 0.0f;
+    const double seconds = std::clamp(static_cast<double>(t), -kFarSeconds, kFarSeconds);
+    const double frame = std::trunc(static_cast<double>(framesPerSecond) * seconds);
+    return static_cast<float>((frame - static_cast<double>(viewStart)) / width);
+}
+
+float TimeAxis::xToTime(float x) const {
+    if (!framesPerSecond)
+        return 0.0f;
+    const double width = static_cast<double>(viewEnd) - static_cast<double>(viewStart);
+    return static_cast<float>((static_cast<double>(viewStart) + width * x) / framesPerSecond);
+}
+
+std::uint32_t TimeAxis::timeToFrame(float t) const {
+    if (!(t > 0.0f))
+        return 0;
+    const double frame = std::trunc(static_cast<double>(framesPerSecond) * std::min<double>(t, kFarSeconds));
+    return frame >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(frame);
+}
+
+float TimeAxis::songSeconds() const {
+    return framesPerSecond ? static_cast<float>(frameCount) / static_cast<float>(framesPerSecond) : 0.0f;
+}
+
+void TimeAxis::release() {
+    if (curveList)
+        glDeleteLists(curveList, 1);
+    curveList = 0;
+}
+
+void TimeAxis::compileWaveform() const {
+    if (samples.empty() || viewEnd <= viewStart)
+        return;
+    const std::uint32_t width = viewEnd - viewStart;
+    const std::uint32_t step = std::max<std::uint32_t>(1, width / 2000);
+    glColor3f(0.5f, 0.5f, 0.5f);
+    for (float top : {0.09f, 0.18f}) {
+        glBegin(GL_LINE_STRIP);
+        for (std::uint32_t f = viewStart; f < viewEnd && f < frameCount; f += step) {
+            const float x = static_cast<float>(f - viewStart) / static_cast<float>(width);
+            const float s = samples[static_cast<size_t>(f) * 2 + 1]; // the second word of the frame
+            glVertex2f(x, top - (s + 32768.0f) / 65536.0f * 0.09f);
+            if (f > 0xFFFFFFFFu - step)
+                break;
+        }
+        glEnd();
+    }
+}
+
+void TimeAxis::compileKeys() {
+    if (selected) {
+        for (const SyncKey& key : selected->keys()) {
+            const float x = timeToX(key.time);
+            glLineWidth(1.0f);
+            glColor3f(0.45f, 0.45f, 0.4f);
+            glBegin(GL_LINES);
+            line(x, 0.24f, x, 0.4f);
+            glEnd();
+            glLineWidth(2.0f);
+            glColor3f(0.8f, 0.8f, 0.7f);
+            glBegin(GL_LINES);
+            line(x, 0.25f, x, valueToY(key.value));
+            glEnd();
+            glLineWidth(1.0f);
+            glColor3f(0.2f, 0.2f, 0.7f);
+            glRectf(x - 0.005f, 0.22f, x + 0.005f, 0.24f);
+            glBegin(GL_LINES);
+            line(x, 0.22f, x, 0.0f);
+            glEnd();
+        }
+
+        probe = *selected;
+        glColor3f(0.8f, 0.8f, 0.7f);
+        glBegin(GL_LINE_STRIP);
+        // Counted in thousandths so that the last step lands on x = 1 exactly.
+        for (int i = 0; i <= 1000; ++i) {
+            const float x = static_cast<float>(i) / 1000.0f;
+            probe.evaluate(xToTime(x));
+            glVertex2f(x, valueToY(probe.value));
+        }
+        glEnd();
+    }
+
+    if (comparison && comparison != selected) {
+        for (const SyncKey& key : comparison->keys()) {
+            const float x = timeToX(key.time);
+            glLineWidth(1.0f);
+            glColor3f(0.15f, 0.15f, 0.1f);
+            glBegin(GL_LINES);
+            line(x, 0.24f, x, 0.4f);
+            glEnd();
+            glLineWidth(2.0f);
+            glColor3f(0.2f, 0.2f, 0.0f);
+            glBegin(GL_LINES);
+            line(x, 0.25f, x, valueToY(key.value));
+            glEnd();
+            glLineWidth(1.0f);
+            glColor3f(0.15f, 0.15f, 0.1f);
+            glBegin(GL_LINES);
+            line(x, 0.22f, x, 0.0f);
+            glEnd();
+        }
+    }
+}
+
+void TimeAxis::compileRuler() const {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glBegin(GL_QUADS);
+    glColor4f(0.5f, 0.5f, 0.5f, 0.4f);
+    glVertex2f(0.0f, 0.18f);
+    glVertex2f(1.0f, 0.18f);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.2f);
+    glVertex2f(1.0f, 0.2f);
+    glVertex2f(0.0f, 0.2f);
+    glEnd();
+
+    const int seconds = static_cast<int>(songSeconds());
+    glLineWidth(1.0f);
+    for (int s = 0; s <= seconds; ++s) {
+        const float x = timeToX(static_cast<float>(s));
+        if (!(x > 0.0f && x < 1.0f))
+            continue;
+        float tickTop = 0.19f;
+        if (s % 60 == 0)
+            tickTop = 0.21f;
+        else if (s % 5 == 0)
+            tickTop = 0.195f;
+        glColor3f(0.5f, 0.0f, 0.0f);
+        glBegin(GL_LINES);
+        line(x, 0.18f, x, tickTop);
+        glEnd();
+        if (rulerFont && s % 60 == 0)
+            printText(rulerFont, x - 0.008f, 0.215f, 1.0f, 1.0f, 1.0f, 1.0f, "%dm", s / 60);
+        else if (rulerFont && s % 5 == 0)
+            printText(rulerFont, x - 0.008f, 0.2f, 1.0f, 1.0f, 1.0f, 1.0f, "%d:%d", s / 60, s % 60);
+    }
+}
+
+void TimeAxis::rebuildCurveList() {
+    release();
+    curveList = glGenLists(1);
+    if (!curveList)
+        return;
+    glNewList(curveList, GL_COMPILE);
+    glLineWidth(1.0f);
+    compileWaveform();
+    compileKeys();
+    compileRuler();
+    glLineWidth(1.0f);
+    glEndList();
+}
+
+bool TimeAxis::segmentSpan(float& fromX, float& toX) const {
+    if (!selected || selectedSegment < 0 || selectedSegment + 1 >= selected->keyCount())
+        return false;
+    fromX = timeToX(selected->keyTime(selectedSegment));
+    toX = timeToX(selected->nextKeyTime(selectedSegment));
+    return true;
+}
+
+void TimeAxis::drawWorkspace() {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glLineWidth(1.0f);
+
+    // 1. Background.
+    glBegin(GL_QUADS);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.5f);
+    glVertex2f(0.0f, 0.0f);
+    glVertex2f(1.0f, 0.0f);
+    glColor4f(0.2f, 0.1f, 0.025f, 0.5f);
+    glVertex2f(1.0f, 0.4f);
+    glVertex2f(0.0f, 0.4f);
+    glEnd();
+
+    // 2. Value grid.
+    glBegin(GL_LINES);
+    glColor3f(0.25f, 0.25f, 0.2f);
+    line(0.0f, 0.25f, 1.0f, 0.25f);
+    for (int i = 1; i <= 10; ++i) {
+        const float v = static_cast<float>(i) / 10.0f;
+        glColor3f(0.1f * v + 0.05f, 0.1f * v + 0.05f, 0.1f * v + 0.025f);
+        line(0.0f, valueToY(v), 1.0f, valueToY(v));
+    }
+    glEnd();
+
+    // 3. Play position and the selected curve's value there.
+    const std::uint32_t playFrame = std::min(timeToFrame(currentTime), frameCount);
+    const float playX = viewEnd > viewStart ? static_cast<float>((static_cast<double>(playFrame) - viewStart) /
+                                                                 (static_cast<double>(viewEnd) - viewStart))
+                                            : 0.0f;
+    if (selected) {
+        glColor3f(1.0f, 0.0f, 0.0f);
+        glBegin(GL_LINES);
+        line(playX, 0.4f, playX, 0.0f);
+        glEnd();
+        selected->evaluate(currentTime);
+        glPointSize(3.0f);
+        glColor3f(1.0f, 1.0f, 1.0f);
+        glBegin(GL_POINTS);
+        glVertex2f(playX, valueToY(selected->value));
+        glEnd();
+        glPointSize(1.0f);
+    }
+
+    // 4. The curve list.
+    if (curveList)
+        glCallList(curveList);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glLineWidth(1.0f);
+
+    // 5. Selected segment.
+    float fromX = 0.0f, toX = 0.0f;
+    if (segmentSpan(fromX, toX)) {
+        glBegin(GL_QUADS);
+        glColor4f(0.4f, 0.3f, 0.1f, 0.6f);
+        glVertex2f(fromX, 0.25f);
+        glVertex2f(toX, 0.25f);
+        glColor4f(0.2f, 0.1f, 0.025f, 0.2f);
+        glVertex2f(toX, 0.4f);
+        glVertex2f(fromX, 0.4f);
+        glEnd();
+    }
+
+    // 6. Zoom range.
+    if (rangeVisible) {
+        const float a = timeToX(rangeFrom), b = timeToX(rangeTo);
+        glBegin(GL_QUADS);
+        glColor4f(0.1f, 0.3f, 0.4f, 0.6f);
+        glVertex2f(a, 0.18f);
+        glVertex2f(b, 0.18f);
+        glColor4f(0.025f, 0.1f, 0.2f, 0.4f);
+        glVertex2f(b, 0.0f);
+        glVertex2f(a, 0.0f);
+        glEnd();
+    }
+
+    // 7. Selected keys.
+    if (selected) {
+        glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+        for (int index : selectedKeys) {
+            if (index < 0 || index >= selected->keyCount())
+                continue;
+            const float x = timeToX(selected->keyTime(index));
+            if (x >= 0.0f && x <= 1.0f)
+                glRectf(x - 0.006f, 0.218f, x + 0.006f, 0.242f);
+        }
+    }
+
+    // 8. Play position line.
+    glColor3f(0.2f, 0.4f, 0.7f);
+    glBegin(GL_LINES);
+    line(playX, 0.4f, playX, 0.0f);
+    glEnd();
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+} // namespace qelFramework

@@ -1,0 +1,107 @@
+#include "layers/post/Layer_PP.h"
+#include "layers/post/PostTestSupport.h"
+
+#include "gl/FboStack.h"
+
+#include <cmath>
+
+using namespace qelFramework;
+using qmtest::Picture;
+
+namespace {
+
+struct PostProcessor : Layer_PP {
+    using Layer_PP::blurResult;
+    using Layer_PP::blurSource;
+    using Layer_PP::lowResTarget;
+    using Layer_PP::sceneTarget;
+};
+
+class PostProcessorLayer : public qmtest::PostLayers {
+protected:
+    void SetUp() override {
+        PostLayers::SetUp();
+        provide("data\\textures\\distortion.png", [](float x, float y) {
+            return std::array<float, 4>{0.5f + 0.3f * std::sin(x * 6.28f), 0.5f + 0.3f * std::cos(y * 6.28f), 0.5f, 1};
+        });
+        ASSERT_TRUE(layer->init(&textures, &sync));
+    }
+    void TearDown() override {
+        layer.reset();
+        PostLayers::TearDown();
+    }
+    Picture play(const std::function<void()>& scene = drawRamp) {
+        return frame([&] { layer->render(); }, scene, [&] { layer->render(); });
+    }
+
+    std::unique_ptr<PostProcessor> layer = std::make_unique<PostProcessor>();
+};
+
+} // namespace
+
+TEST_F(PostProcessorLayer, WithEveryControllerAtZeroTheFramePassesUnchanged) {
+    EXPECT_FALSE(trace.contains("WARNING")) << trace.text(); // every uniform found
+    ASSERT_EQ(sync.count(), 18u);
+    for (int i = 0; i < 18; ++i)
+        EXPECT_EQ(sync.at(i)->name(), Layer_PP::kControllerNames[i]);
+
+    Picture out = play();
+    out.save("pp-neutral");
+    EXPECT_LE(qmtest::largestDifference(out, qmtest::readTexture(layer->sceneTarget->textureName)), 1);
+    EXPECT_TRUE(out.is(2, 2, 13, 26, 51, 3) && out.is(1277, 717, 242, 230, 204, 3)); // the ramp itself
+    EXPECT_EQ(FboStack::size(), 0u); // both calls nest inside the outer target
+}
+
+TEST_F(PostProcessorLayer, FadesAndGradingDoWhatTheirNamesSay) {
+    Picture ramp = play();
+    set("Postprocessor: fade to black", 1);
+    EXPECT_EQ(play().count(0, 0, 0, 0), 1280 * 720);
+    set("Postprocessor: fade to white", 1);
+    EXPECT_EQ(play().count(255, 255, 255, 0), 1280 * 720);
+    set("Postprocessor: fade to white", 0);
+    set("Postprocessor: fade to black", 0);
+
+    // Desaturation wins over any saturation.
+    set("Postprocessor: saturation", 0.7f);
+    set("Postprocessor: desaturation", 1);
+    Picture grey = play();
+    grey.save("pp-desaturated");
+    for (int i = 0; i < 1280 * 720; i += 7)
+        ASSERT_TRUE(std::abs(grey.rgb[i * 3] - grey.rgb[i * 3 + 1]) <= 1 && std::abs(grey.rgb[i * 3 + 1] - grey.rgb[i * 3 + 2]) <= 1) << i;
+    EXPECT_GT(std::abs(grey.at(5, 5)[0] - grey.at(1275, 715)[0]), 100); // still a picture
+    set("Postprocessor: desaturation", 0);
+    set("Postprocessor: saturation", 0);
+
+    set("Postprocessor: green color modulation", 1);
+    const unsigned char* c = ramp.at(640, 360);
+    EXPECT_TRUE(play().is(640, 360, c[0], 0, c[2], 1));
+    set("Postprocessor: green color modulation", 0);
+    // After the post fadeout only the ungraded frame is added back.
+    set("Postprocessor: post fadeout", 1);
+    set("Postprocessor: brightness", 1);
+    set("Postprocessor: base fadein", 1);
+    EXPECT_LE(qmtest::largestDifference(play(), ramp), 1);
+}
+
+TEST_F(PostProcessorLayer, OnlyAPositiveBlurFactorUsesTheBlurTargetsAndTheLayerReleasesThem) {
+    glClearColor(1, 0, 1, 1);
+    for (GL_FBOTexture* target : {layer->blurSource, layer->blurResult}) {
+        target->beginCapture();
+        target->endCapture();
+    }
+    auto flat = [] { drawRect(0, 0, 1, 1, 0.2f, 0.6f, 0.4f); };
+    for (float blur : {0.0f, 1e-6f}) {
+        set("Postprocessor: blur factor", blur);
+        EXPECT_EQ(play(flat).count(51, 153, 102, 1), 1280 * 720);
+        const int r = blur > 0 ? 51 : 255, g = blur > 0 ? 153 : 0, b = blur > 0 ? 102 : 255; // else untouched
+        for (GL_FBOTexture* target : {layer->blurSource, layer->blurResult})
+            EXPECT_EQ(qmtest::readTexture(target->textureName).count(r, g, b, 1), 512 * 512) << blur;
+    }
+
+    std::vector<GLuint> names;
+    for (GL_FBOTexture* t : {layer->sceneTarget, layer->lowResTarget, layer->blurSource, layer->blurResult})
+        names.insert(names.end(), {t->textureName, t->framebufferName});
+    layer.reset();
+    for (size_t i = 0; i < names.size(); i += 2)
+        EXPECT_FALSE(glIsTexture(names[i]) || glIsFramebuffer(names[i + 1])) << i / 2;
+}

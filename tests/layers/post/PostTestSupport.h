@@ -1,0 +1,93 @@
+#pragma once
+// A small production around the framing layers: a GL context, a texture cache holding
+// made-up pictures under the layers' file names, the sync controllers, and a 1280 x 720
+// target standing in for the window, read back after each frame.
+#include "app/Trace.h"
+#include "gl/BlurPass.h"
+#include "gl/FullscreenQuad.h"
+#include "gl/GLTestHelpers.h"
+#include "gl/GL_FBOTexture.h"
+#include "gl/GL_TextureManager.h"
+#include "support/TestSupport.h"
+#include "sync/SyncData.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+namespace qmtest {
+
+class PostLayers : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qelFramework::Trace::setHighestLevel(qelFramework::Trace::INFO);
+        ASSERT_TRUE(gl.ok() && qelFramework::initBlurPass() && screen.create(1280, 720, 0));
+    }
+    void TearDown() override {
+        screen.release();
+        qelFramework::releaseBlurPass();
+        qelFramework::Trace::reset();
+    }
+
+    // Stores a 64 x 64 RGBA picture made by `shade(x, y)` (0..1 from the top left) under `path`.
+    void provide(const char* path, const std::function<std::array<float, 4>(float, float)>& shade) {
+        std::vector<unsigned char> rgba;
+        for (int i = 0; i < 64 * 64; ++i)
+            for (float v : shade((i % 64 + 0.5f) / 64, (i / 64 + 0.5f) / 64))
+                rgba.push_back(static_cast<unsigned char>(v * 255.0f + 0.5f));
+        pictures.push_back(std::make_unique<qelFramework::GL_MemTexture>());
+        pictures.back()->upload(rgba.data(), 64, 64, GL_RGBA);
+        textures.addTexture(path, pictures.back().get());
+    }
+    void set(const char* controller, float value) { sync.getController(controller)->value = value; }
+
+    // Fills (x0, y0)-(x1, y1) of the bound target (0..1, y up) with a colour, or with a
+    // ramp of all three channels when r is negative.
+    static void drawRect(float x0, float y0, float x1, float y1, float r, float g, float b) {
+        glUseProgram(0);
+        glActiveTexture(GL_TEXTURE0);
+        glDisable(GL_TEXTURE_2D);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluOrtho2D(0, 1, 0, 1);
+        glBegin(GL_QUADS);
+        for (auto [x, y] : {std::pair{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}) {
+            r < 0 ? glColor3f(0.05f + 0.9f * x, 0.1f + 0.8f * y, 0.2f + 0.3f * (x + y)) : glColor3f(r, g, b);
+            glVertex2f(x, y);
+        }
+        glEnd();
+        glLoadIdentity();
+        glColor3f(1, 1, 1);
+    }
+    static void drawRamp() { drawRect(0, 0, 1, 1, -1, 0, 0); }
+
+    // One frame in the stand-in window: the layer's first call, the scene, the second call.
+    using Step = std::function<void()>;
+    Picture frame(const Step& first, const Step& scene, const Step& second) {
+        glClearColor(0, 0, 0, 0);
+        screen.beginCapture();
+        for (const Step* step : {&first, &scene, &second})
+            (*step)();
+        screen.endCapture();
+        return readTexture(screen.textureName);
+    }
+
+    GLContext gl{64, 64};
+    TraceCapture trace;
+    qelFramework::GL_TextureManager textures;
+    qelFramework::SyncData sync;
+    qelFramework::GL_FBOTexture screen;
+    std::vector<std::unique_ptr<qelFramework::GL_MemTexture>> pictures;
+};
+
+// Largest difference of any channel between two pictures of the same size.
+inline int largestDifference(const Picture& a, const Picture& b) {
+    int worst = 0;
+    for (size_t i = 0; i < a.rgb.size(); ++i)
+        worst = std::max(worst, std::abs(a.rgb[i] - b.rgb.at(i)));
+    return worst;
+}
+
+} // namespace qmtest

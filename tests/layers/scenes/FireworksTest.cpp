@@ -1,0 +1,276 @@
+#include "app/Schedule.h"
+#include "app/Trace.h"
+#include "gl/GL_TextureManager.h"
+#include "gl/GLTestHelpers.h"
+#include "gl/Random.h"
+#include "layers/scenes/Layer_Fireworks.h"
+#include "support/TestSupport.h"
+#include "sync/SyncData.h"
+#include "sync/SyncFile.h"
+#include "timeline/Timeline.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+using namespace qelFramework;
+
+namespace {
+
+bool sameSparks(const std::vector<Spark>& a, const std::vector<Spark>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Spark)) == 0;
+}
+
+// Works in a folder of its own that holds data/textures/.
+class InFolder {
+public:
+    InFolder() : previous(std::filesystem::current_path()) {
+        std::filesystem::create_directories(dir.file("data/textures"));
+        std::filesystem::current_path(dir.path());
+    }
+    ~InFolder() { std::filesystem::current_path(previous); }
+    std::string texture(const std::string& name) const { return dir.file("data/textures/" + name); }
+
+private:
+    qmtest::TempFolder dir;
+    std::filesystem::path previous;
+};
+
+struct Night {
+    GL_TextureManager textures;
+    SyncData sync;
+    Layer_Fireworks layer;
+    ~Night() {
+        for (GL_FBOTexture* t : {&layer.sceneTarget, &layer.blurTarget, &layer.outputTarget})
+            t->release();
+    }
+    qmtest::Picture render() {
+        glClearColor(0, 0, 0, 1);
+        layer.render();
+        return qmtest::readTexture(layer.outputTarget.textureName);
+    }
+};
+
+class Fireworks : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Trace::setHighestLevel(Trace::INFO);
+        ASSERT_TRUE(gl.ok());
+        // Plain pictures: a white spark, a logo that multiplies by one, no glow, an
+        // invisible title and skyline. What shows is sparks and flashes.
+        std::vector<unsigned char> white(16 * 16 * 3, 255), black(16 * 16 * 3, 0), clear(16 * 16 * 4, 0);
+        qmtest::writeJpeg(folder.texture("particle.jpg"), 16, 16, 3, white, 95);
+        qmtest::writePng(folder.texture("vorlix.png"), 16, 16, PNG_COLOR_TYPE_RGB, 8, white);
+        qmtest::writePng(folder.texture("vorlix-glow.png"), 16, 16, PNG_COLOR_TYPE_RGB, 8, black);
+        qmtest::writePng(folder.texture("title.png"), 16, 16, PNG_COLOR_TYPE_RGBA, 8, clear);
+        qmtest::writePng(folder.texture("skyline.png"), 16, 16, PNG_COLOR_TYPE_RGBA, 8, clear);
+        ASSERT_TRUE(night.layer.init(&night.textures, &night.sync));
+        trace.clear();
+    }
+    void TearDown() override { Trace::reset(); }
+    void step(float time, float delta) {
+        FrameInfo frame;
+        frame.time = time;
+        frame.delta = delta;
+        night.layer.update(frame);
+    }
+
+    qmtest::GLContext gl;
+    InFolder folder;
+    qmtest::TraceCapture trace;
+    Night night;
+    Layer_Fireworks& layer = night.layer;
+};
+
+} // namespace
+
+TEST(FireworkBurst, TheNthBurstIsAlwaysTheSameAndTheNextDiffers) {
+    Firework a, b;
+    EXPECT_EQ(b.serial, a.serial + 1);
+    const Vector3 at{4, 25, -55};
+    Firework::burstCounter = 40;
+    a.burst(at, 3);
+    qelFramework::srand(12345); // whatever came before does not matter
+    Firework::burstCounter = 40;
+    b.burst(at, 7);
+    EXPECT_TRUE(sameSparks(a.sparks, b.sparks));
+    // The burst seeds with its own number, after counting it.
+    qelFramework::srand(41);
+    EXPECT_EQ(a.sparks.size(), static_cast<size_t>(qelFramework::rand() % 400 + 200));
+    b.burst(at, 3);
+    EXPECT_NE(a.sparks[0].startColour.x, b.sparks[0].startColour.x);
+
+    // Every burst: 200 to 599 sparks at the burst point, unit colours with no negative
+    // part, speeds 0.2 to 1.2, lifetimes of at least a second.
+    for (unsigned n = 1; n < 300; n += 7) {
+        Firework::burstCounter = n;
+        a.burst(at, 0);
+        ASSERT_TRUE(a.sparks.size() >= 200 && a.sparks.size() <= 599);
+        for (const Spark& s : a.sparks) {
+            ASSERT_TRUE(s.position.x == 4 && s.position.z == -55 && s.age == 0 && s.lifetime >= 1.0f);
+            ASSERT_NEAR(vectorLength(s.endColour), 1.0f, 1e-3);
+            ASSERT_TRUE(s.colour.x >= 0 && s.colour.y >= 0 && s.colour.z >= 0);
+            ASSERT_TRUE(vectorLength(s.velocity) > 0.199f && vectorLength(s.velocity) < 1.2f);
+        }
+    }
+}
+
+TEST(FireworksSchedule, StartUpRegistersTheFireworksWhoseRocketsAreLaunchedInSerialOrder) {
+    Timeline& timeline = Timeline::instance();
+    timeline.reset();
+    const unsigned before = Firework::burstCounter;
+    registerProductionLayers(timeline);
+    auto* layer = dynamic_cast<Layer_Fireworks*>(timeline.findLayer("IM-fireworks"));
+    ASSERT_NE(layer, nullptr);
+    EXPECT_EQ(Firework::burstCounter, before + 80);
+    for (const Firework& r : layer->rockets)
+        EXPECT_TRUE(r.serial - layer->rockets[0].serial == &r - layer->rockets && r.countdown < 30);
+    timeline.reset();
+}
+
+TEST_F(Fireworks, InitPublishesBothTargetsAndLooksUpTheControllersInOrder) {
+    EXPECT_EQ(night.textures.getTexture("fireworks"), &layer.outputTarget);
+    EXPECT_EQ(night.textures.getTexture("blurFireworks"), &layer.blurTarget);
+    EXPECT_TRUE(layer.outputTarget.width == 1024 && layer.blurTarget.height == 32);
+    ASSERT_EQ(night.sync.count(), 8u);
+    EXPECT_TRUE(night.sync.at(0)->name() == "Fireworks: SuperGAU" && night.sync.at(7)->name() == "Fireworks: Zoom In");
+}
+
+TEST_F(Fireworks, ASuperGauTriggerBurstsTheEvenSerialsAndFlaresTheFlashes) {
+    for (Firework& r : layer.rockets)
+        r.countdown = 100;
+    SyncController* gau = layer.superGau;
+    gau->addKey(10, 0);
+    gau->addKey(20, 1);
+    layer.camDown->value = 0.5f;
+    gau->evaluate(15);
+    gau->evaluate(15); // settled inside the first key interval
+    step(15, 0.02f);
+    gau->evaluate(21); // into the next interval: a trigger
+    step(21, 0.02f);
+    for (const Firework& r : layer.rockets) {
+        const bool even = r.serial % 2 == 0;
+        EXPECT_FLOAT_EQ(r.countdown, even ? -0.02f : 99.96f);
+        EXPECT_FLOAT_EQ(r.sparks[0].age, even ? 0.02f : 0.0f);
+    }
+    for (int i = 0; i < 3; ++i) { // (1 - (1 - 0.5)^4) x 0.3 + 0.5, doubled
+        EXPECT_EQ(layer.flashAge[i], 10.0f);
+        EXPECT_FLOAT_EQ(layer.flashStrength[i], 1.5625f);
+        EXPECT_TRUE(layer.flashTimer[i] >= 4.0f && layer.flashTimer[i] < 12.0f);
+    }
+    EXPECT_EQ(layer.flare, 1.9f);
+    EXPECT_EQ(trace.records(), std::vector<std::string>{"INFO (supergau): triggered"});
+    gau->evaluate(22);
+    step(22, 0.02f); // no trigger: nothing written; the flare slows the flashes' fading
+    EXPECT_EQ(trace.records().size(), 1u);
+    EXPECT_NEAR(layer.flashStrength[0], 1.5625f * (1 - (2 - 1.9f) * 0.02f), 1e-4);
+}
+
+TEST_F(Fireworks, WaitingRocketsDrawNothingAndBurstOnesShowInTheOutput) {
+    for (Firework& r : layer.rockets)
+        r.countdown = 5;
+    layer.gain = 1;
+    EXPECT_EQ(night.render().count(0, 0, 0, 0), 1024 * 1024);
+
+    // One rocket burst a second ago: a bright cluster of sparks up in the sky. While it
+    // waited it kept no finished state; it is finished once every spark is old.
+    Firework& r = layer.rockets[7];
+    r.burst(Vector3{0, 20, -60}, 0.5f);
+    r.finished = true;
+    r.step(0.4f, false);
+    EXPECT_TRUE(!r.finished && r.sparks[0].age == 0.0f);
+    for (int i = 0; i < 11; ++i)
+        r.step(0.1f, false);
+    qmtest::Picture burst = night.render();
+    burst.save("fireworks-one-rocket");
+    int lit = 0, litHigh = 0;
+    for (int i = 0; i < 1024 * 1024; ++i)
+        if (!burst.is(i % 1024, i / 1024, 0, 0, 0, 8)) {
+            ++lit;
+            litHigh += i / 1024 > 512; // row 0 is at the bottom
+        }
+    EXPECT_GT(lit, 200);
+    EXPECT_GT(litHigh, lit * 9 / 10);
+    // The output pass scales the picture by the gain.
+    layer.gain = 0.5f;
+    qmtest::Picture dim = night.render();
+    EXPECT_NEAR(*std::max_element(dim.rgb.begin(), dim.rgb.end()),
+                *std::max_element(burst.rgb.begin(), burst.rgb.end()) / 2, 8);
+    for (int i = 0; i < 400 && !r.finished; ++i)
+        r.step(0.1f, false);
+    EXPECT_TRUE(r.finished);
+}
+
+namespace {
+// Pixels whose colour differs clearly between two pictures.
+int changedPixels(const qmtest::Picture& a, const qmtest::Picture& b) {
+    int n = 0;
+    for (size_t i = 0; i < a.rgb.size(); i += 3)
+        n += std::abs(a.rgb[i] - b.rgb[i]) > 40 || std::abs(a.rgb[i + 1] - b.rgb[i + 1]) > 40 ||
+             std::abs(a.rgb[i + 2] - b.rgb[i + 2]) > 40;
+    return n;
+}
+} // namespace
+
+// The real pictures and choreography, played at 30 frames a second. With QM_FRAME_DIR
+// set the moments are saved as the city's sky shows them (seen from behind: mirrored).
+TEST(FireworksNight, TheOpeningAndTheFinaleWithTheirPicturesAndChoreography) {
+    qmtest::GLContext gl;
+    ASSERT_TRUE(gl.ok());
+    InFolder folder;
+    std::string out;
+    ASSERT_EQ(qmtest::runCommand(std::string(QM_BIN_DIR) + "/quillmont-forge . --only particle --only skyline "
+                                 "--only logo --only logo-glow --only title --only choreography",
+                                 out),
+              0)
+        << out;
+    // As at the production's start: the first serial and burst, the generator unseeded.
+    Firework::serialCounter = 0;
+    Firework::burstCounter = 0;
+    qelFramework::srand(1);
+    Night night;
+    Layer_Fireworks& layer = night.layer;
+    ASSERT_TRUE(layer.init(&night.textures, &night.sync));
+    ASSERT_EQ(readSyncFile("data\\demosynch.dat", night.sync), SyncReadResult::read);
+
+    struct Moment {
+        float time, camDown; // Cam Down is the city's, set here by hand
+        const char* name;
+        bool title;
+    };
+    const Moment moments[] = {{9, 0, "09-logo", false},          {25, 0, "25-title-in", true},
+                              {38, 0.75f, "38-skyline", true},    {52, 0, "52-zoom", false},
+                              {222, 0, "222-finale-logo", false}, {240.1f, 0.4f, "240-supergau", true}};
+    float t = 0;
+    FrameInfo frame;
+    frame.delta = 1.0f / 30.0f;
+    for (const Moment& m : moments) {
+        if (m.time > 200 && t < 200) {
+            t = 210;
+            frame.justStarted = true;
+        }
+        for (; t < m.time; t += frame.delta, frame.justStarted = false) {
+            night.sync.evaluateAll(t);
+            frame.time = t;
+            layer.update(frame);
+        }
+        layer.camDown->value = m.camDown;
+        qmtest::Picture p = night.render(), mirrored = p;
+        for (int i = 0; i < 1024 * 1024; ++i)
+            std::memcpy(&mirrored.rgb[i * 3], p.at(1023 - i % 1024, i / 1024), 3);
+        mirrored.save(std::string("fireworks-") + m.name);
+        // Rockets light the upper sky throughout.
+        int litHigh = 0;
+        for (int i = 512 * 1024; i < 1024 * 1024; ++i)
+            litHigh += !p.is(i % 1024, i / 1024, 0, 0, 0, 24);
+        EXPECT_GT(litHigh, 1000) << m.name;
+        // What the title adds: the same picture again with the title faded out.
+        const float fadeout = layer.titleFadeout->value;
+        layer.titleFadeout->value = 1;
+        int title = changedPixels(p, night.render());
+        layer.titleFadeout->value = fadeout;
+        EXPECT_EQ(title > 3000, m.title) << m.name << ": " << title;
+    }
+}

@@ -1,0 +1,130 @@
+#pragma once
+// An editor over a hidden window (400 x 300 unless a derived fixture asks for another), working in a fresh folder with data/ and
+// editor/, with two controllers and a 40-second song at 1000 frames per second, so that
+// window x 0.25 is 10 s. Input goes in as window messages.
+#include "app/MusicStream.h"
+#include "app/Trace.h"
+#include "gl/GLHeaders.h"
+#include "platform/Messages.h"
+#include "platform/Paths.h"
+#include "support/TestSupport.h"
+#include "sync/SyncData.h"
+#include "sync/editor/SyncEditor.h"
+#include "timeline/Timeline.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace qmtest {
+
+using Keys = std::vector<std::pair<float, float>>;
+
+inline Keys keysOf(const qelFramework::SyncController* c) {
+    Keys keys;
+    for (const qelFramework::SyncKey& k : c->keys())
+        keys.emplace_back(k.time, k.value);
+    return keys;
+}
+
+class EditorTest : public ::testing::Test {
+protected:
+    static constexpr std::uint32_t kRate = 1000, kFrames = 40000;
+
+    explicit EditorTest(int windowWidth = 400, int windowHeight = 300)
+        : width(windowWidth), height(windowHeight), gl(windowWidth, windowHeight) {}
+
+    void SetUp() override {
+        ASSERT_TRUE(gl.ok());
+        glViewport(0, 0, width, height);
+        previousFolder = std::filesystem::current_path();
+        std::filesystem::current_path(folder.path());
+        std::filesystem::create_directory("data");
+        std::filesystem::create_directory("editor");
+        qelFramework::Trace::setHighestLevel(qelFramework::Trace::INFO);
+        qelFramework::platform::resetMessageState();
+        t.reset();
+        t.setUp(&sync, &music);
+        a = sync.getController("Test: A");
+        a->addKey(10.0f, 0.2f);
+        a->addKey(20.0f, 0.8f);
+        a->addKey(30.0f, 0.5f);
+        b = sync.getController("Test: B");
+        b->addKey(15.0f, 0.3f);
+        b->addKey(25.0f, 0.6f);
+        prepare();
+        editor = std::make_unique<qelFramework::SyncEditor>(t);
+        std::vector<std::int16_t> song(kFrames * 2);
+        for (std::uint32_t i = 0; i < kFrames; ++i)
+            song[2 * i] = song[2 * i + 1] =
+                static_cast<std::int16_t>(12000.0 * std::sin(i * 0.05) * std::sin(i * 0.0007));
+        editor->setSong(std::move(song), kFrames, kRate);
+        editor->init();
+    }
+    void TearDown() override {
+        if (editor)
+            editor->shutdown();
+        editor.reset();
+        t.reset();
+        qelFramework::platform::resetMessageState();
+        qelFramework::Trace::reset();
+        std::filesystem::current_path(previousFolder);
+    }
+    // Runs before the editor is made (more controllers, a soundtrack).
+    virtual void prepare() {}
+
+    qelFramework::LPARAM at(float x, float y) const {
+        return qelFramework::makeMouseLParam(static_cast<int>(std::lround(x * width)),
+                                             static_cast<int>(std::lround((1.0f - y) * height)));
+    }
+    void send(qelFramework::UINT message, float x, float y) { editor->handleMessage(message, 0, at(x, y)); }
+    void move(float x, float y) { send(qelFramework::WM_MOUSEMOVE, x, y); }
+    // Moves there, then the button goes down (and up).
+    void press(qelFramework::UINT down, float x, float y) {
+        move(x, y);
+        send(down, x, y);
+    }
+    void click(float x, float y) {
+        press(qelFramework::WM_LBUTTONDOWN, x, y);
+        send(qelFramework::WM_LBUTTONUP, x, y);
+    }
+    void keyDown(int key) { editor->handleMessage(qelFramework::WM_KEYDOWN, static_cast<qelFramework::WPARAM>(key), 0); }
+    void keyUp(int key) { editor->handleMessage(qelFramework::WM_KEYUP, static_cast<qelFramework::WPARAM>(key), 0); }
+    // Opens the controller panel over its title and clicks row `row`.
+    void clickControllerRow(int row) {
+        move(0.4f, 0.96f);
+        move(0.4f, 0.95f - (static_cast<float>(row) + 0.5f) / 50.0f);
+        click(0.4f, 0.95f - (static_cast<float>(row) + 0.5f) / 50.0f);
+    }
+    void clickWorkspaceItem(int row) {
+        move(0.05f, 0.96f);
+        move(0.05f, 0.95f - (static_cast<float>(row) + 0.5f) / 50.0f);
+        click(0.05f, 0.95f - (static_cast<float>(row) + 0.5f) / 50.0f);
+    }
+    std::vector<std::string> snapshotFiles() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator("editor"))
+            names.push_back("editor\\" + entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    const int width, height;
+    GLContext gl;
+    TempFolder folder;
+    TraceCapture trace;
+    std::filesystem::path previousFolder;
+    qelFramework::SyncData sync;
+    qelFramework::MusicStream music;
+    qelFramework::Timeline& t = qelFramework::Timeline::instance();
+    qelFramework::SyncController* a = nullptr;
+    qelFramework::SyncController* b = nullptr;
+    std::unique_ptr<qelFramework::SyncEditor> editor;
+};
+
+} // namespace qmtest

@@ -1,0 +1,387 @@
+#include "EditorFixture.h"
+
+#include "platform/Mp3Encoder.h"
+#include "platform/Sound.h"
+#include "sync/SyncFile.h"
+
+using namespace qelFramework;
+using qmtest::keysOf;
+using qmtest::Keys;
+
+namespace {
+using EditorInput = qmtest::EditorTest;
+constexpr float kStrip = 0.23f; // the row where keys are hit
+} // namespace
+
+TEST_F(EditorInput, MiddleClickInTheKeyStripAddsAKeyOnTheCurve) {
+    ASSERT_EQ(editor->selectedController(), a);
+    // 15 s lies halfway between (10, 0.2) and (20, 0.8): the key takes the curve's 0.5.
+    press(WM_MBUTTONDOWN, 0.375f, 0.21f);
+    EXPECT_EQ(keysOf(a), (Keys{{10.0f, 0.2f}, {15.0f, 0.5f}, {20.0f, 0.8f}, {30.0f, 0.5f}}));
+    ASSERT_EQ(editor->undoStack().size(), 1u);
+    EXPECT_TRUE(platform::fileExists(editor->undoStack()[0]));
+    // The snapshot holds the state before the insertion.
+    SyncData saved;
+    readSyncFile(editor->undoStack()[0], saved);
+    EXPECT_EQ(keysOf(saved.getController("Test: A")).size(), 3u);
+
+    // On an existing key, or outside the strip, nothing is added and no snapshot taken.
+    press(WM_MBUTTONDOWN, 0.25f, kStrip);
+    press(WM_MBUTTONDOWN, 0.6f, 0.3f);
+    press(WM_MBUTTONDOWN, 0.6f, 0.1f);
+    EXPECT_EQ(a->keyCount(), 4);
+    EXPECT_EQ(editor->undoStack().size(), 1u);
+}
+
+TEST_F(EditorInput, DraggingTheFirstKeyPastTheSecondIsRefusedAndResumesWhenTheMouseComesBack) {
+    press(WM_LBUTTONDOWN, 0.25f, kStrip);
+    EXPECT_EQ(editor->dragMode(), SyncEditor::MovingKey);
+    EXPECT_EQ(editor->selectedKeys(), std::vector<int>{0});
+    EXPECT_EQ(editor->undoStack().size(), 1u);
+    move(0.4f, 0.3f);
+    EXPECT_FLOAT_EQ(a->keyTime(0), 16.0f);
+    move(0.5f, 0.3f); // onto the second key's time
+    EXPECT_FLOAT_EQ(a->keyTime(0), 16.0f);
+    move(0.6f, 0.3f); // past it
+    EXPECT_FLOAT_EQ(a->keyTime(0), 16.0f);
+    move(0.3f, 0.3f);
+    EXPECT_FLOAT_EQ(a->keyTime(0), 12.0f);
+    send(WM_LBUTTONUP, 0.3f, 0.3f);
+    EXPECT_EQ(editor->dragMode(), SyncEditor::NoDrag);
+    EXPECT_TRUE(editor->selectedKeys().empty());
+    move(0.2f, 0.3f); // released: the key stays
+    EXPECT_FLOAT_EQ(a->keyTime(0), 12.0f);
+    EXPECT_EQ(editor->undoStack().size(), 1u); // one move, one snapshot
+}
+
+TEST_F(EditorInput, ShiftSnapsAKeyToAComparisonKeyWithinReach) {
+    keyDown(VK_SHIFT);
+    clickControllerRow(1); // "Test: B" as comparison, keys at 15 s (x 0.375) and 25 s (x 0.625)
+    keyUp(VK_SHIFT);
+    ASSERT_EQ(editor->timeAxis().comparison, b);
+
+    press(WM_LBUTTONDOWN, 0.5f, kStrip); // the key at 20 s
+    keyDown(VK_SHIFT);
+    move(0.6275f, 0.3f); // 0.0025 from the comparison key
+    EXPECT_FLOAT_EQ(a->keyTime(1), 25.0f);
+    move(0.6325f, 0.3f); // 0.0075: still within 0.008
+    EXPECT_FLOAT_EQ(a->keyTime(1), 25.0f);
+    move(0.64f, 0.3f); // 0.015: follows the mouse
+    EXPECT_FLOAT_EQ(a->keyTime(1), 25.6f);
+    keyUp(VK_SHIFT);
+    move(0.6275f, 0.3f); // without Shift no snapping
+    EXPECT_FLOAT_EQ(a->keyTime(1), 25.1f);
+    send(WM_LBUTTONUP, 0.6275f, 0.3f);
+}
+
+TEST_F(EditorInput, AValueDragMovesEverySelectedKeyToOneClampedValue) {
+    // Ctrl keeps the selection between clicks.
+    keyDown(VK_CONTROL);
+    click(0.25f, kStrip);
+    click(0.5f, kStrip);
+    keyUp(VK_CONTROL);
+    ASSERT_EQ(editor->selectedKeys(), (std::vector<int>{0, 1}));
+    const std::size_t before = editor->undoStack().size();
+
+    press(WM_RBUTTONDOWN, 0.5f, 0.3f);
+    EXPECT_EQ(editor->dragMode(), SyncEditor::ChangingValues);
+    EXPECT_EQ(editor->undoStack().size(), before + 1);
+    move(0.5f, 0.31f); // the last selected key started at 0.8: 0.8 + 10 x 0.01
+    EXPECT_NEAR(a->keyValue(0), 0.9f, 1e-4f);
+    EXPECT_NEAR(a->keyValue(1), 0.9f, 1e-4f);
+    move(0.5f, 0.4f);
+    EXPECT_FLOAT_EQ(a->keyValue(0), 1.0f);
+    EXPECT_FLOAT_EQ(a->keyValue(1), 1.0f);
+    move(0.5f, 0.1f);
+    EXPECT_FLOAT_EQ(a->keyValue(0), 0.0f);
+    EXPECT_FLOAT_EQ(a->keyValue(1), 0.0f);
+    EXPECT_FLOAT_EQ(a->keyValue(2), 0.5f);
+    send(WM_RBUTTONUP, 0.5f, 0.1f);
+    EXPECT_EQ(editor->dragMode(), SyncEditor::NoDrag);
+    EXPECT_EQ(editor->selectedKeys().size(), 2u); // a selection of several stays
+
+    // A right drag without a selection takes the hovered key, and lets it go afterwards.
+    click(0.9f, 0.3f);
+    press(WM_RBUTTONDOWN, 0.75f, kStrip);
+    move(0.75f, 0.25f);
+    EXPECT_NEAR(a->keyValue(2), 0.7f, 1e-4f);
+    send(WM_RBUTTONUP, 0.75f, 0.25f);
+    EXPECT_TRUE(editor->selectedKeys().empty());
+}
+
+TEST_F(EditorInput, ATinyZoomDragChangesNothingAndARightClickInTheZoomBandRestoresTheSong) {
+    press(WM_LBUTTONDOWN, 0.25f, 0.1f);
+    EXPECT_TRUE(editor->zooming());
+    move(0.2525f, 0.1f); // 0.0025 of the width
+    send(WM_LBUTTONUP, 0.2525f, 0.1f);
+    EXPECT_FALSE(editor->zooming());
+    EXPECT_EQ(editor->timeAxis().viewStart, 0u);
+    EXPECT_EQ(editor->timeAxis().viewEnd, kFrames);
+
+    // Dragged right to left, 10 s to 20 s.
+    press(WM_LBUTTONDOWN, 0.5f, 0.1f);
+    move(0.25f, 0.1f);
+    EXPECT_TRUE(editor->timeAxis().rangeVisible);
+    send(WM_LBUTTONUP, 0.25f, 0.1f);
+    EXPECT_EQ(editor->timeAxis().viewStart, 10000u);
+    EXPECT_EQ(editor->timeAxis().viewEnd, 20000u);
+    EXPECT_FALSE(editor->timeAxis().rangeVisible);
+    EXPECT_FLOAT_EQ(editor->timeAxis().timeToX(15.0f), 0.5f);
+
+    // A zoom past the song's end stops at its end.
+    press(WM_LBUTTONDOWN, 0.5f, 0.1f);
+    move(1.0f, 0.1f);
+    send(WM_LBUTTONUP, 1.0f, 0.1f);
+    EXPECT_EQ(editor->timeAxis().viewEnd, 20000u);
+
+    press(WM_RBUTTONDOWN, 0.5f, 0.1f);
+    send(WM_RBUTTONUP, 0.5f, 0.1f);
+    EXPECT_EQ(editor->timeAxis().viewStart, 0u);
+    EXPECT_EQ(editor->timeAxis().viewEnd, kFrames);
+    EXPECT_TRUE(editor->undoStack().empty()); // zooming takes no snapshot
+}
+
+TEST_F(EditorInput, ShiftClickingTheSameControllerTwiceSetsAndClearsTheComparison) {
+    keyDown(VK_SHIFT);
+    clickControllerRow(1);
+    EXPECT_EQ(editor->timeAxis().comparison, b);
+    EXPECT_EQ(editor->controllersPanel().secondHighlightId, 1);
+    EXPECT_EQ(editor->selectedController(), a); // the selection stays
+    clickControllerRow(1);
+    EXPECT_EQ(editor->timeAxis().comparison, nullptr);
+    EXPECT_EQ(editor->controllersPanel().secondHighlightId, -1);
+    keyUp(VK_SHIFT);
+
+    clickControllerRow(1); // without Shift: selects
+    EXPECT_EQ(editor->selectedController(), b);
+    EXPECT_EQ(editor->selectedControllerIndex(), 1);
+    EXPECT_EQ(editor->timeAxis().comparison, nullptr);
+}
+
+TEST_F(EditorInput, SwitchingRecordModeOffKeepsTheRecordedKeysThroughTheNextUndo) {
+    const Keys original = keysOf(a);
+    click(0.97f, 0.89f); // the record button
+    ASSERT_TRUE(editor->recordMode());
+
+    // Each press of Space drops one key at the heard moment (here the production clock,
+    // as there is no open stream), valued 0.
+    t.clock.accumulated = 12.0f;
+    platform::setKeyState(VK_SPACE, true);
+    editor->draw();
+    t.clock.accumulated = 12.5f;
+    editor->draw(); // still the same press
+    platform::setKeyState(VK_SPACE, false);
+    editor->draw();
+    t.clock.accumulated = 34.0f;
+    platform::setKeyState(VK_SPACE, true);
+    editor->draw();
+    platform::setKeyState(VK_SPACE, false);
+    editor->draw();
+    // Hidden, the editor records nothing.
+    platform::setKeyState(VK_F5, true);
+    editor->draw();
+    platform::setKeyState(VK_F5, false);
+    EXPECT_TRUE(editor->hidden());
+    t.clock.accumulated = 36.0f;
+    platform::setKeyState(VK_SPACE, true);
+    editor->draw();
+    platform::setKeyState(VK_SPACE, false);
+    platform::setKeyState(VK_F6, true);
+    editor->draw();
+    platform::setKeyState(VK_F6, false);
+    EXPECT_FALSE(editor->hidden());
+
+    const Keys recorded{{10.0f, 0.2f}, {12.0f, 0.0f}, {20.0f, 0.8f}, {30.0f, 0.5f}, {34.0f, 0.0f}};
+    EXPECT_EQ(keysOf(a), recorded);
+    click(0.97f, 0.89f);
+    ASSERT_FALSE(editor->recordMode());
+
+    editor->undo();
+    EXPECT_EQ(keysOf(a), recorded);
+    editor->undo(); // the whole recording is one step
+    EXPECT_EQ(keysOf(a), original);
+}
+
+TEST_F(EditorInput, UndoWalksBackOneActionAtATime) {
+    std::vector<Keys> states{keysOf(a)};
+    press(WM_MBUTTONDOWN, 0.625f, 0.21f); // add a key at 25 s
+    states.push_back(keysOf(a));
+    press(WM_LBUTTONDOWN, 0.25f, kStrip); // move the first key to 5 s
+    move(0.125f, 0.3f);
+    send(WM_LBUTTONUP, 0.125f, 0.3f);
+    states.push_back(keysOf(a));
+    press(WM_RBUTTONDOWN, 0.5f, kStrip); // raise the key at 20 s
+    move(0.5f, 0.24f);
+    send(WM_RBUTTONUP, 0.5f, 0.24f);
+    states.push_back(keysOf(a));
+    click(0.7f, 0.3f); // a segment, then its shape: exponential
+    ASSERT_EQ(editor->selectedSegment(), 2);
+    editor->draw(); // places the shape buttons over the segment
+    click(0.625f + 0.005f, 0.4f + 0.11f + 0.02f); // over the segment's start key at 25 s
+    EXPECT_EQ(a->segments()[2].kind, exponential);
+    states.push_back(keysOf(a));
+    keyDown(VK_DELETE); // remove the key at 25 s
+    press(WM_RBUTTONDOWN, 0.625f, kStrip);
+    keyUp(VK_DELETE);
+    states.push_back(keysOf(a));
+    ASSERT_EQ(editor->undoStack().size(), 5u);
+    ASSERT_EQ(a->keyCount(), 3);
+
+    keyDown(VK_CONTROL);
+    for (int step = 4; step >= 0; --step) {
+        keyDown('Z');
+        keyUp('Z');
+        EXPECT_EQ(keysOf(a), states[static_cast<std::size_t>(step)]) << "undo back to state " << step;
+        if (step == 4) {
+            EXPECT_EQ(a->segments()[2].kind, exponential);
+        }
+        if (step == 3) {
+            EXPECT_EQ(a->segments()[2].kind, linear);
+        }
+    }
+    EXPECT_TRUE(editor->undoStack().empty());
+    keyDown('Z'); // nothing left to undo
+    keyUp('Z');
+    keyUp(VK_CONTROL);
+    EXPECT_EQ(keysOf(a), states[0]);
+    EXPECT_EQ(snapshotFiles().size(), 5u); // undo leaves the files
+}
+
+namespace {
+// A soundtrack of 40 s of quiet noise in data/quillmont.mp3.
+class EditorWithSoundtrack : public qmtest::EditorTest {
+protected:
+    void prepare() override {
+        std::vector<std::int16_t> pcm(40 * 8000 * 2);
+        for (std::size_t i = 0; i < pcm.size(); ++i)
+            pcm[i] = static_cast<std::int16_t>((i * 7919) % 200) - 100;
+        std::string error;
+        ASSERT_TRUE(platform::encodeMp3File("data/quillmont.mp3", pcm, 8000, 32, error)) << error;
+        music.stream = FSOUND_Stream_Open("data\\quillmont.mp3", FSOUND_STEREO | FSOUND_MPEGACCURATE, 0, 0);
+        ASSERT_NE(music.stream, nullptr) << platform::soundError();
+    }
+    void TearDown() override {
+        qmtest::EditorTest::TearDown();
+        FSOUND_Stream_Close(music.stream);
+    }
+};
+} // namespace
+
+TEST_F(EditorWithSoundtrack, TheSongIsDecodedFromTheSoundtrackWhenNoneWasGiven) {
+    SyncEditor decoding(t);
+    decoding.init();
+    EXPECT_EQ(decoding.timeAxis().framesPerSecond, 8000u);
+    EXPECT_NEAR(decoding.timeAxis().songSeconds(), 40.0f, 0.1f);
+    EXPECT_EQ(decoding.timeAxis().viewStart, 0u);
+    EXPECT_EQ(decoding.timeAxis().viewEnd, decoding.timeAxis().frameCount);
+    decoding.shutdown();
+}
+
+TEST_F(EditorWithSoundtrack, TabClickSeeksTheClockAndTheMusicAndChangesNothingElse) {
+    click(0.625f, 0.3f); // select segment 1
+    ASSERT_EQ(editor->selectedSegment(), 1);
+    const Keys keysA = keysOf(a), keysB = keysOf(b);
+    t.state = Playing;
+
+    keyDown(VK_TAB);
+    press(WM_LBUTTONDOWN, 0.5f, kStrip); // on a key: would start a move without Tab
+    keyUp(VK_TAB);
+    EXPECT_FLOAT_EQ(t.clock.accumulated, 20.0f);
+    EXPECT_FLOAT_EQ(t.clock.productionSeconds(), 20.0f);
+    EXPECT_EQ(FSOUND_Stream_GetTime(music.stream), 20000);
+    EXPECT_EQ(editor->dragMode(), SyncEditor::NoDrag);
+    EXPECT_TRUE(editor->selectedKeys().empty());
+    EXPECT_EQ(editor->selectedSegment(), 1);
+    EXPECT_TRUE(editor->undoStack().empty());
+    EXPECT_EQ(keysOf(a), keysA);
+    EXPECT_EQ(keysOf(b), keysB);
+    EXPECT_EQ(editor->selectedController(), a);
+    EXPECT_EQ(t.state, Playing);
+
+    // The transport: pause and play set the play state.
+    click(0.94f, 0.89f);
+    EXPECT_EQ(t.state, Paused);
+    click(0.93f, 0.89f); // between the buttons
+    EXPECT_EQ(t.state, Paused);
+    click(0.875f, 0.89f);
+    EXPECT_EQ(t.state, Paused);
+    click(0.905f, 0.88f);
+    EXPECT_EQ(t.state, Playing);
+}
+
+TEST_F(EditorInput, ShutdownDeletesExactlyTheSnapshotsStillOnTheStack) {
+    press(WM_MBUTTONDOWN, 0.3f, 0.21f);
+    press(WM_MBUTTONDOWN, 0.4f, 0.21f);
+    press(WM_MBUTTONDOWN, 0.6f, 0.21f);
+    ASSERT_EQ(editor->undoStack().size(), 3u);
+    const std::string popped = editor->undoStack().back();
+    editor->undo();
+    EXPECT_EQ(snapshotFiles().size(), 3u);
+    editor->shutdown();
+    EXPECT_EQ(snapshotFiles(), std::vector<std::string>{popped});
+    EXPECT_TRUE(editor->undoStack().empty());
+    editor.reset();
+}
+
+TEST_F(EditorInput, SnapshotsMakeTheirFolderAndAFailedSnapshotStillEdits) {
+    std::filesystem::remove_all("editor");
+    press(WM_MBUTTONDOWN, 0.3f, 0.21f);
+    ASSERT_EQ(editor->undoStack().size(), 1u);
+    EXPECT_TRUE(platform::fileExists(editor->undoStack()[0]));
+
+    // A file where the folder should be: the edit is made, the step cannot be undone.
+    std::filesystem::remove_all("editor");
+    qmtest::writeFile("editor", "not a folder");
+    press(WM_MBUTTONDOWN, 0.4f, 0.21f);
+    EXPECT_EQ(a->keyCount(), 5);
+    EXPECT_EQ(editor->undoStack().size(), 1u);
+    EXPECT_NE(editor->notice().find("cannot be undone"), std::string::npos);
+    EXPECT_TRUE(trace.contains("WARNING"));
+    EXPECT_FALSE(trace.contains("ERROR")) << trace.text();
+}
+
+TEST_F(EditorInput, TheWorkspacePanelSavesResetsAndKeepsTheOldFileWhenASaveFails) {
+    clickWorkspaceItem(0); // save
+    EXPECT_FALSE(editor->workspacePanel().open);
+    EXPECT_NE(editor->notice().find("saved"), std::string::npos);
+    const std::string saved = qmtest::readFile("data/demosynch.dat");
+    ASSERT_FALSE(saved.empty());
+
+    press(WM_MBUTTONDOWN, 0.3f, 0.21f); // an edit ...
+    ASSERT_EQ(a->keyCount(), 4);
+    clickWorkspaceItem(4); // ... reset brings back the saved keys ...
+    EXPECT_EQ(a->keyCount(), 3);
+    EXPECT_EQ(editor->undoStack().size(), 2u);
+    clickWorkspaceItem(2); // ... and undo (from the panel) the edit
+    EXPECT_EQ(a->keyCount(), 4);
+    EXPECT_EQ(editor->undoStack().size(), 1u);
+
+    // The temporary file of the save cannot be made: the saved file stays as it was.
+    press(WM_MBUTTONDOWN, 0.3f, 0.21f);
+    std::filesystem::create_directory("data/demosynch.dat.tmp");
+    trace.clear();
+    clickWorkspaceItem(0);
+    EXPECT_EQ(qmtest::readFile("data/demosynch.dat"), saved);
+    EXPECT_NE(editor->notice().find("save failed"), std::string::npos);
+    EXPECT_TRUE(trace.contains("WARNING"));
+    EXPECT_FALSE(trace.contains("ERROR"));
+
+    // Help only closes the panel, and shows the controls until the next click.
+    clickWorkspaceItem(6);
+    EXPECT_TRUE(editor->helpVisible());
+    EXPECT_FALSE(editor->workspacePanel().open);
+    click(0.5f, 0.6f);
+    EXPECT_FALSE(editor->helpVisible());
+}
+
+TEST_F(EditorInput, MessagesBeforeInitAndOddKeyCodesAreHarmless) {
+    SyncEditor fresh(t);
+    fresh.handleMessage(WM_MOUSEMOVE, 0, at(0.5f, 0.3f));
+    fresh.handleMessage(WM_LBUTTONDOWN, 0, at(0.5f, 0.3f));
+    fresh.handleMessage(WM_KEYDOWN, 0x1000, 0);
+    fresh.draw();
+    fresh.shutdown();
+    editor->handleMessage(WM_KEYDOWN, 300, 0);
+    editor->handleMessage(WM_KEYUP, ~WPARAM{0}, 0);
+    EXPECT_EQ(a->keyCount(), 3);
+}

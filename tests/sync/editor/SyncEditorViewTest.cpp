@@ -1,0 +1,214 @@
+#include "EditorFixture.h"
+
+#include "gl/GLTestHelpers.h"
+
+#include <cstdlib>
+
+using namespace qelFramework;
+
+namespace {
+
+// The editor at 1280 x 720 with the forge's button pictures and a handful of controllers.
+class EditorView : public qmtest::EditorTest {
+protected:
+    EditorView() : qmtest::EditorTest(1280, 720) {}
+    void prepare() override {
+        std::string output;
+        std::string command = std::string(QM_BIN_DIR) + "/quillmont-forge . ";
+        for (const char* id : {"linear", "smoothstep", "exponential", "minexp", "valval", "valzero", "valone",
+                               "zeroval", "oneval", "oneone", "zerozero", "play", "pause", "record"})
+            command += std::string(" --only button-") + id;
+        ASSERT_EQ(qmtest::runCommand(command, output), 0) << output;
+        for (const char* name : {"Postprocessor: fade to black", "Fireworks: Burst", "Houses: Grow Main",
+                                 "Sky: Bird Swarm Down", "Overlay: Fader"})
+            sync.getController(name)->addKey(5.0f, 0.5f);
+        t.registerLayer(nullptr, "postprocessor");
+        t.registerLayer(nullptr, "IM-fireworks");
+        t.registerLayer(nullptr, "city");
+    }
+    void TearDown() override {
+        t.registry.clear(); // names only
+        qmtest::EditorTest::TearDown();
+    }
+
+    // A stand-in for the production's frame: a night sky over a warm horizon.
+    void drawFrame() const {
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, 1, 0, 1, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glBegin(GL_QUADS);
+        glColor3f(0.55f, 0.3f, 0.15f);
+        glVertex2f(0, 0);
+        glVertex2f(1, 0);
+        glColor3f(0.05f, 0.06f, 0.15f);
+        glVertex2f(1, 1);
+        glVertex2f(0, 1);
+        glEnd();
+        // Leave the kind of state a layer might: a depth test and a texture unit enabled.
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_TEXTURE_2D);
+    }
+
+    qmtest::Picture frame(const char* name) {
+        drawFrame();
+        editor->draw();
+        qmtest::Picture picture = qmtest::readFramebuffer(width, height);
+        picture.save(name);
+        return picture;
+    }
+    int column(float x) const { return static_cast<int>(x * static_cast<float>(width)); }
+    int row(float y) const { return static_cast<int>(y * static_cast<float>(height)); }
+    // Pixels of about this colour in a box of window fractions.
+    static int countIn(const qmtest::Picture& p, float x0, float y0, float x1, float y1, int r, int g, int b,
+                       int tolerance) {
+        int n = 0;
+        for (int y = static_cast<int>(y0 * p.height); y < static_cast<int>(y1 * p.height); ++y)
+            for (int x = static_cast<int>(x0 * p.width); x < static_cast<int>(x1 * p.width); ++x)
+                n += p.is(x, y, r, g, b, tolerance);
+        return n;
+    }
+};
+
+} // namespace
+
+TEST_F(EditorView, ASelectedSegmentWithItsButtonsAnOpenPanelAndTheReadOuts) {
+    keyDown(VK_SHIFT);
+    clickControllerRow(1); // compare with "Test: B"
+    keyUp(VK_SHIFT);
+    click(0.97f, 0.89f); // record mode
+    click(0.6f, 0.3f);   // segment 1, 20 s to 30 s
+    ASSERT_EQ(editor->selectedSegment(), 1);
+    move(0.4f, 0.96f);
+    move(0.4f, 0.95f - 3.5f / 50.0f); // the controller panel open, row 3 under the mouse
+    t.clock.accumulated = 17.5f;
+    const qmtest::Picture p = frame("editor-segment-and-panel");
+
+    // The blue play line at 17.5 s (x 0.4375) over the curve area.
+    const int playX = column(0.4375f);
+    bool blue = false;
+    for (int dx = -1; dx <= 1; ++dx)
+        blue = blue || p.is(playX + dx, row(0.33f), 51, 102, 178, 3);
+    EXPECT_TRUE(blue);
+    // The key boxes of "Test: A" in the strip, and no key box where B has its keys.
+    EXPECT_TRUE(p.is(column(0.25f) + 4, row(0.23f), 51, 51, 178, 3));
+    EXPECT_TRUE(p.is(column(0.75f) + 4, row(0.23f), 51, 51, 178, 3));
+    EXPECT_FALSE(p.is(column(0.375f) + 4, row(0.23f), 51, 51, 178, 20));
+    // The shape buttons stand over the segment's start key (x 0.5) from y 0.445 up.
+    EXPECT_GT(countIn(p, 0.5f, 0.45f, 0.525f, 0.69f, 5, 6, 13, 12), 200);
+    EXPECT_GT(countIn(p, 0.5f, 0.63f, 0.525f, 0.69f, 255, 176, 74, 40), 10); // the ember curve of "linear"
+    // The red record-mode banner and white text in the open panel.
+    EXPECT_GT(countIn(p, 0.43f, 0.985f, 0.6f, 1.0f, 255, 0, 0, 10), 20);
+    EXPECT_GT(countIn(p, 0.33f, 0.84f, 0.52f, 0.95f, 255, 255, 255, 10), 100);
+    // The clock in its larger type at the top right.
+    EXPECT_GT(countIn(p, 0.9f, 0.95f, 1.0f, 0.975f, 255, 255, 255, 10), 60);
+}
+
+TEST_F(EditorView, ZoomedWithTheCursorOnAKeyAndTheHelpOverlay) {
+    press(WM_LBUTTONDOWN, 0.125f, 0.1f); // zoom to 5 s .. 35 s
+    move(0.875f, 0.1f);
+    send(WM_LBUTTONUP, 0.875f, 0.1f);
+    clickWorkspaceItem(6); // help
+    ASSERT_TRUE(editor->helpVisible());
+    const float keyX = editor->timeAxis().timeToX(20.0f);
+    move(keyX, 0.23f);
+    ASSERT_EQ(editor->hoveredKey(), 1);
+    t.clock.accumulated = 26.0f;
+    const qmtest::Picture p = frame("editor-zoomed-help");
+    // The hovered key's read-out above the curve.
+    EXPECT_GT(countIn(p, keyX - 0.03f, 0.405f, keyX + 0.05f, 0.445f, 153, 153, 153, 10), 30);
+    // The help box darkens the middle of the frame.
+    EXPECT_GT(countIn(p, 0.31f, 0.5f, 0.71f, 0.55f, 255, 255, 255, 10), 100);
+}
+
+TEST_F(EditorView, WithoutASelectedControllerNoCurveNoKeysNoRedLine) {
+    SyncData empty;
+    t.sync = &empty;
+    SyncEditor bare(t);
+    std::vector<std::int16_t> song(kFrames * 2, 9000);
+    bare.setSong(std::move(song), kFrames, kRate);
+    bare.init();
+    ASSERT_EQ(bare.selectedController(), nullptr);
+    t.clock.accumulated = 10.0f;
+    bare.handleMessage(WM_MOUSEMOVE, 0, at(0.7f, 0.3f));
+    ASSERT_TRUE(bare.cursorVisible());
+    drawFrame();
+    bare.draw();
+    const qmtest::Picture p = qmtest::readFramebuffer(width, height);
+    p.save("editor-no-controller");
+    bare.shutdown();
+    t.sync = &sync;
+
+    EXPECT_EQ(countIn(p, 0.0f, 0.0f, 1.0f, 0.4f, 255, 0, 0, 40), 0);
+    EXPECT_EQ(countIn(p, 0.0f, 0.22f, 1.0f, 0.24f, 51, 51, 178, 3), 0);
+    bool blue = false;
+    for (int dx = -1; dx <= 1; ++dx)
+        blue = blue || p.is(column(0.25f) + dx, row(0.3f), 51, 102, 178, 3);
+    EXPECT_TRUE(blue);
+    // The time cursor under the mouse, violet through the workspace's veil.
+    int violet = 0;
+    for (int y = row(0.26f); y < row(0.39f); ++y)
+        for (int x = column(0.7f) - 1; x <= column(0.7f) + 1; ++x) {
+            const unsigned char* c = p.at(x, y);
+            violet += c[2] > c[0] + 20 && c[2] > c[1] + 40;
+        }
+    EXPECT_GT(violet, 50);
+    // The waveform's grey in both of its bands.
+    EXPECT_GT(countIn(p, 0.0f, 0.0f, 1.0f, 0.09f, 128, 128, 128, 3), 500);
+    EXPECT_GT(countIn(p, 0.0f, 0.09f, 1.0f, 0.18f, 128, 128, 128, 3), 500);
+}
+
+TEST_F(EditorView, FontsDrawOnlyTheirOwnGlyphs) {
+    EditorFont font;
+    ASSERT_TRUE(font.create("test", kEditorFontFile, 14));
+    // A list made right after the font takes the number byte 0x80 would reach.
+    const GLuint trap = glGenLists(1);
+    glNewList(trap, GL_COMPILE);
+    glColor3f(1, 0, 0);
+    glRectf(0, 0, 1, 1);
+    glEndList();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 1, 0, 1, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    printText(&font, 0.1f, 0.5f, 1, 1, 1, 1, "Hi \x80\xff\x01 there");
+    printText(&font, -0.5f, 0.3f, 1, 1, 1, 1, "edge"); // moved onto the window's edge
+    const qmtest::Picture p = qmtest::readFramebuffer(width, height);
+    EXPECT_EQ(p.count(255, 0, 0, 10), 0);
+    // Ink from the baseline up to about the cap height, none far below or above.
+    EXPECT_GT(countIn(p, 0.1f, 0.5f, 0.2f, 0.5f + 12.0f / 720.0f, 255, 255, 255, 10), 40);
+    EXPECT_EQ(countIn(p, 0.1f, 0.5f + 20.0f / 720.0f, 0.3f, 0.6f, 255, 255, 255, 10), 0);
+    EXPECT_GT(countIn(p, 0.0f, 0.3f, 0.03f, 0.32f, 255, 255, 255, 10), 10);
+    EXPECT_FLOAT_EQ(font.textWidth("\x80"), font.textWidth("?"));
+    glDeleteLists(trap, 1);
+    font.release();
+}
+
+TEST(TimeAxis, MapsTimeAndWindowAndSurvivesDegenerateSongs) {
+    TimeAxis axis;
+    axis.setSong(std::vector<std::int16_t>(200), 100000, 1000); // far too few samples for its frames
+    EXPECT_TRUE(axis.samples.empty());
+    axis.fullView();
+    EXPECT_FLOAT_EQ(axis.timeToX(25.0f), 0.25f);
+    EXPECT_FLOAT_EQ(axis.xToTime(0.25f), 25.0f);
+    axis.viewStart = 20000;
+    axis.viewEnd = 30000;
+    EXPECT_FLOAT_EQ(axis.timeToX(25.0f), 0.5f);
+    EXPECT_FLOAT_EQ(axis.timeToX(10.0f), -1.0f);
+    EXPECT_FLOAT_EQ(axis.xToTime(1.0f), 30.0f);
+    EXPECT_FLOAT_EQ(axis.timeToX(25.0009f), 0.5f); // whole frames
+    EXPECT_EQ(axis.timeToFrame(-3.0f), 0u);
+    EXPECT_EQ(axis.timeToFrame(1e30f), 0xFFFFFFFFu);
+    axis.viewEnd = axis.viewStart; // no width: no division by zero
+    EXPECT_FLOAT_EQ(axis.timeToX(25.0f), 0.0f);
+    axis.setSong({}, 0, 0);
+    axis.fullView();
+    EXPECT_GT(axis.framesPerSecond, 0u);
+    EXPECT_FLOAT_EQ(axis.xToTime(0.5f), 0.0f);
+}
