@@ -341,10 +341,17 @@ void buildLeftRoof(Built& out) {
 
 void buildRoofLip(Built& out) {
     Mesh& m = out.mesh;
-    // The cornice: a deep copper gutter along the eave with a flared lip.
-    m.extrudeZ({kFacadeX + 0.1f, kCorniceY, 15.2f, kCorniceY, 15.2f, 39.2f, 14.0f, 40.6f, 14.35f, 40.85f, 15.6f, 39.75f,
-                kFacadeX + 0.3f, 39.6f},
-               kTallZ0 - 0.7f, kTallZ1 + 0.7f, Copper, 1, 1.f);
+    // The cornice: stone mouldings stepping out from the wall, and on them a copper
+    // gutter with a flared lip along the eave.
+    const float z0 = kTallZ0 - 0.7f, z1 = kTallZ1 + 0.7f;
+    m.extrudeZ({kFacadeX + 0.1f, kCorniceY, 16.75f, kCorniceY, 16.75f, 37.3f, 16.05f, 37.45f, 16.05f, 37.95f, 15.2f,
+                38.15f, 15.2f, 39.2f, kFacadeX + 0.1f, 39.2f},
+               z0, z1, Ashlar, 1, 1.f);
+    m.extrudeZ({15.2f, 39.2f, 14.0f, 40.6f, 14.35f, 40.85f, 15.6f, 39.75f, kFacadeX + 0.3f, 39.6f, kFacadeX + 0.1f, 39.2f},
+               z0, z1, Copper, 1, 1.f);
+    // Dentils under the top moulding.
+    for (float z = z0 + 0.3f; z < z1 - 0.2f; z += 0.55f)
+        m.box({15.75f, 37.95f, z}, {16.05f, 38.15f, z + 0.25f}, Ashlar, 1, 0, 0.5f);
     // Corbels under it.
     for (float z = kTallZ0 + 0.6f; z < kTallZ1; z += 1.6f)
         m.prism({0.f, 0.f, 0.f, -0.9f, 0.5f, 0.f}, {kFacadeX, kCorniceY, z + 0.15f}, {-1, 0, 0}, kUp, 0.3f, Ashlar, 1);
