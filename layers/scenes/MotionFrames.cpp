@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace qelFramework {
 
@@ -32,38 +33,32 @@ long fileSize(std::FILE* file) {
     return size;
 }
 
-bool readAll(const std::string& path, std::vector<MotionPoint>& points, std::string& problem) {
+// Reads the whole file into `bytes` and checks that it holds the points it declares;
+// `count` gets that number.
+bool readAll(const std::string& path, std::vector<unsigned char>& bytes, std::uint32_t& count, std::string& problem) {
     std::FILE* file = platform::openFile(path, "rb");
     if (!file) {
         problem = "it cannot be opened";
         return false;
     }
     long size = fileSize(file);
-    unsigned char header[4];
-    bool ok = size >= 4 && std::fread(header, 1, 4, file) == 4;
+    bool ok = size >= 4;
+    if (ok) {
+        bytes.resize(static_cast<size_t>(size));
+        ok = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    }
+    std::fclose(file);
     if (!ok) {
-        problem = "it holds no point count";
-        std::fclose(file);
+        problem = size < 0 ? "it cannot be read" : size < 4 ? "it holds no point count" : "it could not be read to the end";
         return false;
     }
-    std::uint32_t count = static_cast<std::uint32_t>(header[0]) | static_cast<std::uint32_t>(header[1]) << 8 |
-                          static_cast<std::uint32_t>(header[2]) << 16 | static_cast<std::uint32_t>(header[3]) << 24;
+    count = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
     const long held = (size - 4) / kRecordSize;
     if (static_cast<long long>(count) > held) {
         char text[160];
         std::snprintf(text, sizeof(text), "it declares %u points but holds %ld", static_cast<unsigned>(count), held);
         problem = text;
-        std::fclose(file);
-        return false;
-    }
-    // The records are read straight into place: the files are little-endian like this
-    // machine.
-    points.resize(count);
-    size_t got = count ? std::fread(points.data(), kRecordSize, count, file) : 0;
-    std::fclose(file);
-    if (got != count) {
-        points.clear();
-        problem = "it could not be read to the end";
         return false;
     }
     long extra = size - 4 - static_cast<long>(count) * kRecordSize;
@@ -115,23 +110,29 @@ bool MotionPlacement::place(MotionPoint& p) const {
 
 bool loadMotionFrame(const std::string& path, float zOffset, float angleDegrees, std::vector<MotionPoint>& points) {
     points.clear();
+    // One buffer for every file: the whole file is read in one go and the points are
+    // placed straight from it into the frame.
+    static thread_local std::vector<unsigned char> bytes;
+    std::uint32_t count = 0;
     std::string problem;
-    if (!readAll(path, points, problem)) {
+    if (!readAll(path, bytes, count, problem)) {
         Trace::write(Trace::WARNING, "motionFrames", "motion frame %s stays empty: %s", path.c_str(), problem.c_str());
         return false;
     }
     const MotionPlacement placement(zOffset, angleDegrees);
-    size_t kept = 0, broken = 0;
-    for (size_t i = 0; i < points.size(); ++i) {
-        MotionPoint p = points[i];
+    points.reserve(count);
+    size_t broken = 0;
+    const unsigned char* record = bytes.data() + 4;
+    for (std::uint32_t i = 0; i < count; ++i, record += kRecordSize) {
+        MotionPoint p;
+        std::memcpy(&p, record, sizeof(p)); // little-endian like this machine
         if (!finite(p)) {
             ++broken; // a NaN would break the depth order
             continue;
         }
         if (placement.place(p))
-            points[kept++] = p;
+            points.push_back(p);
     }
-    points.resize(kept);
     if (broken) {
         char text[96];
         std::snprintf(text, sizeof(text), "%s%zu points that are not numbers were left out",

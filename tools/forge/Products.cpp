@@ -9,6 +9,10 @@ const std::vector<Product>& allProducts() {
         {"noise", "data\\textures\\noise.png", makeFilmGrain},
         {"border", "data//textures//border.png", makeBorderFrame},
         {"overlay", "data\\textures\\vorlix-overlay.png", makeLogoOverlay},
+        {"performer", "data\\kinect\\anim00000.par", makePerformer},
+        {"fabric", "data\\textures\\fabric.png", makeFabric},
+        {"fire", "data\\textures\\fire.jpg", makeFlameSprite},
+        {"particle-alpha", "data\\textures\\particle-alpha.png", makeSoftDot},
         {"soundtrack", "data\\quillmont.mp3", makeSoundtrack},
         {"choreography", "data\\demosynch.dat", compileChoreography},
     };
