@@ -162,6 +162,4 @@ TEST(ClothDrape, EveryMeshHas7350VerticesOfTheInnerParticlesWithTheirTextureCoor
         EXPECT_FLOAT_EQ(first.texCoords[v * 2], expected[v][0] / 40.0f) << v;
         EXPECT_FLOAT_EQ(first.texCoords[v * 2 + 1], expected[v][1] / 40.0f) << v;
     }
-    // The sheet only comes down, and the meshes differ step by step.
-    EXPECT_LT(cloth.frames[29].positions[1], cloth.frames[0].positions[1]);
 }

@@ -133,7 +133,7 @@ protected:
 
 } // namespace
 
-TEST_F(ClothLayer, InitRegistersTheControllersLoadsEveryFrameAndBuildsTheCloth) {
+TEST_F(ClothLayer, InitRegistersTheControllersInOrderLoadsEveryFrameAndBuildsTheCloth) {
     Layer_Liquid layer;
     ASSERT_TRUE(layer.init(&textures, &sync));
     const char* names[] = {"Kinect: Play Animation", "Cloth: Simulate Down", "Cloth: BurnOut",
@@ -143,15 +143,11 @@ TEST_F(ClothLayer, InitRegistersTheControllersLoadsEveryFrameAndBuildsTheCloth) 
         EXPECT_EQ(sync.at(i)->name(), names[i]);
     ASSERT_EQ(layer.frames().size(), 539u);
     EXPECT_EQ(layer.frames()[0].size(), patch(0.3f, 0.6f, -0.2f, 0.6f, 2.563f).size());
-    EXPECT_TRUE(layer.frames()[1].empty());
     EXPECT_EQ(layer.cloth().frames.size(), 30u);
-    for (const std::string& r : trace.records())
-        EXPECT_EQ(r.find("WARNING"), std::string::npos) << r;
-    EXPECT_TRUE(trace.contains("INFO (shaderCompiler): (clothShader) - shader created!"));
-    EXPECT_FALSE(trace.contains("shaderAccess"));
+    EXPECT_FALSE(trace.contains("WARNING")) << trace.text();
 }
 
-TEST_F(ClothLayer, SimulateDownShowsTheFigureTheClothOrBoth) {
+TEST_F(ClothLayer, SimulateDownShowsTheFigureTheClothOrBothAndPlayPicksTheFrame) {
     Layer_Liquid layer;
     ASSERT_TRUE(layer.init(&textures, &sync));
     Counts figure = count(draw(layer, 0, 0, 0, 0, 1, 0));
@@ -166,18 +162,12 @@ TEST_F(ClothLayer, SimulateDownShowsTheFigureTheClothOrBoth) {
     Counts both = count(draw(layer, 0, 0.5f, 0, 0, 1, 0));
     EXPECT_GT(both.warm, 50);
     EXPECT_GT(both.fabric, 2000);
-}
 
-TEST_F(ClothLayer, PlayAnimationPicksTheFrameFromFirstToLast) {
-    Layer_Liquid layer;
-    ASSERT_TRUE(layer.init(&textures, &sync));
-    EXPECT_GT(count(draw(layer, 0, 0, 0, 0, 1, 0)).warm, 100);
-    EXPECT_EQ(layer.currentFrame(), 0);
+    // Frames 1 to 537 are empty; 1 picks the last one.
     EXPECT_EQ(count(draw(layer, 0.999f, 0, 0, 0, 1, 0)).lit, 0);
     EXPECT_EQ(layer.currentFrame(), 537);
-    Counts last = count(draw(layer, 1, 0, 0, 0, 1, 0));
+    EXPECT_GT(count(draw(layer, 1, 0, 0, 0, 1, 0)).warm, 100);
     EXPECT_EQ(layer.currentFrame(), 538);
-    EXPECT_GT(last.warm, 100);
 }
 
 TEST_F(ClothLayer, TheBurnEatsFabricWhoseAlphaIsBelowItWithAGlowingRimAtTheFront) {
