@@ -66,8 +66,12 @@ bool Layer_Liquid::init(GL_TextureManager* textures, SyncData* sync) {
 }
 
 int Layer_Liquid::currentFrame() const {
-    int frame = static_cast<int>(valueOf(playAnimation) * (kMotionFrameCount - 1));
-    return std::clamp(frame, 0, kMotionFrameCount - 1);
+    // Clamped before the conversion, which a value out of range (or not a number) would
+    // make undefined.
+    float frame = valueOf(playAnimation) * (kMotionFrameCount - 1);
+    if (!(frame > 0.0f))
+        return 0;
+    return static_cast<int>(std::min(frame, static_cast<float>(kMotionFrameCount - 1)));
 }
 
 void Layer_Liquid::render() {
@@ -130,8 +134,8 @@ void Layer_Liquid::render() {
 // Blends the two stored meshes around `progress` (0 .. 1 over the fall).
 void Layer_Liquid::drawClothFrame(float progress, const ClothAnimation& frames) {
     const int n = static_cast<int>(frames.frames.size()) - 2;
-    const float along = progress * n;
-    const int i = std::clamp(static_cast<int>(along), 0, n);
+    const float along = std::isfinite(progress) ? std::clamp(progress, 0.0f, 2.0f) * n : 0.0f;
+    const int i = std::min(static_cast<int>(along), n);
     const float t = fraction(along);
     const ClothFrame& a = frames.frames[i];
     const ClothFrame& b = frames.frames[i + 1];

@@ -168,6 +168,9 @@ TEST_F(ClothLayer, SimulateDownShowsTheFigureTheClothOrBothAndPlayPicksTheFrame)
     EXPECT_EQ(layer.currentFrame(), 537);
     EXPECT_GT(count(draw(layer, 1, 0, 0, 0, 1, 0)).warm, 100);
     EXPECT_EQ(layer.currentFrame(), 538);
+    // A curve value that is not a number (the sync file may hold one) picks frame 0.
+    EXPECT_EQ(count(draw(layer, std::nanf(""), std::nanf(""), 0, 0, 1, 0)).lit, 0);
+    EXPECT_EQ(layer.currentFrame(), 0);
 }
 
 TEST_F(ClothLayer, TheBurnEatsFabricWhoseAlphaIsBelowItWithAGlowingRimAtTheFront) {
