@@ -159,7 +159,9 @@ void Layer_Liquid::drawClothFrame(float progress, const ClothAnimation& frames) 
     glEnd();
 }
 
-// The performer: one sprite per point, warm light from +x and cool light from -x.
+// The performer: one camera-facing sprite per point, warm light from +x and cool light
+// from -x. The sprites are the billboards of the toolkit with the view's directions read
+// once, sent as one batch of quads rather than one draw per point.
 void Layer_Liquid::drawMotionFrame(std::vector<MotionPoint>& points) {
     glPushMatrix();
     glPointSize(2.0f);
@@ -169,8 +171,19 @@ void Layer_Liquid::drawMotionFrame(std::vector<MotionPoint>& points) {
     glRotatef(180.0f, 0, 1, 0);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDepthMask(GL_FALSE);
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
     const float halfSize = 0.03f / sceneScale;
-    bool first = true;
+    const float r[3] = {m[0] * halfSize, m[4] * halfSize, m[8] * halfSize};
+    const float u[3] = {m[1] * halfSize, m[5] * halfSize, m[9] * halfSize};
+    // Corners (-R - U), (R - U), (R + U), (U - R), the image upright.
+    const float signR[4] = {-1, 1, 1, -1}, signU[4] = {-1, -1, 1, 1};
+    const float s[4] = {0, 1, 1, 0}, t[4] = {1, 1, 0, 0};
+    float corner[4][3];
+    for (int c = 0; c < 4; ++c)
+        for (int k = 0; k < 3; ++k)
+            corner[c][k] = signR[c] * r[k] + signU[c] * u[k];
+    glBegin(GL_QUADS);
     for (MotionPoint& p : points) {
         p.ny = 0.0f;
         float length = std::sqrt(p.nx * p.nx + p.nz * p.nz);
@@ -180,9 +193,12 @@ void Layer_Liquid::drawMotionFrame(std::vector<MotionPoint>& points) {
         }
         float a = clamp01(p.nx / std::sqrt(2.0f)), b = clamp01(-p.nx / std::sqrt(2.0f));
         glColor3f(0.3f * b + a, 0.8f * a + 0.5f * b, b + 0.1f * a);
-        drawBillboard(p.x, p.y, p.z, halfSize, first);
-        first = false;
+        for (int c = 0; c < 4; ++c) {
+            glMultiTexCoord2f(GL_TEXTURE0, s[c], t[c]);
+            glVertex3f(p.x + corner[c][0], p.y + corner[c][1], p.z + corner[c][2]);
+        }
     }
+    glEnd();
     glDepthMask(GL_TRUE);
     unbindTexture(sparkTexture);
     glDisable(GL_BLEND);
