@@ -29,6 +29,10 @@ const std::vector<Product>& allProducts() {
         {"logo-glow", "data\\textures\\vorlix-glow.png", makeLogoGlow},
         {"title", "data\\textures\\title.png", makeTitle},
         {"gazer", "data\\textures\\gazer.png", makeParticleAtlas},
+        {"performer", "data\\kinect\\anim00000.par", makePerformer},
+        {"fabric", "data\\textures\\fabric.png", makeFabric},
+        {"fire", "data\\textures\\fire.jpg", makeFlameSprite},
+        {"particle-alpha", "data\\textures\\particle-alpha.png", makeSoftDot},
         {"soundtrack", "data\\quillmont.mp3", makeSoundtrack},
         {"choreography", "data\\demosynch.dat", compileChoreography},
     };
