@@ -45,6 +45,13 @@ bool makeLogoGlow(const std::string& path, std::string& note, std::string& error
 bool makeTitle(const std::string& path, std::string& note, std::string& error);
 bool makeParticleAtlas(const std::string& path, std::string& note, std::string& error);
 
+// The performer and the cloth: the recorded dancer (all 539 frames beside the given
+// first one), the fabric with its burn map, the flame and the soft dot.
+bool makePerformer(const std::string& path, std::string& note, std::string& error);
+bool makeFabric(const std::string& path, std::string& note, std::string& error);
+bool makeFlameSprite(const std::string& path, std::string& note, std::string& error);
+bool makeSoftDot(const std::string& path, std::string& note, std::string& error);
+
 // Sound.
 bool makeSoundtrack(const std::string& path, std::string& note, std::string& error);
 
