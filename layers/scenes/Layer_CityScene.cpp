@@ -4,7 +4,7 @@
 #include "gl/GL_TextureManager.h"
 #include "gl/Random.h"
 #include "gl/RandomVector.h"
-#include "layers/scenes/EmbeddedCloth.h"
+#include "layers/scenes/Layer_Liquid.h"
 #include "sync/SyncData.h"
 
 #include <algorithm>
@@ -109,7 +109,7 @@ const char* const Layer_CityScene::kControlNames[ControlCount] = {
     "Kinect: Focus Camera", "Cloth: Burn Blue",
 };
 
-Layer_CityScene::Layer_CityScene() : Layer_CityScene(makeEmbeddedCloth()) {}
+Layer_CityScene::Layer_CityScene() : Layer_CityScene(std::make_unique<Layer_Liquid>(true, 25.0f)) {}
 
 Layer_CityScene::Layer_CityScene(std::unique_ptr<Layer_Base> clothLayer) : cloth(std::move(clothLayer)) {}
 

@@ -44,7 +44,7 @@ public:
     static constexpr int kTrailCount = 9;
     static constexpr int kSmokeParticles = 200;
 
-    // With the cloth layer built for embedding.
+    // With the performer and cloth layer built for embedding (scene scale 25).
     Layer_CityScene();
     // With the given cloth layer (any layer that draws in the city's transform), or none.
     explicit Layer_CityScene(std::unique_ptr<Layer_Base> clothLayer);
