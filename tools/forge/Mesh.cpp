@@ -89,8 +89,10 @@ int Mesh::face(const std::vector<Vec3>& outline, int material, int tag, float fa
         f.uAxis = normalize(uHint - f.normal * dot(f.normal, uHint));
         f.vAxis = cross(f.normal, f.uAxis);
     } else {
-        Vec3 v = std::fabs(f.normal.y) > 0.95f ? Vec3{0, 0, f.normal.y > 0 ? 1.f : -1.f}
-                                               : normalize(up - f.normal * dot(f.normal, up));
+        // Up the slope; on faces that are nearly flat, towards +z (-z facing down), both
+        // kept in the face's plane.
+        Vec3 toward = std::fabs(f.normal.y) > 0.95f ? Vec3{0, 0, f.normal.y > 0 ? 1.f : -1.f} : up;
+        Vec3 v = normalize(toward - f.normal * dot(f.normal, toward));
         f.vAxis = v;
         f.uAxis = cross(v, f.normal);
     }
