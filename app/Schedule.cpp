@@ -1,5 +1,6 @@
 #include "app/Schedule.h"
 
+#include "layers/scenes/Layer_Sky.h"
 #include "timeline/Timeline.h"
 
 namespace qelFramework {
@@ -12,7 +13,7 @@ const ScheduleRow kProductionSchedule[kScheduleRows] = {
 };
 
 void registerProductionLayers(Timeline& timeline) {
-    (void)timeline; // the layers join here as they are built
+    timeline.registerLayer(new Layer_Sky, "sky");
 }
 
 void scheduleProduction(Timeline& timeline) {

@@ -9,6 +9,11 @@ const std::vector<Product>& allProducts() {
         {"noise", "data\\textures\\noise.png", makeFilmGrain},
         {"border", "data//textures//border.png", makeBorderFrame},
         {"overlay", "data\\textures\\vorlix-overlay.png", makeLogoOverlay},
+        {"superGlow", "data\\textures\\superGlow.jpg", makeSuperGlow},
+        {"particleDepth", "data\\textures\\particleDepth.jpg", makeParticleDepth},
+        {"wingPart", "data\\textures\\wingPart.png", makeWingPart},
+        {"greetings", "data\\textures\\greetings.png", makeGreetingCards},
+        {"wingModel", "data\\other\\wingpart.txt", makeWingModel},
         {"soundtrack", "data\\quillmont.mp3", makeSoundtrack},
         {"choreography", "data\\demosynch.dat", compileChoreography},
     };

@@ -25,6 +25,13 @@ bool makeFilmGrain(const std::string& path, std::string& note, std::string& erro
 bool makeBorderFrame(const std::string& path, std::string& note, std::string& error);
 bool makeLogoOverlay(const std::string& path, std::string& note, std::string& error);
 
+// The sky scene.
+bool makeSuperGlow(const std::string& path, std::string& note, std::string& error);
+bool makeParticleDepth(const std::string& path, std::string& note, std::string& error);
+bool makeWingPart(const std::string& path, std::string& note, std::string& error);
+bool makeGreetingCards(const std::string& path, std::string& note, std::string& error);
+bool makeWingModel(const std::string& path, std::string& note, std::string& error);
+
 // Sound.
 bool makeSoundtrack(const std::string& path, std::string& note, std::string& error);
 
