@@ -105,8 +105,9 @@ void Canvas::line(float x0, float y0, float x1, float y1, float width, const Col
             float px = x + 0.5f - x0, py = y + 0.5f - y0;
             float t = len2 > 0.f ? std::clamp((px * dx + py * dy) / len2, 0.f, 1.f) : 0.f;
             float d = std::hypot(px - t * dx, py - t * dy);
-            // Thin lines keep their weight by fading instead of shrinking below a pixel.
-            float cov = std::clamp(half + 0.5f - d, 0.f, 1.f) * std::min(1.f, width);
+            // Lines thinner than a pixel are drawn a pixel wide and faded by their width,
+            // so they keep their weight instead of breaking up.
+            float cov = std::clamp(std::max(half, 0.5f) + 0.5f - d, 0.f, 1.f) * std::min(1.f, width);
             blendOver(x, y, c, cov);
         }
 }

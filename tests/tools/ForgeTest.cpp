@@ -1,0 +1,184 @@
+// The content forge, run as the setup script runs it: a folder in, the production's
+// content out, the same bytes every time.
+#include "platform/Sound.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <png.h>
+
+namespace {
+
+const std::string kForge = std::string(QM_BIN_DIR) + "/quillmont-forge";
+
+struct Picture {
+    const char* file; // relative to the output folder
+    int width, height, channels;
+};
+
+const Picture kPictures[] = {
+    {"data/textures/loading.png", 1280, 720, 3},  {"data/textures/distortion.png", 256, 256, 3},
+    {"data/textures/noise.png", 512, 512, 3},     {"data/textures/border.png", 1280, 720, 4},
+    {"data/textures/vorlix-overlay.png", 1280, 720, 4},
+};
+
+int forge(const std::string& args, std::string& output) { return qmtest::runCommand(kForge + " " + args, output); }
+
+// The picture's size and channel layout as stored, and its pixels in that layout.
+// (Read with libpng until the production's own decoder is at hand.)
+bool readPicture(const std::string& path, int& w, int& h, int& channels, std::vector<std::uint8_t>& pixels) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return false;
+    // 8-bit RGB (colour type 2) or RGBA (6), nothing else.
+    if (image.format != PNG_FORMAT_RGB && image.format != PNG_FORMAT_RGBA) {
+        png_image_free(&image);
+        return false;
+    }
+    channels = PNG_IMAGE_SAMPLE_CHANNELS(image.format);
+    w = static_cast<int>(image.width);
+    h = static_cast<int>(image.height);
+    pixels.resize(PNG_IMAGE_SIZE(image));
+    return png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) != 0;
+}
+
+} // namespace
+
+TEST(Forge, TwoRunsMakeTheSameBytes) {
+    qmtest::TempFolder a, b;
+    std::string out;
+    ASSERT_EQ(forge(a.path(), out), 0) << out;
+    // One progress line per product.
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 7) << out;
+    EXPECT_NE(out.find("data\\quillmont.mp3"), std::string::npos);
+    ASSERT_EQ(forge(b.path(), out), 0) << out;
+
+    std::vector<std::string> files;
+    for (const Picture& p : kPictures)
+        files.push_back(p.file);
+    files.push_back("data/quillmont.mp3");
+    for (const std::string& f : files) {
+        const std::string first = qmtest::readFile(a.file(f));
+        EXPECT_GT(first.size(), 1000u) << f;
+        EXPECT_TRUE(first == qmtest::readFile(b.file(f))) << f << " differs between runs";
+    }
+    // 260 s at 192 kbit/s.
+    EXPECT_NEAR(static_cast<double>(qmtest::readFile(a.file("data/quillmont.mp3")).size()), 260.0 * 192000 / 8,
+                260.0 * 192000 / 8 * 0.01);
+    EXPECT_EQ(qmtest::runCommand("test -d " + a.file("editor"), out), 0);
+}
+
+TEST(Forge, PicturesAre8BitRgbOrRgbaAndShowWhatTheyAreFor) {
+    qmtest::TempFolder dir;
+    std::string out;
+    ASSERT_EQ(forge(dir.path() + " --only loading --only distortion --only noise --only border --only overlay", out), 0)
+        << out;
+    for (const Picture& p : kPictures) {
+        int w = 0, h = 0, c = 0;
+        std::vector<std::uint8_t> px;
+        ASSERT_TRUE(readPicture(dir.file(p.file), w, h, c, px)) << p.file;
+        EXPECT_EQ(w, p.width) << p.file;
+        EXPECT_EQ(h, p.height) << p.file;
+        EXPECT_EQ(c, p.channels) << p.file;
+    }
+    int w, h, c;
+    std::vector<std::uint8_t> px;
+    auto at = [&](int x, int y, int ch) { return static_cast<int>(px[static_cast<size_t>((y * w + x) * c + ch)]); };
+
+    // Border: opaque rim, fully transparent middle, the same at top and bottom (drawn unflipped).
+    ASSERT_TRUE(readPicture(dir.file("data/textures/border.png"), w, h, c, px));
+    EXPECT_EQ(at(0, 0, 3), 255);
+    EXPECT_EQ(at(w / 2, 2, 3), 255);
+    EXPECT_EQ(at(w / 2, h / 2, 3), 0);
+    EXPECT_EQ(at(w / 3, h / 2, 3), 0);
+    for (int y = 0; y < h; y += 37)
+        EXPECT_EQ(at(w / 4, y, 3), at(w / 4, h - 1 - y, 3)) << y;
+
+    // Overlay: mostly transparent, the mark in the lower right.
+    ASSERT_TRUE(readPicture(dir.file("data/textures/vorlix-overlay.png"), w, h, c, px));
+    long clear = 0, markLowerRight = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (at(x, y, 3) == 0)
+                ++clear;
+            else if (x > w / 2 && y > h * 3 / 4 && at(x, y, 3) > 200)
+                ++markLowerRight;
+        }
+    EXPECT_GT(clear, static_cast<long>(w) * h * 9 / 10);
+    EXPECT_GT(markLowerRight, 500);
+
+    // Distortion: red and green centred on mid-grey (no shift on average), blue at rest.
+    ASSERT_TRUE(readPicture(dir.file("data/textures/distortion.png"), w, h, c, px));
+    double mean[2] = {0, 0};
+    int lo = 255, hi = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            mean[0] += at(x, y, 0);
+            mean[1] += at(x, y, 1);
+            lo = std::min(lo, at(x, y, 0));
+            hi = std::max(hi, at(x, y, 0));
+            EXPECT_EQ(at(x, y, 2), 128);
+            if (x == 0) { // seamless when it wraps
+                EXPECT_LE(std::abs(at(0, y, 0) - at(w - 1, y, 0)), 12);
+            }
+        }
+    EXPECT_NEAR(mean[0] / (w * h), 127.5, 2.0);
+    EXPECT_NEAR(mean[1] / (w * h), 127.5, 2.0);
+    EXPECT_GT(hi - lo, 150); // it uses the range
+
+    // Grain: grey, centred, fine (neighbours differ).
+    ASSERT_TRUE(readPicture(dir.file("data/textures/noise.png"), w, h, c, px));
+    double sum = 0, step = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            EXPECT_TRUE(at(x, y, 0) == at(x, y, 1) && at(x, y, 1) == at(x, y, 2));
+            sum += at(x, y, 0);
+            if (x > 0)
+                step += std::abs(at(x, y, 0) - at(x - 1, y, 0));
+        }
+    EXPECT_NEAR(sum / (w * h), 127.5, 3.0);
+    EXPECT_GT(step / (w * h), 10.0);
+}
+
+TEST(Forge, RefusesBadCommandLinesAndUnwritableFolders) {
+    std::string out;
+    EXPECT_EQ(forge("", out), 2);
+    EXPECT_NE(out.find("usage"), std::string::npos);
+    qmtest::TempFolder dir;
+    EXPECT_EQ(forge(dir.path() + " --only nothing", out), 2);
+    EXPECT_NE(out.find("nothing"), std::string::npos);
+    EXPECT_EQ(forge(dir.path() + " " + dir.path(), out), 2);
+
+    qmtest::writeFile(dir.file("plain"), "x"); // a file where a folder must go
+    EXPECT_EQ(forge(dir.file("plain") + " --only noise", out), 1);
+    EXPECT_NE(out.find("cannot"), std::string::npos) << out;
+
+    ASSERT_EQ(forge("--list", out), 0);
+    for (const char* name : {"data\\textures\\loading.png", "data//textures//border.png", "data\\quillmont.mp3",
+                             "data\\demosynch.dat"})
+        EXPECT_NE(out.find(name), std::string::npos) << name;
+}
+
+// Needs the MP3 decoder of the sound layer (platform::decodeSoundFile).
+TEST(Forge, SoundtrackLasts260SecondsAndEndsInSilence) {
+    qmtest::TempFolder dir;
+    std::string out;
+    ASSERT_EQ(forge(dir.path() + " --only soundtrack", out), 0) << out;
+    std::vector<std::int16_t> samples;
+    std::uint32_t frames = 0, rate = 0;
+    ASSERT_TRUE(qelFramework::platform::decodeSoundFile(dir.file("data/quillmont.mp3"), samples, frames, rate));
+    EXPECT_EQ(rate, 44100u);
+    EXPECT_NEAR(static_cast<double>(frames) / rate, 260.0, 0.1);
+    // The last half second is silent; nothing clips.
+    int tail = 0, peak = 0;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
+        if (i >= samples.size() - 44100)
+            tail = std::max(tail, std::abs(static_cast<int>(samples[i])));
+    }
+    EXPECT_LE(tail, 2);
+    EXPECT_LT(peak, 32767);
+    EXPECT_GT(peak, 16000); // music, not near-silence
+}
