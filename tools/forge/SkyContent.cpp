@@ -50,12 +50,13 @@ std::vector<std::uint8_t> coverageBytes(const Canvas& c, const Color& colour) {
     return out;
 }
 
-// The feather's half width across its vane at s (0 at the quill, 1 at the tip), as a
-// fraction of the widest possible; the picture and the model share this outline.
-float featherHalfWidth(float s) {
+// The feather's half width across its vane at s (0 at the quill, 1 at the tip) on one
+// side (+1 the wide side, -1 the narrow one), as a fraction of the widest possible; the
+// picture and the model share this outline.
+float featherHalfWidth(float s, float side) {
     // Narrow at the quill, widest a little before the middle, rounded at the tip.
     float body = std::sqrt(std::max(0.f, 1.f - std::pow((s - 0.42f) / 0.58f, 2.f)));
-    return body * (0.45f + 0.55f * smoothstep(0.f, 0.35f, s));
+    return body * (0.45f + 0.55f * smoothstep(0.f, 0.35f, s)) * (side < 0.f ? 0.7f : 1.f);
 }
 
 } // namespace
@@ -112,14 +113,15 @@ bool makeParticleDepth(const std::string& path, std::string& note, std::string& 
 bool makeWingPart(const std::string& path, std::string& note, std::string& error) {
     // One feather lying along the picture: the quill at the left, the tip at the right,
     // the vane across the height as the model's outline has it. Barbs sweep towards the
-    // tip; a cool sheen runs along the shaft; the edges darken. Transparent outside.
+    // tip; one side of the vane is wider and has a split; a cool sheen runs along the
+    // shaft; the edges darken. Transparent outside.
     const int W = 256, H = 64;
     Canvas c(W, H);
     TileNoise wobble(0xFE47);
     c.shade([&](float x, float y) {
         float s = x / W;
         float across = (y / H) * 2.f - 1.f; // -1..1
-        float half = featherHalfWidth(s);
+        float half = featherHalfWidth(s, across);
         float inside = 1.f - smoothstep(half - 0.06f, half + 0.02f, std::fabs(across));
         // Barbs: stripes slanting towards the tip, slightly irregular.
         float slant = s * 30.f - std::fabs(across) * 3.2f;
@@ -128,6 +130,9 @@ bool makeWingPart(const std::string& path, std::string& note, std::string& error
         float edge = std::fabs(across) / std::max(half, 0.05f);
         Color base = mix(art::kPaper, art::kSky, 0.35f + 0.35f * edge);
         base = mix(base, art::kInk, 0.55f * smoothstep(0.55f, 1.f, edge) + 0.18f * (1.f - barb));
+        // One split in the wide side of the vane, slanting like the barbs.
+        if (across > 0.2f && std::fabs(s - (0.58f + 0.1f * across)) < 0.004f)
+            base = mix(base, art::kInk, 0.55f);
         float shaft = std::exp(-across * across / (2.f * 0.0025f)) * (1.f - smoothstep(0.85f, 1.f, s));
         base = mix(base, art::kPaper, 0.8f * shaft);
         return base.withAlpha(std::max(inside, shaft * (s < 0.97f ? 1.f : 0.f)));
@@ -210,7 +215,7 @@ bool makeWingModel(const std::string& path, std::string& note, std::string& erro
     // face -z, tangents run along the shaft towards the tip, bitangents across the vane.
     // The program turns every direction (x, y, z) into (z, -y, -x) when it reads the
     // file, so they are written as (-z, -y, x).
-    const float y0 = 0.5f, length = 10.5f, widest = 1.2f;
+    const float y0 = 0.5f, length = 10.5f, widest = 2.f;
     const int stations = 25;
     struct Vertex {
         float p[3], uv[2], n[3], t[3], b[3];
@@ -223,7 +228,7 @@ bool makeWingModel(const std::string& path, std::string& note, std::string& erro
     };
     auto vertexAt = [&](int station, int side) {
         const float s = static_cast<float>(station) / (stations - 1);
-        const float x = static_cast<float>(side) * widest * featherHalfWidth(s);
+        const float x = static_cast<float>(side) * widest * featherHalfWidth(s, static_cast<float>(side));
         Vertex v{};
         v.p[0] = x;
         v.p[1] = y0 - s * length;
