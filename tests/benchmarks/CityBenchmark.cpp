@@ -75,8 +75,10 @@ void BM_CityLoad(benchmark::State& state) {
         GL_TextureManager textures;
         SyncData sync;
         GL_MemTexture fireworks;
-        Layer_CityScene city;
-        loadCity(city, textures, sync, fireworks);
+        // Argument 0: the city alone; 1: with the performer and cloth layer it hosts.
+        std::unique_ptr<Layer_CityScene> city =
+            state.range(0) ? std::make_unique<Layer_CityScene>() : std::make_unique<Layer_CityScene>(nullptr);
+        loadCity(*city, textures, sync, fireworks);
         glFinish();
         state.PauseTiming();
         fireworks.release();
@@ -84,7 +86,7 @@ void BM_CityLoad(benchmark::State& state) {
     }
     state.SetLabel(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 }
-BENCHMARK(BM_CityLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_CityLoad)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Controller values of a moment of the production.
 struct Moment {

@@ -98,7 +98,7 @@ bool makeBacklight(const std::string& path, std::string& note, std::string& erro
         float rays = 0.75f + 0.25f * town::fbm(angle * 9.f + 20.f, 3.f, 313, 3) +
                      0.2f * std::pow(0.5f + 0.5f * std::sin(angle * 23.f), 6.f);
         float core = std::exp(-std::pow((u - 0.5f) / 0.16f, 2.f) - std::pow((1.f - v) / 0.35f, 2.f));
-        float k = std::min(1.f, across * rise * rays * 0.62f + core * 0.4f);
+        float k = std::min(1.f, across * rise * rays * 0.5f + core * 0.28f);
         Color tint = mix(mix(art::kPaper, art::kEmber, 0.45f), art::kFlare, 0.3f * (1.f - v));
         return Color{tint.r * k, tint.g * k, tint.b * k, 1};
     });

@@ -85,7 +85,7 @@ const BuiltTower& builtTower() {
             Vec3 tangent = cross(up, radial);
             m.orientedBox(radial * (r + 1.1f) + up * y, tangent, up, {1.f, 0.18f, 1.2f}, Ashlar, 0, 0.8f);
         }
-        tower.ok = m.layout(2048, 2048, 16);
+        tower.ok = m.layout(1024, 1024, 16);
     });
     return tower;
 }
@@ -148,12 +148,12 @@ bool makeTowerTextureFile(const std::string& path, std::string& note, std::strin
         error = "the tower's charts do not fit its texture";
         return false;
     }
-    Canvas canvas(2048, 2048);
+    Canvas canvas(1024, 1024);
     canvas.fill(Color{0.1f, 0.1f, 0.12f, 1});
     t.mesh.paint(canvas, towerTexel);
     if (!savePng(canvas, path, 3, 0x7700, error))
         return false;
-    note = "2048x2048 RGB, " + std::to_string(static_cast<int>(t.mesh.pixelsPerUnit())) + " px/unit";
+    note = "1024x1024 RGB, " + std::to_string(static_cast<int>(t.mesh.pixelsPerUnit())) + " px/unit";
     return true;
 }
 

@@ -425,7 +425,7 @@ void buildRightHouse(Built& out) {
         gabledHouse(m, &m, far, 0, eave + 4.f + 3.f * hash(i, 6, 700), i % 2 == 0, i % 3 ? Plaster : Brick,
                     i % 2 ? Slate : RedTiles, 0.12f);
     }
-    out.ok = m.layout(2048, 2048, 40);
+    out.ok = m.layout(1024, 1024, 40);
 }
 
 void buildLittleWall(Built& out) {
@@ -467,7 +467,7 @@ void buildWalkway(Built& out) {
                                  {11.45f, kTerraceY, 7.f}, {10.f, kTerraceY, 9.2f},  {8.f, kTerraceY, 12.f},
                                  {7.f, kTerraceY, 26.f},   {17.3f, kTerraceY, 26.f}};
     m.faceToward(terrace, kUp, Flags, 0, 1.f);
-    out.ok = m.layout(2048, 2048, 30);
+    out.ok = m.layout(1024, 1024, 30);
 }
 
 void buildStreet(Built& out) {
@@ -476,14 +476,15 @@ void buildStreet(Built& out) {
     auto ground = [&](float x0, float z0, float x1, float z1, float density) {
         m.faceToward({{x0, 0, z0}, {x1, 0, z0}, {x1, 0, z1}, {x0, 0, z1}}, kUp, Cobble, 0, density);
     };
-    ground(-2.f, -20.f, 6.f, 46.f, 1.f);
+    ground(-2.f, -20.f, 6.f, 20.f, 1.f);
+    ground(-2.f, 20.f, 6.f, 46.f, 0.35f);
     ground(-60.f, -60.f, -2.f, 110.f, 0.1f);
     ground(6.f, -60.f, 90.f, 110.f, 0.1f);
     ground(-2.f, 46.f, 6.f, 110.f, 0.15f);
     ground(-2.f, -60.f, 6.f, -20.f, 0.15f);
     // The drain the trails rise from.
     m.frustum(1.f, 2.8f, -0.01f, 0.5f, 0.02f, 0.5f, 16, Iron, 0, false, true, 1.5f);
-    out.ok = m.layout(2048, 2048, 40);
+    out.ok = m.layout(1024, 1024, 40);
 }
 
 // --- painting -------------------------------------------------------------------------
@@ -505,11 +506,11 @@ const PartSpec kParts[] = {
     {"hangingsign", "diff-final-hangingsign.png", buildHangingSign, 512, 512},
     {"left-house", "diff-final-left-house.png", buildLeftHouse, 2048, 2048},
     {"littlewall", "diff-final-littlewall.png", buildLittleWall, 1024, 1024},
-    {"right-house", "diff-final-right-house.png", buildRightHouse, 2048, 2048},
+    {"right-house", "diff-final-right-house.png", buildRightHouse, 1024, 1024},
     {"sign-advert", "diff-final-sign-advert.png", buildAdvert, 512, 1024},
-    {"street", "diff-final-street.png", buildStreet, 2048, 2048},
+    {"street", "diff-final-street.png", buildStreet, 1024, 1024},
     {"top-windows-left", "diff-final-top-windows-left.png", buildTopWindows, 2048, 2048},
-    {"walkway", "ao-final-walkway.png", buildWalkway, 2048, 2048},
+    {"walkway", "ao-final-walkway.png", buildWalkway, 1024, 1024},
     {"windows-right", "diff-final-windows-right.png", buildRightWindows, 1024, 1024},
     {"wimpel", "diff-final-wimpel.png", buildWimpel, 512, 512},
     {"chimney", "diff-final-chimney.png", buildChimney, 512, 512},
