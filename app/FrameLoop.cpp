@@ -33,9 +33,12 @@ void startPlayback(Timeline& t) {
             FSOUND_Stream_Play(FSOUND_FREE, stream);
     }
     t.clock.update(true);
-    t.clock.accumulated = t.startSeconds;
+    // Playing starts at the schedule's earliest start (the clock's offset), or later
+    // when a start inside the show was asked for.
+    const float skipped = t.startSeconds > t.clock.offset ? t.startSeconds - t.clock.offset : 0.0f;
+    t.clock.accumulated = skipped;
     if (stream)
-        FSOUND_Stream_SetTime(stream, static_cast<int>(t.startSeconds * 1000.0f));
+        FSOUND_Stream_SetTime(stream, static_cast<int>(skipped * 1000.0f));
 }
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "layers/post/Layer_TiltShift.h"
 #include "layers/scenes/Layer_CityScene.h"
 #include "layers/scenes/Layer_Fireworks.h"
+#include "layers/scenes/Layer_Sky.h"
 #include "timeline/Timeline.h"
 
 namespace qelFramework {
@@ -17,8 +18,7 @@ const ScheduleRow kProductionSchedule[kScheduleRows] = {
     {"postprocessor", 10, 0, 260000}, {"overlay", 11, 220000, 260000},
 };
 
-// Loading order: postprocessor, IM-fireworks, city, tiltPost, sky, border, overlay; the
-// scene layers join at their places as they are built.
+// Registration order is loading order.
 void registerProductionLayers(Timeline& timeline) {
     // Constructing the fireworks launches its rockets, which reseed the generator: the
     // layers after it draw from where those bursts left it.
@@ -26,6 +26,7 @@ void registerProductionLayers(Timeline& timeline) {
     timeline.registerLayer(new Layer_Fireworks, "IM-fireworks");
     timeline.registerLayer(new Layer_CityScene, "city");
     timeline.registerLayer(new Layer_TiltShift, "tiltPost");
+    timeline.registerLayer(new Layer_Sky, "sky");
     timeline.registerLayer(new Layer_Border, "border");
     timeline.registerLayer(new Layer_Overlay, "overlay");
 }

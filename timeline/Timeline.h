@@ -87,7 +87,8 @@ public:
     SyncEditor* editor = nullptr;
     HWND window = nullptr;
     LoadingScreen loadingScreen;
-    // Production second at which playback starts (capture mode starts inside the show).
+    // Production second at which playback starts (capture mode starts inside the show);
+    // times before the earliest start mean the earliest start.
     float startSeconds = 0.0f;
 
 private:

@@ -206,3 +206,23 @@ TEST_F(FrameLoopTest, AnAttachedEditorIsDrawnEveryFrameAlsoWhereNoTrackPlays) {
     EXPECT_EQ(tail, (std::vector<std::string>{"scene.unload", "scene.delete", "editor.shutdown", "editor.delete"}));
     EXPECT_EQ(t.editor, nullptr);
 }
+
+TEST_F(FrameLoopTest, AStartInsideTheShowCountsFromTheEarliestStart) {
+    static float firstTime = -1.0f;
+    firstTime = -1.0f;
+    struct First : Layer_Base {
+        bool init(GL_TextureManager*, SyncData*) override { return true; }
+        void update(const FrameInfo& f) override {
+            if (firstTime < 0.0f)
+                firstTime = f.time;
+        }
+        void render() override {}
+        void unload() override {}
+    };
+    t.registerLayer(new First, "first");
+    t.addEntry("first", 0, 1000, 2100); // the clock's offset is 1 s
+    t.startSeconds = 2.0f;
+    t.state = Loaded;
+    t.runFrameLoop(gl.handle());
+    EXPECT_NEAR(firstTime, 2.0f, 0.01f);
+}

@@ -51,6 +51,12 @@ bool makePerformer(const std::string& path, std::string& note, std::string& erro
 bool makeFabric(const std::string& path, std::string& note, std::string& error);
 bool makeFlameSprite(const std::string& path, std::string& note, std::string& error);
 bool makeSoftDot(const std::string& path, std::string& note, std::string& error);
+// The sky scene.
+bool makeSuperGlow(const std::string& path, std::string& note, std::string& error);
+bool makeParticleDepth(const std::string& path, std::string& note, std::string& error);
+bool makeWingPart(const std::string& path, std::string& note, std::string& error);
+bool makeGreetingCards(const std::string& path, std::string& note, std::string& error);
+bool makeWingModel(const std::string& path, std::string& note, std::string& error);
 
 // Sound.
 bool makeSoundtrack(const std::string& path, std::string& note, std::string& error);

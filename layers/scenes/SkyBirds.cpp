@@ -1,0 +1,458 @@
+#include "layers/scenes/SkyBirds.h"
+
+#include "gl/Billboards.h"
+#include "gl/GLHeaders.h"
+#include "gl/Random.h"
+#include "models/RawModel.h"
+#include "sync/SyncController.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qelFramework {
+
+namespace {
+
+constexpr float kPi = 3.141f;
+
+float clamp01(float x) { return std::min(std::max(x, 0.0f), 1.0f); }
+
+// How one bird looks: wing beat phase and amplitude, glow colour and its swing along the
+// chains, glow size, and which passes draw.
+struct BirdLook {
+    float phase = 0.0f;
+    float amplitude = 1.0f;
+    Colour3 colour;
+    Colour3 swing;
+    float size = 1.0f;
+    bool solid = true;
+    bool glow = true;
+};
+
+void glowColour(const BirdLook& look, float t, float s) {
+    const float w = std::sin(t + s / 10.0f);
+    glColor3f(look.colour.r + look.swing.r * w, look.colour.g + look.swing.g * w, look.colour.b + look.swing.b * w);
+}
+
+// Draws the bird's feathers and glows; the chains bend with the wing beat.
+class FeatherChains {
+public:
+    FeatherChains(RawModel* part, float time) : model(part), t(time) {}
+
+    void bird(const BirdLook& look, const SkyBirdResources& res) {
+        if (look.solid) {
+            glDisable(GL_BLEND);
+            glEnable(GL_DEPTH_TEST);
+            glDepthMask(GL_TRUE);
+            if (res.wingTexture)
+                res.wingTexture->bind(GL_TEXTURE0);
+            glColor3f(0.5f, 0.5f, 0.6f);
+            wing(1.0f, look.phase, look.amplitude);
+            wing(-1.0f, look.phase, look.amplitude);
+            body();
+            if (res.wingTexture)
+                res.wingTexture->unbind();
+        }
+        if (look.glow) {
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_ONE, GL_ONE);
+            glDepthMask(GL_FALSE);
+            if (res.glowTexture)
+                res.glowTexture->bind(GL_TEXTURE0);
+            glowBody(look);
+            glowWing(1.0f, look);
+            glowWing(-1.0f, look);
+            if (res.glowTexture)
+                res.glowTexture->unbind();
+            glDisable(GL_BLEND);
+        }
+    }
+
+private:
+    // The frame a feather is drawn in: the model's feather points along -y, turned it
+    // points along the chain.
+    static void featherFrame() {
+        glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
+        glRotatef(-90.0f, 0.0f, 1.0f, 0.0f);
+        glScalef(0.3f, 0.3f, 0.3f);
+    }
+
+    void feather() {
+        glPushMatrix();
+        featherFrame();
+        if (model)
+            model->draw();
+        glPopMatrix();
+    }
+
+    // A glow over the middle of the feather, a little above it, sized in the feather's
+    // frame.
+    void glowSprite(float halfSize) {
+        glPushMatrix();
+        featherFrame();
+        drawBillboard(0.0f, -5.0f, -5.0f, halfSize, true);
+        glPopMatrix();
+    }
+
+    void wing(float side, float phase, float amplitude) {
+        glPushMatrix();
+        glScalef(side, 1.0f, 1.0f);
+        glTranslatef(2.0f, 0.0f, 0.0f);
+        const float bend = 2.5f * std::sin(3.0f * t + phase) * amplitude;
+        for (int s = 0; s < 28; ++s) {
+            glRotatef(bend, 0.0f, 0.0f, 1.0f);
+            glTranslatef(0.55f, 0.0f, 0.0f);
+            glScalef(0.95f, 0.95f, 0.95f);
+            feather();
+        }
+        glPopMatrix();
+    }
+
+    // The neck chain, with a feather or a glow per segment.
+    template <typename Segment>
+    void neck(Segment segment) {
+        glPushMatrix();
+        glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
+        for (int i = 0; i < 7; ++i) {
+            const float fi = static_cast<float>(i);
+            glRotatef(5.0f * std::sin(t + fi / 3.0f) - 3.0f, 0.0f, 0.0f, 1.0f);
+            glTranslatef(3.0f - 0.25f * fi, 0.0f, 0.0f);
+            segment(fi);
+            glScalef(0.7f, 0.7f, 0.7f);
+        }
+        glPopMatrix();
+    }
+
+    void body() {
+        neck([this](float) { feather(); });
+        glPushMatrix();
+        glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
+        glTranslatef(3.5f, 0.0f, 0.0f);
+        for (int s = 0; s < 18; ++s) {
+            glRotatef(-2.5f, 0.0f, 0.0f, 1.0f);
+            glTranslatef(-2.25f, 0.0f, 0.0f);
+            feather();
+            glScalef(0.9f, 0.9f, 0.9f);
+        }
+        glPopMatrix();
+    }
+
+    void glowWing(float side, const BirdLook& look) {
+        glPushMatrix();
+        glScalef(side, 1.0f, 1.0f);
+        const float bend = 1.8f * std::sin(3.0f * t + look.phase) * look.amplitude;
+        for (int s = 0; s < 36; ++s) {
+            glowColour(look, t, static_cast<float>(s));
+            glRotatef(bend, 0.0f, 0.0f, 1.0f);
+            glTranslatef(0.5f, 0.0f, 0.0f);
+            glScalef(0.97f, 0.97f, 0.97f);
+            glowSprite(30.0f * look.size);
+        }
+        glPopMatrix();
+    }
+
+    void glowBody(const BirdLook& look) {
+        neck([this, &look](float i) {
+            glowColour(look, t, i);
+            glowSprite(20.0f * look.size);
+        });
+        // The glowing tail follows the feathered one, in finer steps.
+        glPushMatrix();
+        glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
+        glTranslatef(3.5f, 0.0f, 0.0f);
+        for (int s = 0; s < 38; ++s) {
+            glowColour(look, t, static_cast<float>(s));
+            glRotatef(-1.15f, 0.0f, 0.0f, 1.0f);
+            glTranslatef(-0.75f, 0.0f, 0.0f);
+            glowSprite(25.0f * look.size);
+            glScalef(0.98f, 0.98f, 0.98f);
+        }
+        glPopMatrix();
+    }
+
+    RawModel* model;
+    float t;
+};
+
+// Blue at 0, orange at 1.
+Colour3 brightnessColour(float b) { return Colour3{0.1f + 0.5f * b, 0.2f + 0.2f * b, 0.7f - 0.6f * b}; }
+Colour3 brightnessSwing(float b) { return Colour3{0.0f, 0.2f * b, 0.0f}; }
+
+// The heading of the bird on its spiral, in degrees about y.
+float heading(float birdUp) { return 15.0f * birdUp * 360.0f / 6.28f - 90.0f; }
+
+} // namespace
+
+void SkyBirds::placeBird(const SkyValues& v) {
+    const float u = v.birdUp;
+    const float a = clamp01(20.0f * u);
+    Vector3 spiral{std::sin(15.0f * u) * (10.0f - u) - 5.0f * (1.0f - a), 40.0f * u - 7.5f - 10.0f * (1.0f - a),
+                   8.0f * std::cos(15.0f * u) - 10.0f};
+    const float j = v.joinSwarm;
+    heroBird = Vector3{j * swarmTarget.x + (1.0f - j) * spiral.x, j * swarmTarget.y + (1.0f - j) * spiral.y,
+                       j * swarmTarget.z + (1.0f - j) * spiral.z};
+}
+
+void SkyBirds::aimGreetingCamera(GL_Camera& camera, const GL_Camera& swarmCamera, const GL_Camera& driftCamera,
+                                 const SkyValues& v, float t) const {
+    camera = swarmCamera;
+    if (swarmPoints.empty())
+        return;
+    const int last = static_cast<int>(swarmPoints.size()) - 1;
+    const int g = currentGreeting;
+    if (g >= 0) {
+        // From the current greeting towards the next; after the last point there is
+        // no next one, and the camera stays with the last.
+        const Vector3& a = swarmPoints[static_cast<size_t>(std::min(g, last))];
+        const Vector3& b = swarmPoints[static_cast<size_t>(std::min(g + 1, last))];
+        const float s = v.showGreetings * v.showGreetings;
+        const Vector3 p{(1.0f - s) * a.x + s * b.x, (1.0f - s) * a.y + s * b.y, (1.0f - s) * a.z + s * b.z};
+        const float age = greetingAges[g];
+        const float c = clamp01(age);
+        const float w = kPi * 5.0f * age / (age + 1.0f);
+        const float jolt = 3.0f * (1.0f - c) * std::sin(w);
+        camera.centerX = p.x;
+        camera.centerY = p.y;
+        camera.centerZ = p.z;
+        camera.eyeX = p.x + 15.0f + 1.5f * std::cos(t / 1.5f) - jolt * std::cos(t + static_cast<float>(g) / 4.0f);
+        camera.eyeY = p.y + 10.0f + 4.5f * std::sin(t) - jolt;
+        camera.eyeZ = p.z;
+    } else {
+        const float s = v.swarmDown * v.swarmDown;
+        const Vector3& first = swarmPoints[0];
+        camera.centerX = (1.0f - s) * driftCamera.centerX + s * first.x;
+        camera.centerY = (1.0f - s) * driftCamera.centerY + s * first.y;
+        camera.centerZ = (1.0f - s) * driftCamera.centerZ + s * first.z;
+        camera.eyeX = (1.0f - s) * driftCamera.eyeX + s * (first.x + 15.0f);
+        camera.eyeY = (1.0f - s) * driftCamera.eyeY + s * (first.y + 10.0f);
+        camera.eyeZ = (1.0f - s) * driftCamera.eyeZ + s * first.z;
+    }
+}
+
+void SkyBirds::countGreetings(const SyncController& showGreetings, float t) {
+    currentGreeting = -1;
+    std::fill(std::begin(greetingAges), std::end(greetingAges), 0.0f);
+    greetingKeys = showGreetings.keyCount();
+    const int tracked = std::min(greetingKeys, kTrackedGreetings);
+    for (int i = 0; i < tracked; ++i) {
+        greetingAges[i] = t - showGreetings.keyTime(i);
+        if (greetingAges[i] >= 0.0f)
+            currentGreeting = i;
+    }
+}
+
+void SkyBirds::drawSingleBird(const SkyValues& v, float t, SkyDrawCounts& counts) {
+    const float j = v.joinSwarm;
+    glPushMatrix();
+    glTranslatef(heroBird.x, heroBird.y, heroBird.z);
+    glRotatef(heading(v.birdUp), 0.0f, 1.0f, 0.0f);
+    // It banks on the spiral and makes a full roll while joining the swarm.
+    glRotatef((45.0f - 15.0f * std::sin(t / 3.0f)) * (1.0f - j) - 360.0f * j, 0.0f, 0.0f, 1.0f);
+    glScalef(0.75f, 0.75f, 0.75f);
+    if (currentGreeting == -1) {
+        BirdLook look;
+        look.phase = 0.2f;
+        look.amplitude = std::cos(kPi * j);
+        look.colour = brightnessColour(v.brightness);
+        look.swing = brightnessSwing(v.brightness);
+        FeatherChains(res.wingPart, t).bird(look, res);
+        ++counts.singleBirds;
+    }
+    glPopMatrix();
+}
+
+void SkyBirds::placeSwarm(const SkyValues& v, float t) {
+    // The generator continues from the swarm camera's jitter (seed 10), so the heights
+    // are the same every frame.
+    swarmPoints.clear();
+    const float spread = 1.0f + 0.5f * v.camOut;
+    const float rise = 80.0f * v.zoomOut * v.zoomOut;
+    for (int i = 0; i < kSwarmSize; ++i) {
+        qelFramework::rand();
+        const float r2 = static_cast<float>(qelFramework::rand() % 2000);
+        qelFramework::rand();
+        const float gx = static_cast<float>(i % 8 - 4);
+        const float gy = static_cast<float>(i / 8 - 4);
+        Vector3 p{15.0f * gx, 20.0f * (r2 / 1000.0f - 1.0f), 15.0f * gy - 5.0f * std::sin(t / 4.0f + 15.0f * gx)};
+        swarmPoints.push_back(
+            Vector3{p.x * spread + heroBird.x, p.y * spread + heroBird.y, p.z * spread + heroBird.z});
+        heroBird.y += rise;
+    }
+}
+
+Colour3 SkyBirds::greetingColour(int i) {
+    qelFramework::srand(static_cast<unsigned>(2 * i));
+    Colour3 c;
+    c.r = static_cast<float>(qelFramework::rand() % 255) / 255.0f;
+    c.g = static_cast<float>(qelFramework::rand() % 255) / 255.0f;
+    c.b = static_cast<float>(qelFramework::rand() % 255) / 255.0f;
+    return c;
+}
+
+float SkyBirds::cardAlpha(float age) {
+    const float fade = clamp01(age / 10.0f);
+    return 1.0f - fade * fade * fade;
+}
+
+bool SkyBirds::showing(int i) const {
+    return i < kSwarmSize && i < greetingKeys && greetingAges[i] >= 0.0f && greetingAges[i] < 15.0f;
+}
+
+Vector3 SkyBirds::burstOrigin(int i) const {
+    Vector3 o = i < static_cast<int>(swarmPoints.size()) ? swarmPoints[static_cast<size_t>(i)] : Vector3{};
+    return Vector3{o.x - 25.0f, o.y, o.z - 1.046f};
+}
+
+void SkyBirds::drawSwarm(const SkyValues& v, float t, SkyDrawCounts& counts) {
+    const float d = v.swarmDown;
+    if (d <= 0.01f)
+        return;
+    glPushMatrix();
+    glTranslatef(100.0f * (1.0f - d) - 25.0f, 170.0f * (1.0f - d), 0.0f);
+    qelFramework::srand(2);
+    const float h = 1.0f - clamp01(3.0f * v.showGreetings);
+    const int count = std::min(kSwarmSize, static_cast<int>(swarmPoints.size()));
+    FeatherChains chains(res.wingPart, t);
+    auto place = [&](int i) {
+        const Vector3& p = swarmPoints[static_cast<size_t>(i)];
+        glTranslatef(p.x, p.y, p.z);
+        glRotatef(heading(v.birdUp), 0.0f, 1.0f, 0.0f);
+        glScalef(0.75f, 0.75f, 0.75f);
+        glRotatef(180.0f * v.zoomOut, 1.0f, 0.0f, 0.0f);
+    };
+
+    // Feathers of the birds still waiting (and, while the greeting camera has barely
+    // moved on, of those that just burst).
+    for (int i = 0; i < count; ++i) {
+        if (greetingAges[i] > h)
+            continue;
+        glPushMatrix();
+        place(i);
+        BirdLook look;
+        look.phase = static_cast<float>(i) * kPi / 14.0f;
+        look.amplitude = h;
+        look.glow = false;
+        chains.bird(look, res);
+        glPopMatrix();
+        ++counts.solidSwarmBirds;
+    }
+
+    // Glows of the birds still waiting; in the last second before its greeting a bird
+    // swells and takes its burst's colour.
+    const Colour3 base = brightnessColour(v.brightness);
+    for (int i = 0; i < count; ++i) {
+        const float age = greetingAges[i];
+        if (age > 0.0f)
+            continue;
+        glPushMatrix();
+        place(i);
+        const Colour3 own = greetingColour(i);
+        BirdLook look;
+        look.phase = static_cast<float>(i) * kPi / 14.0f;
+        look.amplitude = h;
+        look.colour = base;
+        look.swing = brightnessSwing(v.brightness);
+        look.solid = false;
+        if (age > -1.0f && i < greetingKeys) {
+            look.colour = Colour3{-age * base.r + (1.0f + age) * own.r, -age * base.g + (1.0f + age) * own.g,
+                                  -age * base.b + (1.0f + age) * own.b};
+            look.size = 2.0f * age + 3.0f;
+        }
+        chains.bird(look, res);
+        glPopMatrix();
+        ++counts.glowSwarmBirds;
+    }
+    glPopMatrix();
+}
+
+void SkyBirds::drawBursts(const SkyValues& v, float t, SkyDrawCounts& counts) {
+    bool any = false;
+    for (int i = 0; i < kSwarmSize; ++i) {
+        if (!showing(i))
+            continue;
+        if (!any) {
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_ONE, GL_ONE);
+            glDepthMask(GL_FALSE);
+            if (res.burstTexture)
+                res.burstTexture->bind(GL_TEXTURE0);
+            glUseProgram(res.particleProgram);
+            any = true;
+        }
+        const float age = greetingAges[i];
+        // The particles continue the colour's random sequence.
+        const Colour3 own = greetingColour(i);
+        const float intensity = (1.0f - age / 15.0f) * (1.0f - v.zoomOut);
+        const float a = clamp01(age);
+        const Vector3 origin = burstOrigin(i);
+        const int particles = i <= 6 ? 1500 : 800;
+        glColor3f(own.r * intensity, own.g * intensity, own.b * intensity);
+        for (int k = 0; k < particles; ++k) {
+            Vector3 dir;
+            dir.x = static_cast<float>(qelFramework::rand() % 2000) / 1000.0f - 1.0f;
+            dir.y = static_cast<float>(qelFramework::rand() % 2000) / 1000.0f - 1.0f;
+            dir.z = static_cast<float>(qelFramework::rand() % 2000) / 1000.0f - 1.0f;
+            const float speed = 5.0f * (2.0f + static_cast<float>(qelFramework::rand() % 3000) / 1000.0f);
+            Vector3 velocity{dir.x * speed, dir.y * speed, dir.z * speed};
+            const float q = static_cast<float>(k) / 10.0f;
+            velocity.x += 6.0f * a * std::cos(t / 2.0f + q);
+            velocity.z += 6.0f * a * std::sin(std::sin(t + q) + t / 2.0f + q);
+            if (velocity.y < 0.0f)
+                velocity.y = -velocity.y;
+            velocity.y = 2.0f * velocity.y + 0.2f * a * std::sin(std::sin(t + q) + t + q);
+            drawBillboard(origin.x + age * velocity.x, origin.y + age * velocity.y - 0.6f * 4.905f * age * age,
+                          origin.z + age * velocity.z, 1.0f, k == 0);
+        }
+        ++counts.bursts;
+        counts.burstParticles += particles;
+    }
+    if (!any)
+        return;
+    glUseProgram(0);
+    if (res.burstTexture)
+        res.burstTexture->unbind();
+
+    // The flashes, once each, over all the bursts.
+    if (res.flashTexture)
+        res.flashTexture->bind(GL_TEXTURE0);
+    for (int i = 0; i < kSwarmSize; ++i) {
+        const float age = greetingAges[i];
+        if (!showing(i) || age >= 3.0f)
+            continue;
+        const float k = 1.0f - age / 1.5f;
+        const Vector3 origin = burstOrigin(i);
+        glColor3f(0.7f * k, 0.7f * k, 0.7f * k);
+        drawBillboardRect(origin.x, origin.y, origin.z, 40.0f * k, 20.0f * k);
+        ++counts.flashes;
+    }
+    if (res.flashTexture)
+        res.flashTexture->unbind();
+    glDisable(GL_BLEND);
+}
+
+void SkyBirds::drawCards(SkyDrawCounts& counts) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthMask(GL_FALSE);
+    glDisable(GL_DEPTH_TEST);
+    if (res.cardTexture)
+        res.cardTexture->bind(GL_TEXTURE0);
+    for (int i = 0; i < kSwarmSize; ++i) {
+        if (!showing(i))
+            continue;
+        const float age = greetingAges[i];
+        const Colour3 own = greetingColour(i);
+        const float fade = 1.0f - age / 15.0f;
+        glColor4f(own.r * fade, own.g * fade, own.b * fade, cardAlpha(age));
+        const Vector3 origin = burstOrigin(i);
+        // The picture holds eight cards, one per eighth of its height; it repeats, so
+        // later greetings show the cards again in turn.
+        drawBillboardRectTile(origin.x, origin.y + 4.0f, origin.z, 40.0f, 20.0f, 0.0f,
+                              static_cast<float>(i) * 0.125f, 1.0f, 0.125f);
+        ++counts.cards;
+    }
+    if (res.cardTexture)
+        res.cardTexture->unbind();
+}
+
+} // namespace qelFramework
