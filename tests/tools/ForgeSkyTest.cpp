@@ -1,4 +1,5 @@
-// The sky scene's content from the forge, read back the way the production reads it.
+// The sky scene's content and the lit particles' atlas from the forge, read back the way
+// the production reads them.
 #include "forge/Products.h"
 #include "gl/ImageLoader.h"
 #include "models/RawModel.h"
@@ -146,5 +147,42 @@ TEST(ForgeSky, TheFeatherModelLoadsWithNormalsAcrossItsTriangles) {
             EXPECT_GT(std::fabs(stored[0] * n[0] + stored[1] * n[1] + stored[2] * n[2]) / length, 0.9f) << tri;
             EXPECT_LT(along[1], -0.9f); // the shaft runs towards the tip
         }
+    }
+}
+
+// Hundreds of atlas tiles lie over one another in a trail or a column of smoke: each tile
+// must thin out smoothly towards its edge and never cover fully, or they add up to solid
+// ropes and bubbles.
+TEST(ForgeParticleAtlas, EveryTileIsASoftLumpThatNeverCoversFully) {
+    qmtest::TempFolder dir;
+    Image atlas = forgePicture(forge::makeParticleAtlas, dir, "gazer.png");
+    ASSERT_EQ(atlas.channels, 4);
+    ASSERT_EQ(atlas.width, atlas.height);
+    const int tile = atlas.width / 4;
+    for (int t = 0; t < 16; ++t) {
+        const int cx = (t % 4) * tile + tile / 2, cy = (t / 4) * tile + tile / 2;
+        // Mean alpha on rings around the tile's middle.
+        auto ring = [&](float from, float to) {
+            double sum = 0;
+            int n = 0;
+            for (int y = -tile / 2; y < tile / 2; ++y)
+                for (int x = -tile / 2; x < tile / 2; ++x) {
+                    const float r = std::hypot(x + 0.5f, y + 0.5f) / (tile / 2.f);
+                    if (r >= from && r < to) {
+                        sum += atlas.at(cx + x, cy + y, 3);
+                        ++n;
+                    }
+                }
+            return sum / n;
+        };
+        const double middle = ring(0.f, 0.15f), inner = ring(0.3f, 0.4f), outer = ring(0.55f, 0.65f);
+        EXPECT_GT(middle, 40) << "tile " << t;
+        EXPECT_GT(middle, inner) << "tile " << t;
+        EXPECT_GT(inner, outer) << "tile " << t;
+        EXPECT_LT(outer, middle * 0.6) << "tile " << t;
+        EXPECT_EQ(ring(0.98f, 1.5f), 0) << "tile " << t;
+        for (int y = 0; y < tile; ++y)
+            for (int x = 0; x < tile; ++x)
+                ASSERT_LE(atlas.at((t % 4) * tile + x, (t / 4) * tile + y, 3), 128) << "tile " << t;
     }
 }

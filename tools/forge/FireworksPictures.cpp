@@ -214,7 +214,11 @@ bool makeParticleAtlas(const std::string& path, std::string& note, std::string& 
                 float dy = (at(x, y + 1) - at(x, y - 1)) * 0.5f * T * 0.35f;
                 float nx = -dx, ny = dy, nz = 1.f;
                 float len = std::sqrt(nx * nx + ny * ny + nz * nz);
-                float a = smoothstep(0.0f, 0.6f, at(x, y));
+                // Alpha falls off from the middle all the way to the lump's edge, and never
+                // reaches full cover: the batches lay hundreds of these over one another,
+                // and hard-edged, opaque tiles add up to solid ropes and bubbles.
+                const float body = std::clamp(at(x, y), 0.f, 1.f);
+                float a = (0.42f - 0.1f * static_cast<float>(tile / 4) / 3.f) * body * body;
                 // Fade out towards the tile's rim so neighbours never bleed in.
                 float rim = std::hypot(x + 0.5f - T / 2.f, y + 0.5f - T / 2.f) / (T / 2.f);
                 a *= 1.f - smoothstep(0.82f, 0.98f, rim);
