@@ -347,7 +347,7 @@ void buildRoofLip(Built& out) {
     m.extrudeZ({kFacadeX + 0.1f, kCorniceY, 16.75f, kCorniceY, 16.75f, 37.3f, 16.05f, 37.45f, 16.05f, 37.95f, 15.2f,
                 38.15f, 15.2f, 39.2f, kFacadeX + 0.1f, 39.2f},
                z0, z1, Ashlar, 1, 1.f);
-    m.extrudeZ({15.2f, 39.2f, 14.0f, 40.6f, 14.35f, 40.85f, 15.6f, 39.75f, kFacadeX + 0.3f, 39.6f, kFacadeX + 0.1f, 39.2f},
+    m.extrudeZ({15.2f, 39.2f, 14.9f, 40.25f, 15.2f, 40.45f, 15.8f, 39.75f, kFacadeX + 0.3f, 39.6f, kFacadeX + 0.1f, 39.2f},
                z0, z1, Copper, 1, 1.f);
     // Dentils under the top moulding.
     for (float z = z0 + 0.3f; z < z1 - 0.2f; z += 0.55f)
