@@ -270,15 +270,12 @@ std::vector<BodyShape> dancerAt(float seconds) {
     const Vec3 Lc = across(rotate(L, S, p.twist), S, L);
     const Vec3 Fc = cross(Lc, S);
     const Vec3 Lp = across(L, S, L), Fp = cross(Lp, S);
-    shapes.push_back(ellipsoid(pelvis - U * 0.01f, Lp, S, Fp, 0.165f, 0.12f, 0.11f));
+    // Hips, waist and rib cage overlap into one tapering trunk: separate round lumps
+    // read as a snowman in the sparse cloud of sensor points.
+    shapes.push_back(ellipsoid(pelvis - U * 0.02f, Lp, S, Fp, 0.155f, 0.13f, 0.105f));
     const Vec3 Lw = normalize(Lp + Lc), Fw = cross(Lw, S);
-    shapes.push_back(ellipsoid(pelvis + S * 0.18f, Lw, S, Fw, 0.14f, 0.14f, 0.1f));
-    // A short skirt that flares out when she turns.
-    const float flare = std::fabs(yawAt(seconds + 0.05f) - yawAt(seconds - 0.05f)) * 10.f / (2 * kPi);
-    const float swirl = std::clamp(flare, 0.f, 1.f);
-    shapes.push_back(ellipsoid(pelvis - U * (0.1f - 0.05f * swirl), Lp, U, cross(Lp, U), 0.23f + 0.12f * swirl,
-                               0.15f - 0.06f * swirl, 0.2f + 0.12f * swirl));
-    shapes.push_back(ellipsoid(pelvis + S * 0.35f + Fc * 0.01f, Lc, S, Fc, 0.16f, 0.17f, 0.11f));
+    shapes.push_back(ellipsoid(pelvis + S * 0.17f, Lw, S, Fw, 0.12f, 0.15f, 0.09f));
+    shapes.push_back(ellipsoid(pelvis + S * 0.34f + Fc * 0.01f, Lc, S, Fc, 0.165f, 0.19f, 0.105f));
     const Vec3 neck = pelvis + S * 0.50f;
     shapes.push_back(capsule(neck - S * 0.05f + Lc * 0.17f, neck - S * 0.05f - Lc * 0.17f, 0.055f));
 
