@@ -49,7 +49,8 @@ void printProgress(bool last) {
     const double elapsed = secondsSince(c.started);
     const double rate = elapsed > 0 ? static_cast<double>(c.frame) / elapsed : 0.0;
     const double left = rate > 0 ? static_cast<double>(c.frameCount - c.frame) / rate : 0.0;
-    const double production = c.settings.from + static_cast<double>(c.frame) / c.settings.fps;
+    // The production time of the frame written last (frame counts those written).
+    const double production = c.settings.from + static_cast<double>(std::max<std::int64_t>(c.frame - 1, 0)) / c.settings.fps;
     std::fprintf(stdout, "\rcapture: frame %lld/%lld  time %7.2f s  %5.1f frames/s  %5.0f s left   %s",
                  static_cast<long long>(c.frame), static_cast<long long>(c.frameCount), production, rate,
                  last ? 0.0 : left, last ? "\n" : "");
