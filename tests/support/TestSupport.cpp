@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
@@ -56,6 +57,11 @@ TempFolder::~TempFolder() {
         std::system(cmd.c_str());
     }
 }
+
+WorkingFolder::WorkingFolder() : previous(std::filesystem::current_path().string()) {
+    std::filesystem::current_path(path());
+}
+WorkingFolder::~WorkingFolder() { std::filesystem::current_path(previous); }
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

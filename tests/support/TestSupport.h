@@ -43,6 +43,16 @@ private:
     std::string root;
 };
 
+// A TempFolder that is the working folder while alive; the previous one comes back after.
+class WorkingFolder : public TempFolder {
+public:
+    WorkingFolder();
+    ~WorkingFolder();
+
+private:
+    std::string previous;
+};
+
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 
