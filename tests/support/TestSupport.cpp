@@ -58,10 +58,10 @@ TempFolder::~TempFolder() {
     }
 }
 
-WorkingFolder::WorkingFolder() : previous(std::filesystem::current_path().string()) {
-    std::filesystem::current_path(path());
+InFolder::InFolder(const std::string& folder) : previous(std::filesystem::current_path().string()) {
+    std::filesystem::current_path(folder);
 }
-WorkingFolder::~WorkingFolder() { std::filesystem::current_path(previous); }
+InFolder::~InFolder() { std::filesystem::current_path(previous); }
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

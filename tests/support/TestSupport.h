@@ -43,14 +43,21 @@ private:
     std::string root;
 };
 
-// A TempFolder that is the working folder while alive; the previous one comes back after.
-class WorkingFolder : public TempFolder {
+// Makes a folder the working folder while alive; the previous one comes back after.
+class InFolder {
 public:
-    WorkingFolder();
-    ~WorkingFolder();
+    explicit InFolder(const std::string& folder);
+    ~InFolder();
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
 
 private:
     std::string previous;
+};
+
+// A TempFolder that is the working folder while alive.
+class WorkingFolder : public TempFolder {
+    InFolder inside{path()};
 };
 
 std::string readFile(const std::string& path);
