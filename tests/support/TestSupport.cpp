@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "platform/Kernel.h"
+#include "platform/Messages.h"
 #include "platform/Window.h"
 
 #include <cstdio>
@@ -73,6 +74,14 @@ std::string readFile(const std::string& path) {
 void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out << bytes;
+}
+
+bool quitPending() {
+    qelFramework::MSG m;
+    while (qelFramework::platform::peekMessage(m))
+        if (m.message == qelFramework::WM_QUIT)
+            return true;
+    return false;
 }
 
 int runCommand(const std::string& command, std::string& output) {

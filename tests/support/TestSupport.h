@@ -63,6 +63,9 @@ class WorkingFolder : public TempFolder {
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 
+// Takes every queued message; true when a WM_QUIT was among them.
+bool quitPending();
+
 // Runs a shell command; returns its exit status and fills output with stdout and stderr.
 int runCommand(const std::string& command, std::string& output);
 
