@@ -1,17 +1,12 @@
 #include "gl/FullscreenQuad.h"
 
 #include "gl/GLHeaders.h"
+#include "gl/UnitProjection.h"
 
 namespace qelFramework {
 
 void drawFullscreenQuad(bool flip) {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluOrtho2D(0.0, 1.0, 1.0, 0.0); // y grows downwards
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    pushUnitProjection(true);
 
     // Vertices bottom left, bottom right, top right, top left.
     static const float kVertices[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
@@ -24,11 +19,7 @@ void drawFullscreenQuad(bool flip) {
         glVertex2f(kVertices[i][0], kVertices[i][1]);
     }
     glEnd();
-
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    popUnitProjection();
 }
 
 } // namespace qelFramework

@@ -1,6 +1,5 @@
 #include "layers/post/Layer_Border.h"
 
-#include "gl/FullscreenQuad.h"
 #include "gl/GL_TextureManager.h"
 
 namespace qelFramework {
@@ -12,19 +11,8 @@ bool Layer_Border::init(GL_TextureManager* textures, SyncData* sync) {
 }
 
 void Layer_Border::render() {
-    if (!picture)
-        return;
-    glActiveTexture(GL_TEXTURE0); // bind() enables texturing on the unit that is active
-    picture->bind(GL_TEXTURE0);
-    glDepthMask(GL_FALSE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     // The picture is symmetric top to bottom, so it is drawn unflipped.
-    drawFullscreenQuad(false);
-    glDisable(GL_BLEND);
-    glDepthMask(GL_TRUE);
-    picture->unbind();
+    drawPicture(1.0f, false);
 }
 
 } // namespace qelFramework

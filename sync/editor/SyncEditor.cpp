@@ -4,6 +4,7 @@
 #include "app/Trace.h"
 #include "gl/GLHeaders.h"
 #include "gl/GL_TextureManager.h"
+#include "gl/UnitProjection.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
@@ -542,23 +543,6 @@ void SyncEditor::pollRecordKey() {
     rebuildCurveList();
 }
 
-void SyncEditor::setUpProjection() {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-}
-
-void SyncEditor::restoreProjection() {
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-}
-
 void SyncEditor::drawOverlayText() {
     const EditorFont* font = &normalFont;
     if (selected && hovered >= 0 && hovered < selected->keyCount()) {
@@ -661,15 +645,15 @@ void SyncEditor::draw() {
     glShadeModel(GL_SMOOTH);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    setUpProjection();
+    pushUnitProjection(false);
 
     // 5 to 9. Read-outs.
     drawOverlayText();
 
     // 10. Workspace, panels, transport.
-    restoreProjection();
+    popUnitProjection();
     axis.drawWorkspace();
-    setUpProjection();
+    pushUnitProjection(false);
     workspace.draw(&normalFont, 0.025f, 0.95f, 0.1f, -1);
     layers.draw(&normalFont, 0.15f, 0.95f, 0.15f, selectedIndex);
     controllers.draw(&normalFont, 0.325f, 0.95f, 0.2f, selectedIndex);
@@ -690,7 +674,7 @@ void SyncEditor::draw() {
             printText(&normalFont, x, 0.76f, 0.7f, 0.9f, 0.7f, 1.0f, "%s", noticeText.c_str());
     }
 
-    restoreProjection();
+    popUnitProjection();
     glDepthMask(GL_TRUE);
     glUseProgram(static_cast<GLuint>(program));
     glPopAttrib();

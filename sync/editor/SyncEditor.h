@@ -107,8 +107,6 @@ private:
 
     void drawOverlayText();
     void drawHelp();
-    void setUpProjection();
-    void restoreProjection();
 
     TimeAxis axis;
     SyncController* selected = nullptr;

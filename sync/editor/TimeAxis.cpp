@@ -1,5 +1,6 @@
 #include "sync/editor/TimeAxis.h"
 
+#include "gl/UnitProjection.h"
 #include "sync/editor/EditorFont.h"
 
 #include <algorithm>
@@ -15,6 +16,47 @@ constexpr double kFarSeconds = 1.0e7;
 void line(float x0, float y0, float x1, float y1) {
     glVertex2f(x0, y0);
     glVertex2f(x1, y1);
+}
+
+struct Rgb {
+    float r, g, b;
+};
+struct Rgba {
+    float r, g, b, a;
+};
+
+// A quad over x0..x1 shaded from one colour along y0 to another along y1.
+void gradientQuad(float x0, float x1, float y0, const Rgba& at0, float y1, const Rgba& at1) {
+    glBegin(GL_QUADS);
+    glColor4f(at0.r, at0.g, at0.b, at0.a);
+    glVertex2f(x0, y0);
+    glVertex2f(x1, y0);
+    glColor4f(at1.r, at1.g, at1.b, at1.a);
+    glVertex2f(x1, y1);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+
+// A key at x: a thin stem over the value band, a thick bar up to the key's value (at
+// valueY), and a foot down to the ruler, with a handle on top of the foot when asked.
+void keyMarker(float x, float valueY, const Rgb& stem, const Rgb& bar, const Rgb& foot, bool handle) {
+    glLineWidth(1.0f);
+    glColor3f(stem.r, stem.g, stem.b);
+    glBegin(GL_LINES);
+    line(x, 0.24f, x, 0.4f);
+    glEnd();
+    glLineWidth(2.0f);
+    glColor3f(bar.r, bar.g, bar.b);
+    glBegin(GL_LINES);
+    line(x, 0.25f, x, valueY);
+    glEnd();
+    glLineWidth(1.0f);
+    glColor3f(foot.r, foot.g, foot.b);
+    if (handle)
+        glRectf(x - 0.005f, 0.22f, x + 0.005f, 0.24f);
+    glBegin(GL_LINES);
+    line(x, 0.22f, x, 0.0f);
+    glEnd();
 }
 } // namespace
 
@@ -85,25 +127,9 @@ void TimeAxis::compileWaveform() const {
 
 void TimeAxis::compileKeys() {
     if (selected) {
-        for (const SyncKey& key : selected->keys()) {
-            const float x = timeToX(key.time);
-            glLineWidth(1.0f);
-            glColor3f(0.45f, 0.45f, 0.4f);
-            glBegin(GL_LINES);
-            line(x, 0.24f, x, 0.4f);
-            glEnd();
-            glLineWidth(2.0f);
-            glColor3f(0.8f, 0.8f, 0.7f);
-            glBegin(GL_LINES);
-            line(x, 0.25f, x, valueToY(key.value));
-            glEnd();
-            glLineWidth(1.0f);
-            glColor3f(0.2f, 0.2f, 0.7f);
-            glRectf(x - 0.005f, 0.22f, x + 0.005f, 0.24f);
-            glBegin(GL_LINES);
-            line(x, 0.22f, x, 0.0f);
-            glEnd();
-        }
+        for (const SyncKey& key : selected->keys())
+            keyMarker(timeToX(key.time), valueToY(key.value), {0.45f, 0.45f, 0.4f}, {0.8f, 0.8f, 0.7f},
+                      {0.2f, 0.2f, 0.7f}, true);
 
         probe = *selected;
         glColor3f(0.8f, 0.8f, 0.7f);
@@ -118,38 +144,16 @@ void TimeAxis::compileKeys() {
     }
 
     if (comparison && comparison != selected) {
-        for (const SyncKey& key : comparison->keys()) {
-            const float x = timeToX(key.time);
-            glLineWidth(1.0f);
-            glColor3f(0.15f, 0.15f, 0.1f);
-            glBegin(GL_LINES);
-            line(x, 0.24f, x, 0.4f);
-            glEnd();
-            glLineWidth(2.0f);
-            glColor3f(0.2f, 0.2f, 0.0f);
-            glBegin(GL_LINES);
-            line(x, 0.25f, x, valueToY(key.value));
-            glEnd();
-            glLineWidth(1.0f);
-            glColor3f(0.15f, 0.15f, 0.1f);
-            glBegin(GL_LINES);
-            line(x, 0.22f, x, 0.0f);
-            glEnd();
-        }
+        for (const SyncKey& key : comparison->keys())
+            keyMarker(timeToX(key.time), valueToY(key.value), {0.15f, 0.15f, 0.1f}, {0.2f, 0.2f, 0.0f},
+                      {0.15f, 0.15f, 0.1f}, false);
     }
 }
 
 void TimeAxis::compileRuler() const {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glBegin(GL_QUADS);
-    glColor4f(0.5f, 0.5f, 0.5f, 0.4f);
-    glVertex2f(0.0f, 0.18f);
-    glVertex2f(1.0f, 0.18f);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.2f);
-    glVertex2f(1.0f, 0.2f);
-    glVertex2f(0.0f, 0.2f);
-    glEnd();
+    gradientQuad(0.0f, 1.0f, 0.18f, {0.5f, 0.5f, 0.5f, 0.4f}, 0.2f, {0.0f, 0.0f, 0.0f, 0.2f});
 
     const int seconds = static_cast<int>(songSeconds());
     glLineWidth(1.0f);
@@ -196,27 +200,14 @@ bool TimeAxis::segmentSpan(float& fromX, float& toX) const {
 }
 
 void TimeAxis::drawWorkspace() {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    pushUnitProjection(false);
     glShadeModel(GL_SMOOTH);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glLineWidth(1.0f);
 
     // 1. Background.
-    glBegin(GL_QUADS);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.5f);
-    glVertex2f(0.0f, 0.0f);
-    glVertex2f(1.0f, 0.0f);
-    glColor4f(0.2f, 0.1f, 0.025f, 0.5f);
-    glVertex2f(1.0f, 0.4f);
-    glVertex2f(0.0f, 0.4f);
-    glEnd();
+    gradientQuad(0.0f, 1.0f, 0.0f, {0.0f, 0.0f, 0.0f, 0.5f}, 0.4f, {0.2f, 0.1f, 0.025f, 0.5f});
 
     // 2. Value grid.
     glBegin(GL_LINES);
@@ -257,29 +248,13 @@ void TimeAxis::drawWorkspace() {
 
     // 5. Selected segment.
     float fromX = 0.0f, toX = 0.0f;
-    if (segmentSpan(fromX, toX)) {
-        glBegin(GL_QUADS);
-        glColor4f(0.4f, 0.3f, 0.1f, 0.6f);
-        glVertex2f(fromX, 0.25f);
-        glVertex2f(toX, 0.25f);
-        glColor4f(0.2f, 0.1f, 0.025f, 0.2f);
-        glVertex2f(toX, 0.4f);
-        glVertex2f(fromX, 0.4f);
-        glEnd();
-    }
+    if (segmentSpan(fromX, toX))
+        gradientQuad(fromX, toX, 0.25f, {0.4f, 0.3f, 0.1f, 0.6f}, 0.4f, {0.2f, 0.1f, 0.025f, 0.2f});
 
     // 6. Zoom range.
-    if (rangeVisible) {
-        const float a = timeToX(rangeFrom), b = timeToX(rangeTo);
-        glBegin(GL_QUADS);
-        glColor4f(0.1f, 0.3f, 0.4f, 0.6f);
-        glVertex2f(a, 0.18f);
-        glVertex2f(b, 0.18f);
-        glColor4f(0.025f, 0.1f, 0.2f, 0.4f);
-        glVertex2f(b, 0.0f);
-        glVertex2f(a, 0.0f);
-        glEnd();
-    }
+    if (rangeVisible)
+        gradientQuad(timeToX(rangeFrom), timeToX(rangeTo), 0.18f, {0.1f, 0.3f, 0.4f, 0.6f}, 0.0f,
+                     {0.025f, 0.1f, 0.2f, 0.4f});
 
     // 7. Selected keys.
     if (selected) {
@@ -299,10 +274,7 @@ void TimeAxis::drawWorkspace() {
     line(playX, 0.4f, playX, 0.0f);
     glEnd();
 
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    popUnitProjection();
 }
 
 } // namespace qelFramework

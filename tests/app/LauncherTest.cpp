@@ -1,21 +1,14 @@
 #include "app/Launcher.h"
 #include "platform/Messages.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 using namespace qelFramework;
+using qmtest::quitPending;
 
 namespace {
 WPARAM clicked(int id) { return static_cast<WPARAM>((BN_CLICKED << 16) | id); }
-
-bool quitPending() {
-    MSG m;
-    while (platform::peekMessage(m))
-        if (m.message == WM_QUIT)
-            return true;
-    return false;
-}
-
 } // namespace
 
 TEST(LauncherProcedure, StartUntouchedGivesFullHdFullScreen) {

@@ -5,16 +5,9 @@
 #include <gtest/gtest.h>
 
 using namespace qelFramework;
+using qmtest::quitPending;
 
 namespace {
-bool quitPending() {
-    MSG m;
-    while (platform::peekMessage(m))
-        if (m.message == WM_QUIT)
-            return true;
-    return false;
-}
-
 class TraceTest : public ::testing::Test {
 protected:
     void SetUp() override {

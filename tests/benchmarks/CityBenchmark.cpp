@@ -3,6 +3,7 @@
 // at its busiest moments, drawn into a 1280 x 720 target on whatever GL the display
 // offers (run under xvfb-run for Mesa llvmpipe); the renderer is reported with the
 // figures. The content is the forge's, beside this program or made for the run.
+#include "benchmarks/RendererLabel.h"
 #include "gl/GL_FBOTexture.h"
 #include "gl/GL_MemTexture.h"
 #include "gl/GL_TextureManager.h"
@@ -60,10 +61,8 @@ void loadCity(Layer_CityScene& city, GL_TextureManager& textures, SyncData& sync
     const unsigned char black[3] = {0, 0, 0};
     fireworks.upload(black, 1, 1, GL_RGB);
     textures.addTexture("fireworks", &fireworks);
-    std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(content().folder);
+    qmtest::InFolder here(content().folder);
     city.init(&textures, &sync);
-    std::filesystem::current_path(previous);
 }
 
 void BM_CityLoad(benchmark::State& state) {
@@ -84,7 +83,7 @@ void BM_CityLoad(benchmark::State& state) {
         fireworks.release();
         state.ResumeTiming();
     }
-    state.SetLabel(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    qmtest::reportRenderer(state);
 }
 BENCHMARK(BM_CityLoad)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -148,7 +147,7 @@ void BM_CityFrame(benchmark::State& state) {
         glFinish();
         frame.time += frame.delta;
     }
-    state.SetLabel(std::string(m.name) + ", " + reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    qmtest::reportRenderer(state, std::string(m.name) + ", ");
 }
 BENCHMARK(BM_CityFrame)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

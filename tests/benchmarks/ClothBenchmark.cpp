@@ -1,6 +1,7 @@
 // Loading the performer and the cloth (the 539 recorded frames as the forge makes them,
 // the drape precomputation, the whole layer's init) and drawing one frame of it, on
 // whatever GL the display offers (run under xvfb-run for Mesa llvmpipe).
+#include "benchmarks/RendererLabel.h"
 #include "gl/GL_FBOTexture.h"
 #include "gl/GL_TextureManager.h"
 #include "layers/scenes/Layer_Liquid.h"
@@ -35,10 +36,8 @@ Content& content() {
 }
 
 // Runs with the content folder as the working folder.
-struct InContent {
-    std::filesystem::path previous = std::filesystem::current_path();
-    InContent() { std::filesystem::current_path(content().dir.path()); }
-    ~InContent() { std::filesystem::current_path(previous); }
+struct InContent : qmtest::InFolder {
+    InContent() : InFolder(content().dir.path()) {}
 };
 
 void BM_LoadAllMotionFrames(benchmark::State& state) {
@@ -83,11 +82,6 @@ Scene& scene() {
     return s;
 }
 
-void reportRenderer(benchmark::State& state) {
-    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    state.SetLabel(renderer ? renderer : "no GL renderer");
-}
-
 // Everything the city's loading pays for this layer: shader, textures, frames, cloth.
 void BM_ClothLayerInit(benchmark::State& state) {
     if (!content().ok || !scene().gl.ok()) {
@@ -102,7 +96,7 @@ void BM_ClothLayerInit(benchmark::State& state) {
         layer.init(&textures, &sync);
         glFinish();
     }
-    reportRenderer(state);
+    qmtest::reportRenderer(state);
 }
 
 // One 1280 x 720 frame: arg 0 the dancing figure, arg 1 the burning cloth with flames.
@@ -133,7 +127,7 @@ void BM_ClothLayerRender(benchmark::State& state) {
         glFinish();
     }
     target.release();
-    reportRenderer(state);
+    qmtest::reportRenderer(state);
 }
 
 } // namespace

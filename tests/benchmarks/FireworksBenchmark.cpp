@@ -3,6 +3,7 @@
 // then the flashes, logo, title, skyline and the two full-screen passes) on whatever GL
 // the display offers (run under xvfb-run for Mesa llvmpipe); the renderer is reported
 // with the figures. Render without sparks gives the cost of everything but the sparks.
+#include "benchmarks/RendererLabel.h"
 #include "gl/GL_TextureManager.h"
 #include "layers/scenes/Layer_Fireworks.h"
 #include "platform/Paths.h"
@@ -35,10 +36,10 @@ struct Night {
                                        "--only logo-glow --only title",
                                out) != 0)
             return;
-        std::filesystem::path previous = std::filesystem::current_path();
-        std::filesystem::current_path(dir.path());
-        layer.init(&textures, &sync);
-        std::filesystem::current_path(previous);
+        {
+            qmtest::InFolder here(dir.path());
+            layer.init(&textures, &sync);
+        }
         sync.getController("Fireworks: Intensity")->value = 0.34f;
         sync.getController("Houses: Cam Down")->value = 0.6f;
         layer.update(FrameInfo{});
@@ -81,11 +82,6 @@ Night& night() {
     return n;
 }
 
-void reportRenderer(benchmark::State& state) {
-    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    state.SetLabel(renderer ? renderer : "no GL renderer");
-}
-
 void BM_FireworksUpdateAllBurst(benchmark::State& state) {
     Night& n = night();
     if (!n.ready) {
@@ -118,7 +114,7 @@ void render(benchmark::State& state, bool sparks, bool mostSparks = false) {
         glFinish();
     }
     state.counters["sparks"] = sparks ? n.sparks() : 0;
-    reportRenderer(state);
+    qmtest::reportRenderer(state);
 }
 
 void BM_FireworksRenderAllBurst(benchmark::State& state) { render(state, true); }

@@ -1,5 +1,6 @@
 // Texture loading and the blur pass, on whatever GL the display offers (run under
 // xvfb-run for Mesa llvmpipe); the renderer is reported with the figures.
+#include "benchmarks/RendererLabel.h"
 #include "gl/BlurPass.h"
 #include "gl/FullscreenQuad.h"
 #include "gl/GL_MemTexture.h"
@@ -44,11 +45,6 @@ Fixture& fixture() {
     return f;
 }
 
-void reportRenderer(benchmark::State& state) {
-    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    state.SetLabel(renderer ? renderer : "no GL renderer");
-}
-
 void decodeAndUpload(benchmark::State& state, const std::string& path) {
     if (!fixture().gl.ok()) {
         state.SkipWithError("no GL context");
@@ -66,7 +62,7 @@ void decodeAndUpload(benchmark::State& state, const std::string& path) {
         glFinish();
         texture.release();
     }
-    reportRenderer(state);
+    qmtest::reportRenderer(state);
 }
 
 void BM_DecodeAndUploadPng1024(benchmark::State& state) { decodeAndUpload(state, fixture().png); }
@@ -95,7 +91,7 @@ void BM_BlurInto1280x720(benchmark::State& state) {
     source.release();
     destination.release();
     releaseBlurPass();
-    reportRenderer(state);
+    qmtest::reportRenderer(state);
 }
 
 } // namespace

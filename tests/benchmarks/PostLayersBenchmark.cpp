@@ -1,5 +1,6 @@
 // One frame of each framing layer at the production's 1280 x 720, on whatever GL the
 // display offers (run under xvfb-run for Mesa llvmpipe); the renderer is the label.
+#include "benchmarks/RendererLabel.h"
 #include "gl/BlurPass.h"
 #include "gl/FullscreenQuad.h"
 #include "gl/GL_FBOTexture.h"
@@ -67,8 +68,7 @@ void frames(benchmark::State& state, Layer_Base& layer, bool twoCalls) {
         s.screen.endCapture();
         glFinish();
     }
-    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    state.SetLabel(renderer ? renderer : "no GL renderer");
+    qmtest::reportRenderer(state);
 }
 
 void BM_PostProcessorFrame(benchmark::State& state) {

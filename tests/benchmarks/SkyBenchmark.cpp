@@ -1,6 +1,7 @@
 // One frame of the sky scene (update and render, finished) at its busiest moments, into a
 // 1280 x 720 target, on whatever GL the display offers (run under xvfb-run for Mesa
 // llvmpipe); the renderer is reported with the figures.
+#include "benchmarks/RendererLabel.h"
 #include "gl/GL_FBOTexture.h"
 #include "gl/GL_MemTexture.h"
 #include "gl/GL_TextureManager.h"
@@ -10,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,7 +73,10 @@ struct SkyFixture {
         ready = true;
     }
 
-    void set(const char* name, float value) { sync.getController(name)->value = value; }
+    void set(std::initializer_list<std::pair<const char*, float>> values) {
+        for (const auto& [name, value] : values)
+            sync.getController(name)->value = value;
+    }
 
     void frame(float t) {
         FrameInfo info;
@@ -90,11 +95,6 @@ SkyFixture& fixture() {
     return f;
 }
 
-void reportRenderer(benchmark::State& state) {
-    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    state.SetLabel(renderer ? renderer : "no GL renderer");
-}
-
 // The bird climbing through the cloud with the ring and flares still falling.
 void BM_SkyCloudAndBird(benchmark::State& state) {
     SkyFixture& f = fixture();
@@ -102,18 +102,12 @@ void BM_SkyCloudAndBird(benchmark::State& state) {
         state.SkipWithError("no GL context");
         return;
     }
-    f.set("Sky: Particle Line Intensity", 1.0f);
-    f.set("Sky: Particle Flare Intensity", 0.7f);
-    f.set("Sky: Move Up", 0.6f);
-    f.set("Sky: Bird Up", 0.45f);
-    f.set("Sky: Move Blobs Down", 0.2f);
-    f.set("Sky: Bird Join Swarm", 0.0f);
-    f.set("Sky: Bird Swarm Down", 0.0f);
-    f.set("Sky: Bird Swarm Cam Out", 0.0f);
-    f.set("Sky: Zoom Out Full", 0.0f);
+    f.set({{"Sky: Particle Line Intensity", 1.0f}, {"Sky: Particle Flare Intensity", 0.7f}, {"Sky: Move Up", 0.6f},
+           {"Sky: Bird Up", 0.45f}, {"Sky: Move Blobs Down", 0.2f}, {"Sky: Bird Join Swarm", 0.0f},
+           {"Sky: Bird Swarm Down", 0.0f}, {"Sky: Bird Swarm Cam Out", 0.0f}, {"Sky: Zoom Out Full", 0.0f}});
     for (auto _ : state)
         f.frame(134.0f);
-    reportRenderer(state);
+    qmtest::reportRenderer(state);
 }
 BENCHMARK(BM_SkyCloudAndBird)->Unit(benchmark::kMillisecond);
 
@@ -125,18 +119,13 @@ void BM_SkySwarmAndGreetings(benchmark::State& state) {
         state.SkipWithError("no GL context");
         return;
     }
-    f.set("Sky: Move Up", 1.0f);
-    f.set("Sky: Move Blobs Down", 1.0f);
-    f.set("Sky: Bird Up", 1.0f);
-    f.set("Sky: Bird Join Swarm", 1.0f);
-    f.set("Sky: Bird Swarm Down", 1.0f);
-    f.set("Sky: Bird Swarm Cam Out", 1.0f);
-    f.set("Sky: Zoom Out Full", 0.0f);
-    f.set("Sky: Show Greetings", 0.1f);
+    f.set({{"Sky: Move Up", 1.0f}, {"Sky: Move Blobs Down", 1.0f}, {"Sky: Bird Up", 1.0f},
+           {"Sky: Bird Join Swarm", 1.0f}, {"Sky: Bird Swarm Down", 1.0f}, {"Sky: Bird Swarm Cam Out", 1.0f},
+           {"Sky: Zoom Out Full", 0.0f}, {"Sky: Show Greetings", 0.1f}});
     f.frame(155.5f);
     for (auto _ : state)
         f.frame(155.5f);
-    reportRenderer(state);
+    qmtest::reportRenderer(state);
 }
 BENCHMARK(BM_SkySwarmAndGreetings)->Unit(benchmark::kMillisecond);
 

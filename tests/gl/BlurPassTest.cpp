@@ -1,26 +1,22 @@
-#include "app/Trace.h"
 #include "gl/BlurPass.h"
 #include "gl/FboStack.h"
 #include "gl/FullscreenQuad.h"
 #include "gl/GL_Shader.h"
-#include "gl/GLTestHelpers.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "support/GLTest.h"
 
 using namespace qelFramework;
 
 namespace {
 
-class Blur : public ::testing::Test {
+class Blur : public qmtest::GLTest {
 protected:
     void SetUp() override {
-        Trace::setHighestLevel(Trace::INFO);
-        ASSERT_TRUE(gl.ok() && initBlurPass());
+        GLTest::SetUp();
+        ASSERT_TRUE(initBlurPass());
     }
     void TearDown() override {
         releaseBlurPass();
-        Trace::reset();
+        GLTest::TearDown();
     }
 
     // The given grey, optionally white on the right half.
@@ -33,9 +29,6 @@ protected:
         drawFullscreenQuad(false);
         target.endCapture();
     }
-
-    qmtest::TraceCapture trace;
-    qmtest::GLContext gl;
 };
 
 } // namespace

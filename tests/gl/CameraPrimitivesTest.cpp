@@ -1,12 +1,10 @@
 #include "gl/Billboards.h"
 #include "gl/FullscreenQuad.h"
 #include "gl/GL_Camera.h"
-#include "gl/GL_FBOTexture.h"
 #include "gl/GL_MemTexture.h"
-#include "gl/GLTestHelpers.h"
 #include "gl/Random.h"
 #include "gl/RandomVector.h"
-#include "support/TestSupport.h"
+#include "support/GLTest.h"
 
 #include <gtest/gtest.h>
 
@@ -19,30 +17,30 @@ namespace {
 // A 2 x 2 image, rows top to bottom as files give them: red green / blue white.
 const unsigned char kQuadrants[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
 
-class Primitives : public ::testing::Test {
+class Primitives : public qmtest::GLTest {
 protected:
+    Primitives() : GLTest(kSize, kSize) {}
     void SetUp() override {
-        ASSERT_TRUE(gl.ok() && target.create(kSize, kSize, 0));
+        GLTest::SetUp();
         image.upload(kQuadrants, 2, 2, GL_RGB);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         camera.set(60, 1, 0.1f, 100, 6, 4, 7, 0, 0, 0, 0.3f, 1, 0);
     }
     void TearDown() override {
-        target.release();
         image.release();
+        GLTest::TearDown();
     }
 
     // Draws the image with `draw` into the target over black and reads it back; `lit` is
     // the bounding box of what was drawn.
     qmtest::Picture render(const std::function<void()>& draw, const std::string& name) {
         glClearColor(0, 0, 0, 1);
-        target.beginCapture();
-        image.bind(GL_TEXTURE0);
-        draw();
-        image.unbind();
-        qmtest::Picture p = qmtest::readFramebuffer(kSize, kSize);
-        target.endCapture();
+        qmtest::Picture p = capture([&] {
+            image.bind(GL_TEXTURE0);
+            draw();
+            image.unbind();
+        });
         p.save(name);
         x0 = y0 = kSize;
         x1 = y1 = -1;
@@ -64,8 +62,6 @@ protected:
     }
 
     static constexpr int kSize = 128;
-    qmtest::GLContext gl;
-    GL_FBOTexture target;
     GL_MemTexture image;
     GL_Camera camera;
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0, lit = 0;

@@ -1,11 +1,6 @@
-#include "app/Trace.h"
 #include "gl/FboStack.h"
 #include "gl/FullscreenQuad.h"
-#include "gl/GL_FBOTexture.h"
-#include "gl/GLTestHelpers.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "support/GLTest.h"
 
 using namespace qelFramework;
 using qmtest::integer;
@@ -15,14 +10,12 @@ using Rect = std::vector<GLint>;
 
 namespace {
 
-class RenderTargets : public ::testing::Test {
+class RenderTargets : public qmtest::GLTest {
 protected:
     void SetUp() override {
-        Trace::setHighestLevel(Trace::INFO);
-        ASSERT_TRUE(gl.ok());
+        GLTest::SetUp();
         glViewport(3, 4, 100, 90);
     }
-    void TearDown() override { Trace::reset(); }
 
     // Clears the target to a colour, optionally drawing another over its lower half.
     static void paint(GL_FBOTexture& target, float r, float g, float b, const float* lower = nullptr) {
@@ -35,9 +28,6 @@ protected:
         }
         target.endCapture();
     }
-
-    qmtest::GLContext gl;
-    qmtest::TraceCapture trace;
 };
 
 } // namespace

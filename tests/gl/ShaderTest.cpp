@@ -1,11 +1,7 @@
-#include "app/Trace.h"
 #include "gl/FullscreenQuad.h"
 #include "gl/GL_FBOTexture.h"
 #include "gl/GL_Shader.h"
-#include "gl/GLTestHelpers.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "support/GLTest.h"
 
 using namespace qelFramework;
 using Records = std::vector<std::string>;
@@ -15,13 +11,8 @@ namespace {
 const char* const kVertex = "void main() { gl_Position = ftransform(); }";
 const char* const kFragment = "uniform vec4 tint;\nvoid main() { gl_FragColor = tint * vec4(1.0, 0.5, 0.25, 1.0); }";
 
-class Shaders : public ::testing::Test {
+class Shaders : public qmtest::GLTest {
 protected:
-    void SetUp() override {
-        Trace::setHighestLevel(Trace::INFO);
-        ASSERT_TRUE(gl.ok());
-    }
-    void TearDown() override { Trace::reset(); }
 
     // Records that start with `start` and go on (with the driver's log).
     int recorded(const std::string& start) const {
@@ -30,9 +21,6 @@ protected:
             n += r.rfind(start, 0) == 0 && r.size() > start.size();
         return n;
     }
-
-    qmtest::GLContext gl;
-    qmtest::TraceCapture trace;
 };
 
 } // namespace

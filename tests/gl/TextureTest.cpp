@@ -1,11 +1,7 @@
-#include "app/Trace.h"
 #include "gl/FullscreenQuad.h"
 #include "gl/GL_FBOTexture.h"
 #include "gl/GL_TextureManager.h"
-#include "gl/GLTestHelpers.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "support/GLTest.h"
 
 #include <cstdio>
 
@@ -14,13 +10,8 @@ using Records = std::vector<std::string>;
 
 namespace {
 
-class Textures : public ::testing::Test {
+class Textures : public qmtest::GLTest {
 protected:
-    void SetUp() override {
-        Trace::setHighestLevel(Trace::INFO);
-        ASSERT_TRUE(gl.ok());
-    }
-    void TearDown() override { Trace::reset(); }
 
     std::string writeRgbPng(const std::string& name, int width, int height, std::vector<unsigned char> rgb = {}) {
         rgb.resize(static_cast<size_t>(width * height * 3), 77);
@@ -28,8 +19,6 @@ protected:
         return dir.file(name);
     }
 
-    qmtest::GLContext gl;
-    qmtest::TraceCapture trace;
     qmtest::TempFolder dir;
 };
 

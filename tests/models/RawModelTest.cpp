@@ -1,10 +1,5 @@
-#include "app/Trace.h"
-#include "gl/GL_FBOTexture.h"
-#include "gl/GLTestHelpers.h"
 #include "models/RawModel.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "support/GLTest.h"
 
 using namespace qelFramework;
 
@@ -12,16 +7,12 @@ namespace {
 
 constexpr int kSize = 64;
 
-class Model : public ::testing::Test {
+class Model : public qmtest::GLTest {
 protected:
+    Model() : GLTest(kSize, kSize) {}
     void SetUp() override {
-        Trace::setHighestLevel(Trace::INFO);
-        ASSERT_TRUE(gl.ok() && target.create(kSize, kSize, 0));
+        GLTest::SetUp();
         trace.clear();
-    }
-    void TearDown() override {
-        target.release();
-        Trace::reset();
     }
 
     std::string file(const std::string& text) {
@@ -33,27 +24,22 @@ protected:
     // number of white pixels.
     int render(RawModel& model, const char* name = nullptr) {
         glClearColor(0, 0, 0, 1);
-        target.beginCapture();
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, 1, 0, 1, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_TEXTURE_2D);
-        glColor3f(1, 1, 1);
-        model.draw();
-        qmtest::Picture p = qmtest::readFramebuffer(kSize, kSize);
-        target.endCapture();
+        qmtest::Picture p = capture([&] {
+            identityMatrices();
+            glMatrixMode(GL_PROJECTION);
+            glOrtho(0, 1, 0, 1, -1, 1);
+            glMatrixMode(GL_MODELVIEW);
+            glDisable(GL_TEXTURE_2D);
+            glColor3f(1, 1, 1);
+            model.draw();
+        });
         if (name)
             p.save(name);
         EXPECT_EQ(p.count(255, 255, 255, 0) + p.count(0, 0, 0, 0), kSize * kSize);
         return p.count(255, 255, 255, 0);
     }
 
-    qmtest::TraceCapture trace;
-    qmtest::GLContext gl;
     qmtest::TempFolder dir;
-    GL_FBOTexture target;
 };
 
 } // namespace

@@ -1,10 +1,12 @@
 #include "support/TestSupport.h"
 
 #include "platform/Kernel.h"
+#include "platform/Messages.h"
 #include "platform/Window.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
@@ -57,6 +59,11 @@ TempFolder::~TempFolder() {
     }
 }
 
+InFolder::InFolder(const std::string& folder) : previous(std::filesystem::current_path().string()) {
+    std::filesystem::current_path(folder);
+}
+InFolder::~InFolder() { std::filesystem::current_path(previous); }
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
@@ -67,6 +74,14 @@ std::string readFile(const std::string& path) {
 void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out << bytes;
+}
+
+bool quitPending() {
+    qelFramework::MSG m;
+    while (qelFramework::platform::peekMessage(m))
+        if (m.message == qelFramework::WM_QUIT)
+            return true;
+    return false;
 }
 
 int runCommand(const std::string& command, std::string& output) {

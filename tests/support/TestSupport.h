@@ -43,8 +43,28 @@ private:
     std::string root;
 };
 
+// Makes a folder the working folder while alive; the previous one comes back after.
+class InFolder {
+public:
+    explicit InFolder(const std::string& folder);
+    ~InFolder();
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+
+private:
+    std::string previous;
+};
+
+// A TempFolder that is the working folder while alive.
+class WorkingFolder : public TempFolder {
+    InFolder inside{path()};
+};
+
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
+
+// Takes every queued message; true when a WM_QUIT was among them.
+bool quitPending();
 
 // Runs a shell command; returns its exit status and fills output with stdout and stderr.
 int runCommand(const std::string& command, std::string& output);

@@ -4,6 +4,7 @@
 #include "Noise.h"
 #include "Products.h"
 #include "Rng.h"
+#include "Shaping.h"
 
 #include "platform/ImageWriter.h"
 
@@ -15,18 +16,7 @@ namespace qelFramework::forge {
 
 namespace {
 
-float smoothstep(float e0, float e1, float x) {
-    float t = std::clamp((x - e0) / (e1 - e0), 0.f, 1.f);
-    return t * t * (3.f - 2.f * t);
-}
-
 std::uint8_t byte(float v) { return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.f, 1.f) * 255.f)); }
-
-std::string sizeNote(int w, int h, const char* kind) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof(buffer), "%dx%d %s", w, h, kind);
-    return buffer;
-}
 
 // The weave: warp and weft threads crossing in a 2/2 twill, each thread a rounded ridge
 // with a little irregularity of its own.

@@ -1,4 +1,5 @@
 #include "Dancer.h"
+#include "Shaping.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,11 +13,6 @@ constexpr float kFloor = -1.0f;
 constexpr float kBodyX = -0.24f; // the dancer keeps left of the cut-away corner of the recording
 constexpr float kBodyZ = 2.58f;
 
-Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 operator*(Vec3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec3 cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 Vec3 normalize(Vec3 v) {
     float l = std::sqrt(dot(v, v));
     return l > 0 ? v * (1.0f / l) : v;
@@ -30,11 +26,6 @@ Vec3 rotate(Vec3 v, Vec3 axis, float angle) {
 Vec3 across(Vec3 v, Vec3 d, Vec3 fallback) {
     Vec3 r = v - d * dot(v, d);
     return dot(r, r) > 1e-8f ? normalize(r) : fallback;
-}
-
-float smoothstep(float e0, float e1, float x) {
-    float t = std::clamp((x - e0) / (e1 - e0), 0.f, 1.f);
-    return t * t * (3.f - 2.f * t);
 }
 
 // Angles of the limbs and the trunk; blended linearly between the dance's phases.

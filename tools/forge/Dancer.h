@@ -4,16 +4,14 @@
 // still pose), dressed in capsules and ellipsoids, and seen by a depth camera at the
 // origin looking along +z (x to the camera's left, y up). The dancer stands about 2.56 m
 // in front of it, feet on the floor at y = -1.0.
+#include "Vec3.h"
+
 #include "models/MotionPoint.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace qelFramework::forge {
-
-struct Vec3 {
-    float x = 0, y = 0, z = 0;
-};
 
 struct BodyShape {
     enum Kind { Capsule, Ellipsoid } kind = Capsule;

@@ -7,6 +7,7 @@
 #include "Noise.h"
 #include "Products.h"
 #include "Rng.h"
+#include "Shaping.h"
 #include "Text.h"
 
 #include "platform/ImageWriter.h"
@@ -18,17 +19,6 @@
 namespace qelFramework::forge {
 
 namespace {
-
-std::string sizeNote(int w, int h, const char* kind) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof(buffer), "%dx%d %s", w, h, kind);
-    return buffer;
-}
-
-float smoothstep(float e0, float e1, float x) {
-    float t = std::clamp((x - e0) / (e1 - e0), 0.f, 1.f);
-    return t * t * (3.f - 2.f * t);
-}
 
 // The logo's lettering and quill, centred on (x, baseline), in one colour.
 bool drawLogo(Canvas& c, float x, float baseline, int size, const Color& color, std::string& error) {

@@ -6,6 +6,7 @@
 // baked in. Vertices carry the face's normal and its texture axes as tangent and
 // bitangent.
 #include "Canvas.h"
+#include "Vec3.h"
 
 #include <functional>
 #include <string>
@@ -13,14 +14,7 @@
 
 namespace qelFramework::forge {
 
-struct Vec3 {
-    float x = 0, y = 0, z = 0;
-};
-inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vec3 operator*(Vec3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-inline float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline Vec3 cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+// At unit length; the zero vector for a zero one.
 Vec3 normalize(Vec3 v);
 
 // One flat polygon of a mesh. s and t are world lengths along uAxis and vAxis (t runs

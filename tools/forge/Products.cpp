@@ -1,6 +1,14 @@
 #include "Products.h"
 
+#include <cstdio>
+
 namespace qelFramework::forge {
+
+std::string sizeNote(int w, int h, const char* kind) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof(buffer), "%dx%d %s", w, h, kind);
+    return buffer;
+}
 
 const std::vector<Product>& allProducts() {
     static const std::vector<Product> products = {

@@ -18,6 +18,9 @@ struct Product {
 // Every product, in the order the forge makes them.
 const std::vector<Product>& allProducts();
 
+// The note of a picture: its size and kind, "256x256 RGB".
+std::string sizeNote(int w, int h, const char* kind);
+
 // Pictures.
 bool makeLoadingPicture(const std::string& path, std::string& note, std::string& error);
 bool makeDistortionField(const std::string& path, std::string& note, std::string& error);

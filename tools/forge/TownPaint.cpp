@@ -38,13 +38,6 @@ float fbm(float x, float y, int seed, int octaves) {
     return sum / norm;
 }
 
-float smoothstep(float e0, float e1, float x) {
-    float t = clamp01((x - e0) / (e1 - e0));
-    return t * t * (3 - 2 * t);
-}
-
-float clamp01(float v) { return std::min(1.f, std::max(0.f, v)); }
-
 namespace {
 
 Color rgb(float r, float g, float b) { return {r, g, b, 1}; }

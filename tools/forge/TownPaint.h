@@ -5,6 +5,7 @@
 // lit windows, darkening where walls meet the ground or the eaves.
 #include "Canvas.h"
 #include "Mesh.h"
+#include "Shaping.h"
 
 #include <cstdint>
 #include <vector>
@@ -17,8 +18,6 @@ float hash(int x, int y, int seed);
 float noise(float x, float y, int seed);
 // Sum of octaves, about [0, 1].
 float fbm(float x, float y, int seed, int octaves);
-float smoothstep(float e0, float e1, float x);
-float clamp01(float v);
 
 enum Material {
     Plaster,   // lime plaster, warm off-white

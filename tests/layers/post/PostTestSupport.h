@@ -2,16 +2,11 @@
 // A small production around the framing layers: a GL context, a texture cache holding
 // made-up pictures under the layers' file names, the sync controllers, and a 1280 x 720
 // target standing in for the window, read back after each frame.
-#include "app/Trace.h"
 #include "gl/BlurPass.h"
 #include "gl/FullscreenQuad.h"
-#include "gl/GLTestHelpers.h"
-#include "gl/GL_FBOTexture.h"
 #include "gl/GL_TextureManager.h"
-#include "support/TestSupport.h"
+#include "support/GLTest.h"
 #include "sync/SyncData.h"
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <functional>
@@ -19,16 +14,16 @@
 
 namespace qmtest {
 
-class PostLayers : public ::testing::Test {
+class PostLayers : public GLTest {
 protected:
+    PostLayers() : GLTest(1280, 720, 64, 64) {}
     void SetUp() override {
-        qelFramework::Trace::setHighestLevel(qelFramework::Trace::INFO);
-        ASSERT_TRUE(gl.ok() && qelFramework::initBlurPass() && screen.create(1280, 720, 0));
+        GLTest::SetUp();
+        ASSERT_TRUE(qelFramework::initBlurPass());
     }
     void TearDown() override {
-        screen.release();
         qelFramework::releaseBlurPass();
-        qelFramework::Trace::reset();
+        GLTest::TearDown();
     }
 
     // Stores a 64 x 64 RGBA picture made by `shade(x, y)` (0..1 from the top left) under `path`.
@@ -74,11 +69,9 @@ protected:
         return readTexture(screen.textureName);
     }
 
-    GLContext gl{64, 64};
-    TraceCapture trace;
+    qelFramework::GL_FBOTexture& screen = target; // stands in for the window
     qelFramework::GL_TextureManager textures;
     qelFramework::SyncData sync;
-    qelFramework::GL_FBOTexture screen;
     std::vector<std::unique_ptr<qelFramework::GL_MemTexture>> pictures;
 };
 

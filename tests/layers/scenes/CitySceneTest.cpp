@@ -1,14 +1,9 @@
-#include "app/Trace.h"
-#include "gl/GL_FBOTexture.h"
 #include "gl/GL_MemTexture.h"
 #include "gl/GL_TextureManager.h"
-#include "gl/GLTestHelpers.h"
 #include "gl/Random.h"
 #include "layers/scenes/Layer_CityScene.h"
-#include "support/TestSupport.h"
+#include "support/GLTest.h"
 #include "sync/SyncData.h"
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
@@ -94,15 +89,13 @@ std::array<unsigned char, 3> partColour(int i) {
     return {levels[code % 3], levels[(code / 3) % 3], levels[(code / 9) % 3]};
 }
 
-class City : public ::testing::Test {
+class City : public qmtest::GLTest {
 protected:
+    City() : GLTest(kW, kH) {}
     void SetUp() override {
-        Trace::setHighestLevel(Trace::INFO);
-        ASSERT_TRUE(gl.ok() && target.create(kW, kH, 0));
-        previous = std::filesystem::current_path();
-        std::filesystem::create_directories(folder.path() + "/data/housemodel");
-        std::filesystem::create_directories(folder.path() + "/data/textures");
-        std::filesystem::current_path(folder.path());
+        GLTest::SetUp();
+        std::filesystem::create_directories("data/housemodel");
+        std::filesystem::create_directories("data/textures");
         for (int i = 0; i < 17; ++i) {
             auto c = partColour(i);
             writeColour(std::string("data/housemodel/") + (i == 11 ? "ao-" : "diff-") + "final-" + kParts[i] + ".png",
@@ -131,11 +124,9 @@ protected:
         trace.clear();
     }
     void TearDown() override {
-        std::filesystem::current_path(previous);
         LitParticleBatch::releaseSharedProgram();
         fireworks.release();
-        target.release();
-        Trace::reset();
+        GLTest::TearDown();
     }
 
     // Writes the house parts: part i gets the quad `at(i)`, or nothing when it is empty.
@@ -168,23 +159,14 @@ protected:
         info.delta = 1.0f / 60;
         city->update(info);
         glClearColor(0, 0, 0, 1);
-        target.beginCapture();
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        city->render();
-        qmtest::Picture p = qmtest::readFramebuffer(kW, kH);
-        target.endCapture();
-        return p;
+        return capture([&] {
+            identityMatrices();
+            city->render();
+        });
     }
     static int lit(const qmtest::Picture& p) { return p.width * p.height - p.count(0, 0, 0, 3); }
 
-    qmtest::TraceCapture trace;
-    qmtest::GLContext gl;
-    GL_FBOTexture target;
-    qmtest::TempFolder folder;
-    std::filesystem::path previous;
+    qmtest::WorkingFolder folder;
     GL_TextureManager textures;
     GL_MemTexture fireworks;
     SyncData sync;

@@ -1,10 +1,8 @@
 #include "app/Schedule.h"
-#include "app/Trace.h"
 #include "gl/GL_TextureManager.h"
-#include "gl/GLTestHelpers.h"
 #include "gl/Random.h"
 #include "layers/scenes/Layer_Fireworks.h"
-#include "support/TestSupport.h"
+#include "support/GLTest.h"
 #include "sync/SyncData.h"
 #include "sync/SyncFile.h"
 #include "timeline/Timeline.h"
@@ -23,21 +21,6 @@ bool sameSparks(const std::vector<Spark>& a, const std::vector<Spark>& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Spark)) == 0;
 }
 
-// Works in a folder of its own that holds data/textures/.
-class InFolder {
-public:
-    InFolder() : previous(std::filesystem::current_path()) {
-        std::filesystem::create_directories(dir.file("data/textures"));
-        std::filesystem::current_path(dir.path());
-    }
-    ~InFolder() { std::filesystem::current_path(previous); }
-    std::string texture(const std::string& name) const { return dir.file("data/textures/" + name); }
-
-private:
-    qmtest::TempFolder dir;
-    std::filesystem::path previous;
-};
-
 struct Night {
     GL_TextureManager textures;
     SyncData sync;
@@ -53,23 +36,22 @@ struct Night {
     }
 };
 
-class Fireworks : public ::testing::Test {
+class Fireworks : public qmtest::GLTest {
 protected:
     void SetUp() override {
-        Trace::setHighestLevel(Trace::INFO);
-        ASSERT_TRUE(gl.ok());
+        GLTest::SetUp();
+        std::filesystem::create_directories("data/textures");
         // Plain pictures: a white spark, a logo that multiplies by one, no glow, an
         // invisible title and skyline. What shows is sparks and flashes.
         std::vector<unsigned char> white(16 * 16 * 3, 255), black(16 * 16 * 3, 0), clear(16 * 16 * 4, 0);
-        qmtest::writeJpeg(folder.texture("particle.jpg"), 16, 16, 3, white, 95);
-        qmtest::writePng(folder.texture("vorlix.png"), 16, 16, PNG_COLOR_TYPE_RGB, 8, white);
-        qmtest::writePng(folder.texture("vorlix-glow.png"), 16, 16, PNG_COLOR_TYPE_RGB, 8, black);
-        qmtest::writePng(folder.texture("title.png"), 16, 16, PNG_COLOR_TYPE_RGBA, 8, clear);
-        qmtest::writePng(folder.texture("skyline.png"), 16, 16, PNG_COLOR_TYPE_RGBA, 8, clear);
+        qmtest::writeJpeg("data/textures/particle.jpg", 16, 16, 3, white, 95);
+        qmtest::writePng("data/textures/vorlix.png", 16, 16, PNG_COLOR_TYPE_RGB, 8, white);
+        qmtest::writePng("data/textures/vorlix-glow.png", 16, 16, PNG_COLOR_TYPE_RGB, 8, black);
+        qmtest::writePng("data/textures/title.png", 16, 16, PNG_COLOR_TYPE_RGBA, 8, clear);
+        qmtest::writePng("data/textures/skyline.png", 16, 16, PNG_COLOR_TYPE_RGBA, 8, clear);
         ASSERT_TRUE(night.layer.init(&night.textures, &night.sync));
         trace.clear();
     }
-    void TearDown() override { Trace::reset(); }
     void step(float time, float delta) {
         FrameInfo frame;
         frame.time = time;
@@ -77,9 +59,7 @@ protected:
         night.layer.update(frame);
     }
 
-    qmtest::GLContext gl;
-    InFolder folder;
-    qmtest::TraceCapture trace;
+    qmtest::WorkingFolder folder;
     Night night;
     Layer_Fireworks& layer = night.layer;
 };
@@ -219,7 +199,7 @@ int changedPixels(const qmtest::Picture& a, const qmtest::Picture& b) {
 TEST(FireworksNight, TheOpeningAndTheFinaleWithTheirPicturesAndChoreography) {
     qmtest::GLContext gl;
     ASSERT_TRUE(gl.ok());
-    InFolder folder;
+    qmtest::WorkingFolder folder;
     std::string out;
     ASSERT_EQ(qmtest::runCommand(std::string(QM_BIN_DIR) + "/quillmont-forge . --only particle --only skyline "
                                  "--only logo --only logo-glow --only title --only choreography",

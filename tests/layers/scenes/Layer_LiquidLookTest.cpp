@@ -53,15 +53,14 @@ TEST(ClothLayerLook, TheForgedPerformerDancesIsCoveredAndTheClothBurns) {
                                  output),
               0)
         << output;
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-
     qmtest::TraceCapture trace;
     GL_TextureManager textures;
     SyncData sync;
     Layer_Liquid layer;
-    ASSERT_TRUE(layer.init(&textures, &sync));
-    std::filesystem::current_path(previous);
+    {
+        qmtest::InFolder here(dir.path());
+        ASSERT_TRUE(layer.init(&textures, &sync));
+    }
     EXPECT_FALSE(trace.contains("WARNING")) << trace.text();
     EXPECT_FALSE(trace.contains("ERROR")) << trace.text();
 

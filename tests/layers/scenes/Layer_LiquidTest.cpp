@@ -1,14 +1,9 @@
-#include "app/Trace.h"
-#include "gl/GL_FBOTexture.h"
 #include "gl/GL_TextureManager.h"
-#include "gl/GLTestHelpers.h"
 #include "gl/Random.h"
 #include "layers/scenes/Layer_Liquid.h"
 #include "layers/scenes/MotionFrames.h"
-#include "support/TestSupport.h"
+#include "support/GLTest.h"
 #include "sync/SyncData.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
@@ -58,16 +53,13 @@ Counts count(const qmtest::Picture& p) {
 }
 
 // The layer on its own, in a folder of small made-up content.
-class ClothLayer : public ::testing::Test {
+class ClothLayer : public qmtest::GLTest {
 protected:
+    ClothLayer() : GLTest(320, 180) {}
     void SetUp() override {
-        Trace::setHighestLevel(Trace::INFO);
-        ASSERT_TRUE(gl.ok());
-        ASSERT_TRUE(target.create(320, 180, 0));
-        std::filesystem::create_directories(dir.path() + "/data/kinect");
-        std::filesystem::create_directories(dir.path() + "/data/textures");
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(dir.path());
+        GLTest::SetUp();
+        std::filesystem::create_directories("data/kinect");
+        std::filesystem::create_directories("data/textures");
 
         // Frame 0: a patch to the sensor's left (drawn on the left). Frame 538: an upright
         // patch in front of the sensor that the last turn lays flat, for the cloth.
@@ -84,10 +76,6 @@ protected:
         std::vector<unsigned char> white(8 * 8 * 4, 255);
         qmtest::writePng("data/textures/particle-alpha.png", 8, 8, PNG_COLOR_TYPE_RGBA, 8, white);
         qmtest::writeJpeg("data/textures/fire.jpg", 8, 8, 3, std::vector<unsigned char>(8 * 8 * 3, 255));
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous);
-        Trace::reset();
     }
 
     void writeFabric(int alpha) {
@@ -108,26 +96,18 @@ protected:
         FrameInfo frame;
         frame.time = time;
         layer.update(frame);
-        target.beginCapture();
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        layer.render();
-        qmtest::Picture picture = qmtest::readFramebuffer(320, 180);
-        target.endCapture();
+        qmtest::Picture picture = capture([&] {
+            identityMatrices();
+            layer.render();
+        });
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         picture.save(std::string("liquid-") + test->name() + "-" + std::to_string(drawn++));
         return picture;
     }
 
-    qmtest::GLContext gl;
-    qmtest::TraceCapture trace;
-    qmtest::TempFolder dir;
-    GL_FBOTexture target;
+    qmtest::WorkingFolder dir;
     GL_TextureManager textures;
     SyncData sync;
-    std::filesystem::path previous;
     int drawn = 0;
 };
 

@@ -1,13 +1,8 @@
-#include "app/Trace.h"
 #include "gl/Billboards.h"
-#include "gl/GL_FBOTexture.h"
 #include "gl/GL_MemTexture.h"
-#include "gl/GLTestHelpers.h"
 #include "gl/Random.h"
 #include "layers/scenes/LitParticleBatch.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "support/GLTest.h"
 
 #include <cstring>
 
@@ -18,11 +13,11 @@ namespace {
 constexpr int kSize = 64;
 const float kLightA[3] = {0.1f, 0, 0}, kLightB[3] = {0, 0.1f, 0}, kLightC[3] = {0.05f, 0.1f, 0};
 
-class Batch : public ::testing::Test {
+class Batch : public qmtest::GLTest {
 protected:
+    Batch() : GLTest(kSize, kSize) {}
     void SetUp() override {
-        Trace::setHighestLevel(Trace::INFO);
-        ASSERT_TRUE(gl.ok() && target.create(kSize, kSize, 0));
+        GLTest::SetUp();
         // 4 x 4 tiles of 16 pixels: tile 0 faces the viewer, tile 1 leans towards the upper
         // left (towards light A), the others are transparent.
         std::vector<unsigned char> rgba(64 * 64 * 4);
@@ -38,41 +33,34 @@ protected:
     }
     void TearDown() override {
         LitParticleBatch::releaseSharedProgram();
-        target.release();
         atlas.release();
-        Trace::reset();
+        GLTest::TearDown();
     }
 
     // Sorts and draws the batch over black, x and y from -1 to 1, looking down -z.
     qmtest::Picture render(LitParticleBatch& batch, bool blend, bool zeroBasisFirst = false) {
         glClearColor(0, 0, 0, 1);
-        target.beginCapture();
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-1, 1, -1, 1, -1000, 1000);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        if (zeroBasisFirst) { // leaves a degenerate orientation in the billboards' copy
-            glPushMatrix();
-            glScalef(0, 0, 0);
-            drawBillboardTile(0, 0, 0, 1, true, 0, 0, 1);
-            glPopMatrix();
-        }
-        if (blend) {
-            glEnable(GL_BLEND);
-            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        }
-        batch.copyAndSort();
-        batch.draw();
-        glDisable(GL_BLEND);
-        qmtest::Picture p = qmtest::readFramebuffer(kSize, kSize);
-        target.endCapture();
-        return p;
+        return capture([&] {
+            identityMatrices();
+            glMatrixMode(GL_PROJECTION);
+            glOrtho(-1, 1, -1, 1, -1000, 1000);
+            glMatrixMode(GL_MODELVIEW);
+            if (zeroBasisFirst) { // leaves a degenerate orientation in the billboards' copy
+                glPushMatrix();
+                glScalef(0, 0, 0);
+                drawBillboardTile(0, 0, 0, 1, true, 0, 0, 1);
+                glPopMatrix();
+            }
+            if (blend) {
+                glEnable(GL_BLEND);
+                glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            }
+            batch.copyAndSort();
+            batch.draw();
+            glDisable(GL_BLEND);
+        });
     }
 
-    qmtest::TraceCapture trace;
-    qmtest::GLContext gl;
-    GL_FBOTexture target;
     GL_MemTexture atlas;
 };
 

@@ -1,16 +1,11 @@
 // The sky scene rendered headless into a small target, with plain textures planted in
 // the cache so that each part of the scene can be switched to light or to black.
-#include "app/Trace.h"
-#include "gl/GL_FBOTexture.h"
 #include "gl/GL_MemTexture.h"
 #include "gl/GL_TextureManager.h"
-#include "gl/GLTestHelpers.h"
 #include "gl/Random.h"
 #include "layers/scenes/Layer_Sky.h"
-#include "support/TestSupport.h"
+#include "support/GLTest.h"
 #include "sync/SyncData.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
@@ -44,11 +39,11 @@ const char* const kFeather = "feather 1 vertices 6\n"
                              "tangents 0 1 0 0 1 0 0 1 0 0 1 0 0 1 0 0 1 0\n"
                              "bitangents 1 0 0 1 0 0 1 0 0 1 0 0 1 0 0 1 0 0\n";
 
-class Sky : public ::testing::Test {
+class Sky : public qmtest::GLTest {
 protected:
+    Sky() : GLTest(kWidth, kHeight) {}
     void SetUp() override {
-        Trace::setHighestLevel(Trace::INFO);
-        ASSERT_TRUE(gl.ok() && target.create(kWidth, kHeight, 0));
+        GLTest::SetUp();
         for (const char* name : {kParticle, kSuperGlow, kParticleDepth, kWingPart, kGreetings})
             plant(name, 255);
         trace.clear();
@@ -60,8 +55,7 @@ protected:
     void TearDown() override {
         for (auto& t : planted)
             t->release();
-        target.release();
-        Trace::reset();
+        GLTest::TearDown();
     }
 
     // A 4 x 4 texture of one grey level, opaque, cached under the layer's file name.
@@ -94,10 +88,7 @@ protected:
     // One update and render at t; the picture read back.
     qmtest::Picture frame(float t, float delta = 0.0f, const std::string& name = "") {
         update(t, delta);
-        target.beginCapture();
-        layer.render();
-        qmtest::Picture p = qmtest::readFramebuffer(kWidth, kHeight);
-        target.endCapture();
+        qmtest::Picture p = capture([&] { layer.render(); });
         if (!name.empty())
             p.save(name);
         return p;
@@ -113,10 +104,7 @@ protected:
         set("Sky: Particle Flare Intensity", 1.0f);
     }
 
-    qmtest::TraceCapture trace;
-    qmtest::GLContext gl;
     qmtest::TempFolder dir;
-    GL_FBOTexture target;
     GL_TextureManager textures;
     std::vector<std::unique_ptr<GL_MemTexture>> planted;
     SyncData sync;

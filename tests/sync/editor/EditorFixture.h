@@ -42,8 +42,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
         glViewport(0, 0, width, height);
-        previousFolder = std::filesystem::current_path();
-        std::filesystem::current_path(folder.path());
         std::filesystem::create_directory("data");
         std::filesystem::create_directory("editor");
         qelFramework::Trace::setHighestLevel(qelFramework::Trace::INFO);
@@ -73,7 +71,6 @@ protected:
         t.reset();
         qelFramework::platform::resetMessageState();
         qelFramework::Trace::reset();
-        std::filesystem::current_path(previousFolder);
     }
     // Runs before the editor is made (more controllers, a soundtrack).
     virtual void prepare() {}
@@ -116,9 +113,8 @@ protected:
 
     const int width, height;
     GLContext gl;
-    TempFolder folder;
+    WorkingFolder folder;
     TraceCapture trace;
-    std::filesystem::path previousFolder;
     qelFramework::SyncData sync;
     qelFramework::MusicStream music;
     qelFramework::Timeline& t = qelFramework::Timeline::instance();
