@@ -148,6 +148,9 @@ bool endCapture() {
     printProgress(true);
     platform::setCounterSource(nullptr);
     bool ok = !c.failed && c.frame >= c.frameCount;
+    if (!c.failed && c.frame < c.frameCount)
+        std::fprintf(stderr, "capture: the production stopped after %lld of %lld frames (see the trace above)\n",
+                     static_cast<long long>(c.frame), static_cast<long long>(c.frameCount));
     if (c.video && !c.pipe.close()) {
         std::fprintf(stderr, "capture: the video encoder reported an error\n");
         ok = false;

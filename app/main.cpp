@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (platform::enterContentFolder().empty())
-        std::fprintf(stderr, "quillmont: no data/ folder here or beside the program; playing without content\n");
+        std::fprintf(stderr, "quillmont: no data/ folder here or beside the program; the first missing file will "
+                             "stop the show (make the content with quillmont-forge FOLDER, or run scripts/setup)\n");
     return runProduction(options);
 }

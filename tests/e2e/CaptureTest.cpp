@@ -25,9 +25,18 @@ std::vector<std::string> files(const std::string& folder) {
     std::sort(names.begin(), names.end());
     return names;
 }
+// The production plays the content beside the program, which the setup script forges.
+class Capture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(std::string(QM_BIN_DIR) + "/data/demosynch.dat"))
+            GTEST_SKIP() << "no content beside the program: run build/bin/quillmont-forge build/bin "
+                            "(scripts/setup does it)";
+    }
+};
 } // namespace
 
-TEST(Capture, WritesOneNumberedPictureAFrameOfTheRange) {
+TEST_F(Capture, WritesOneNumberedPictureAFrameOfTheRange) {
     qmtest::TempFolder tmp;
     std::string out;
     ASSERT_EQ(capture(tmp.file("frames"), "--size 320x180 --fps 10 --from 1 --to 1.5", out), 0) << out;
@@ -43,7 +52,7 @@ TEST(Capture, WritesOneNumberedPictureAFrameOfTheRange) {
     EXPECT_NE(out.find("renderer"), std::string::npos);
 }
 
-TEST(Capture, TwoCapturesOfTheSameRangeAreIdentical) {
+TEST_F(Capture, TwoCapturesOfTheSameRangeAreIdentical) {
     qmtest::TempFolder tmp;
     std::string out;
     ASSERT_EQ(capture(tmp.file("a"), "--size 256x144 --fps 5 --from 2 --to 3", out), 0) << out;
@@ -54,7 +63,7 @@ TEST(Capture, TwoCapturesOfTheSameRangeAreIdentical) {
         EXPECT_EQ(qmtest::readFile(tmp.file("a/" + n)), qmtest::readFile(tmp.file("b/" + n))) << n;
 }
 
-TEST(Capture, MakesAVideo) {
+TEST_F(Capture, MakesAVideo) {
     qmtest::TempFolder tmp;
     std::string out;
     ASSERT_EQ(capture(tmp.file("clip.mp4"), "--size 320x180 --fps 10 --from 0 --to 1", out), 0) << out;
@@ -66,8 +75,23 @@ TEST(Capture, MakesAVideo) {
     EXPECT_EQ(probe.substr(0, probe.find('\n')), "320,180,11");
 }
 
-TEST(Capture, RejectsAnUnwritableOutput) {
+TEST_F(Capture, RejectsAnUnwritableOutput) {
     std::string out;
     EXPECT_NE(capture("/proc/no-such-folder/frames", "--size 128x72 --to 0.1", out), 0);
     EXPECT_NE(out.find("cannot"), std::string::npos) << out;
+}
+
+// Without its content the show stops at the first missing picture (the trace log quits on
+// errors): the capture must fail and say how far it got, not end quietly.
+TEST(CaptureWithoutContent, FailsAndSaysHowFarItGot) {
+    qmtest::TempFolder tmp;
+    std::filesystem::copy_file(program(), tmp.file("quillmont"));
+    std::filesystem::permissions(tmp.file("quillmont"), std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    std::string out;
+    const int status = qmtest::runCommand("cd '" + tmp.path() + "' && env -u DISPLAY timeout 120 ./quillmont --capture frames "
+                                          "--size 128x72 --fps 10 --from 1 --to 1.5", out);
+    EXPECT_NE(status, 0) << out;
+    EXPECT_NE(out.find("no data/ folder"), std::string::npos) << out;
+    EXPECT_NE(out.find("the production stopped after 0 of 6 frames"), std::string::npos) << out;
 }
