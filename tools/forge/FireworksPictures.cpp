@@ -207,7 +207,7 @@ bool makeParticleAtlas(const std::string& path, std::string& note, std::string& 
                 // Alpha falls off from the middle all the way to the lump's edge, and never
                 // reaches full cover: the batches lay hundreds of these over one another,
                 // and hard-edged, opaque tiles add up to solid ropes and bubbles.
-                const float body = std::clamp(at(x, y), 0.f, 1.f);
+                const float body = clamp01(at(x, y));
                 float a = (0.42f - 0.1f * static_cast<float>(tile / 4) / 3.f) * body * body;
                 // Fade out towards the tile's rim so neighbours never bleed in.
                 float rim = std::hypot(x + 0.5f - T / 2.f, y + 0.5f - T / 2.f) / (T / 2.f);
