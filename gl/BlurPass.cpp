@@ -7,14 +7,6 @@ namespace qelFramework {
 
 namespace {
 
-const char* const kBlurVertexSource = R"(
-void main()
-{
-	gl_TexCoord[0] = gl_MultiTexCoord0;
-	gl_Position = ftransform();
-}
-)";
-
 // A cross of 2 x 7 taps, each line weighted 1 6 15 20 15 6 1 over 64; the two lines
 // together are halved, so a uniform image keeps its value.
 const char* const kBlurFragmentSource = R"(
@@ -85,7 +77,7 @@ bool initBlurPass() {
     g_blur = new BlurState();
     bool ok = g_blur->a.create(kWorkSize, kWorkSize, 1);
     ok = g_blur->b.create(kWorkSize, kWorkSize, 1) && ok;
-    g_blur->shader.build("gltkBlurShader", kBlurVertexSource, kBlurFragmentSource);
+    g_blur->shader.build("gltkBlurShader", kFullscreenQuadVertexSource, kBlurFragmentSource);
     g_blur->intensityLocation = uniformLocation(g_blur->shader, "blur_intensity");
     return ok && g_blur->shader.isValid;
 }

@@ -5,6 +5,14 @@
 
 namespace qelFramework {
 
+const char* const kFullscreenQuadVertexSource = R"(
+void main()
+{
+	gl_TexCoord[0] = gl_MultiTexCoord0;
+	gl_Position = ftransform();
+}
+)";
+
 void drawFullscreenQuad(bool flip) {
     pushUnitProjection(true);
 

@@ -9,4 +9,8 @@ namespace qelFramework {
 // left current.
 void drawFullscreenQuad(bool flip);
 
+// The vertex stage of a program that only reads textures over such a quad: the vertex
+// transformed as usual and the texture coordinate of unit 0 passed on.
+extern const char* const kFullscreenQuadVertexSource;
+
 } // namespace qelFramework

@@ -11,14 +11,6 @@ namespace {
 
 enum { centerSize, position, rotation, glow, glowVertical };
 
-const char* const kVertexSource = R"(
-void main()
-{
-	gl_TexCoord[0] = gl_MultiTexCoord0;
-	gl_Position = ftransform();
-}
-)";
-
 // Inside the band (mask 1) the captured picture; outside it the blurred one, brightened
 // and lowered by a little grain; streaks are stretched copies of the blurred picture.
 const char* const kFragmentSource = R"(
@@ -74,7 +66,7 @@ bool Layer_TiltShift::init(GL_TextureManager* textures, SyncData* sync) {
     blurTarget.create(256, 256, 1);
     noiseTexture = textures->getTexture("data\\textures\\noise.png");
 
-    shader.build("tiltShift shader", kVertexSource, kFragmentSource);
+    shader.build("tiltShift shader", kFullscreenQuadVertexSource, kFragmentSource);
     glowLocation = uniformLocation(shader, "glow");
     glowVertLocation = uniformLocation(shader, "glowVert");
     glUseProgram(shader.programName);
