@@ -121,15 +121,16 @@ bool makeFlameSprite(const std::string& path, std::string& note, std::string& er
 }
 
 bool makeSoftDot(const std::string& path, std::string& note, std::string& error) {
-    // White with a faint round alpha falling off like a gaussian. The performer's sprites
-    // overlap many times over, so a faint dot adds up to a soft glowing body and feathers
-    // out at its rim instead of showing the edge of every sprite.
+    // The performer's spark: white, the shape in the alpha, a small near-opaque core in a
+    // faint wide halo. Neighbouring sprites overlap a few times over, so the cores stay
+    // single sparks while the halos add up to a glow around the body.
     const int S = 64;
     std::vector<std::uint8_t> bytes(static_cast<size_t>(S) * S * 4);
     for (int y = 0; y < S; ++y)
         for (int x = 0; x < S; ++x) {
             float r = std::hypot((x + 0.5f) / S * 2.f - 1.f, (y + 0.5f) / S * 2.f - 1.f);
-            float a = 0.5f * std::exp(-r * r / (2.f * 0.33f * 0.33f)) * (1.f - smoothstep(0.8f, 1.f, r));
+            float a = (0.9f * std::exp(-r * r / (2.f * 0.1f * 0.1f)) + 0.12f * std::exp(-r * r / (2.f * 0.35f * 0.35f))) *
+                      (1.f - smoothstep(0.8f, 1.f, r));
             std::uint8_t* p = &bytes[(static_cast<size_t>(y) * S + x) * 4];
             p[0] = p[1] = p[2] = 255;
             p[3] = byte(a);
