@@ -1,12 +1,10 @@
+#include "platform/ImageDecoder.h"
 #include "platform/ImageWriter.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <csetjmp>
-#include <cstdio>
-#include <jpeglib.h>
-#include <png.h>
+#include <algorithm>
 
 using namespace qelFramework::platform;
 
@@ -19,50 +17,11 @@ std::vector<std::uint8_t> pattern(int w, int h, int channels) {
     return p;
 }
 
-// Reads a PNG back in its own channel layout.
-bool readPng(const std::string& path, int& w, int& h, int& channels, std::vector<std::uint8_t>& pixels) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return false;
-    channels = PNG_IMAGE_SAMPLE_CHANNELS(image.format);
-    image.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
-    channels = channels == 4 ? 4 : 3;
-    w = static_cast<int>(image.width);
-    h = static_cast<int>(image.height);
-    pixels.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) != 0;
-}
-
-struct JpegFail {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-bool readJpeg(const std::string& bytes, int& w, int& h, int& components, std::vector<std::uint8_t>& pixels) {
-    jpeg_decompress_struct cinfo;
-    JpegFail err;
-    cinfo.err = jpeg_std_error(&err.base);
-    err.base.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<JpegFail*>(c->err)->jump, 1); };
-    if (setjmp(err.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    jpeg_read_header(&cinfo, TRUE);
-    components = cinfo.num_components;
-    jpeg_start_decompress(&cinfo);
-    w = static_cast<int>(cinfo.output_width);
-    h = static_cast<int>(cinfo.output_height);
-    pixels.resize(static_cast<size_t>(w) * h * cinfo.output_components);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = pixels.data() + static_cast<size_t>(cinfo.output_scanline) * w * cinfo.output_components;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return true;
+// Reads a written file back with the production's decoder.
+DecodedImage readBack(const std::string& path) {
+    DecodedImage image;
+    EXPECT_TRUE(decodeImageFile(path, image)) << image.error;
+    return image;
 }
 
 } // namespace
@@ -74,13 +33,9 @@ TEST(ImageWriter, PngRoundTripKeepsEveryByteInBothLayouts) {
         std::string error;
         const std::string path = dir.file("p" + std::to_string(channels) + ".png");
         ASSERT_TRUE(writePng(path, 7, 5, channels, pixels, error)) << error;
-        int w = 0, h = 0, c = 0;
-        std::vector<std::uint8_t> back;
-        ASSERT_TRUE(readPng(path, w, h, c, back));
-        EXPECT_EQ(w, 7);
-        EXPECT_EQ(h, 5);
-        EXPECT_EQ(c, channels);
-        EXPECT_EQ(back, pixels);
+        const DecodedImage back = readBack(path);
+        ASSERT_EQ(std::vector<int>({back.width, back.height, back.channels}), std::vector<int>({7, 5, channels}));
+        EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), back.pixels.get()));
     }
 }
 
@@ -97,15 +52,11 @@ TEST(ImageWriter, JpegRoundTripIsCloseAndColour) {
         }
     std::string error;
     ASSERT_TRUE(writeJpeg(dir.file("g.jpg"), w, h, pixels, 92, error)) << error;
-    int rw = 0, rh = 0, components = 0;
-    std::vector<std::uint8_t> back;
-    ASSERT_TRUE(readJpeg(qmtest::readFile(dir.file("g.jpg")), rw, rh, components, back));
-    EXPECT_EQ(rw, w);
-    EXPECT_EQ(rh, h);
-    EXPECT_EQ(components, 3);
+    const DecodedImage back = readBack(dir.file("g.jpg"));
+    ASSERT_EQ(std::vector<int>({back.width, back.height, back.channels}), std::vector<int>({w, h, 3}));
     int worst = 0;
     for (size_t i = 0; i < pixels.size(); ++i)
-        worst = std::max(worst, std::abs(static_cast<int>(back[i]) - pixels[i]));
+        worst = std::max(worst, std::abs(static_cast<int>(back.pixels[i]) - pixels[i]));
     EXPECT_LE(worst, 12);
 }
 
