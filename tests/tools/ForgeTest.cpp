@@ -1,6 +1,7 @@
 // The content forge, run as the setup script runs it: a folder in, the production's
 // content out, the same bytes every time.
 #include "forge/Products.h"
+#include "platform/ImageDecoder.h"
 #include "platform/Paths.h"
 #include "platform/Sound.h"
 #include "support/TestSupport.h"
@@ -8,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <png.h>
 
 namespace {
 
@@ -27,23 +27,16 @@ const Picture kPictures[] = {
 
 int forge(const std::string& args, std::string& output) { return qmtest::runCommand(kForge + " " + args, output); }
 
-// The picture's size and channel layout as stored, and its pixels in that layout.
-// (Read with libpng until the production's own decoder is at hand.)
+// The picture's size, channel count (3 or 4: only 8-bit RGB and RGBA decode) and pixels.
 bool readPicture(const std::string& path, int& w, int& h, int& channels, std::vector<std::uint8_t>& pixels) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
+    qelFramework::platform::DecodedImage image;
+    if (!qelFramework::platform::decodeImageFile(path, image))
         return false;
-    // 8-bit RGB (colour type 2) or RGBA (6), nothing else.
-    if (image.format != PNG_FORMAT_RGB && image.format != PNG_FORMAT_RGBA) {
-        png_image_free(&image);
-        return false;
-    }
-    channels = PNG_IMAGE_SAMPLE_CHANNELS(image.format);
-    w = static_cast<int>(image.width);
-    h = static_cast<int>(image.height);
-    pixels.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) != 0;
+    w = image.width;
+    h = image.height;
+    channels = image.channels;
+    pixels.assign(image.pixels.get(), image.pixels.get() + static_cast<size_t>(w) * h * channels);
+    return true;
 }
 
 } // namespace
