@@ -24,6 +24,13 @@ const char* const kParticleDepth = "data\\textures\\particleDepth.jpg";
 const char* const kWingPart = "data\\textures\\wingPart.png";
 const char* const kGreetings = "data\\textures\\greetings.png";
 
+const char* const kControllers[11] = {
+    "Sky: Particle Line Intensity", "Sky: Particle Flare Intensity", "Sky: Move Up",
+    "Sky: Bird Up",                 "Sky: Show Greetings",           "Sky: Move Blobs Down",
+    "Sky: Bird Join Swarm",         "Sky: Bird Swarm Down",          "Sky: Bird Swarm Cam Out",
+    "Sky: Bird Swarm Brightness",   "Sky: Zoom Out Full",
+};
+
 // One feather: a quad of two triangles pointing along -y, as the wing part lies.
 const char* const kFeather = "feather 1 vertices 6\n"
                              "positions -1 0 0  1 0 0  -1 -10 0  1 0 0  1 -10 0  -1 -10 0\n"
@@ -118,8 +125,11 @@ TEST_F(Sky, InitDrawsTheRingFromTheGeneratorAsLeftAndFindsEverythingItNeeds) {
         ASSERT_TRUE(p.direction.y == 0.0f && p.phase >= 0.0f && p.phase < 2.0f && p.speed >= 1.0f && p.speed < 1.34f);
     }
 
-    // The controllers, the five textures from the cache, both programs.
-    EXPECT_EQ(sync.count(), 11u);
+    // The controllers in their order (the editor lists them so), the five textures from
+    // the cache, both programs.
+    ASSERT_EQ(sync.count(), 11u);
+    for (size_t i = 0; i < 11; ++i)
+        EXPECT_EQ(sync.at(i)->name(), kControllers[i]);
     EXPECT_EQ(layer.birds.res.burstTexture, textures.getTexture(kParticleDepth));
     EXPECT_TRUE(trace.contains("(skyParticles) - shader created!"));
     EXPECT_TRUE(trace.contains("(birdShader) - shader created!"));
