@@ -113,7 +113,8 @@ void SyncController::addKey(float time, float keyValue) {
         keyList.push_back(key);
         return;
     }
-    if (keyList.back().time < time) {
+    // A key at the last key's time lands after it, as at any other key's time.
+    if (keyList.back().time <= time) {
         segmentList.push_back(segment);
         keyList.push_back(key);
         return;
@@ -128,7 +129,7 @@ void SyncController::addKey(float time, float keyValue) {
             return;
         }
     }
-    // The time equals the last key's time (or is not a number): nothing is added.
+    // The time is not a number: nothing is added.
 }
 
 void SyncController::moveKey(int index, float time) {

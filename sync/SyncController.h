@@ -54,8 +54,8 @@ public:
 
     void evaluate(float t);
 
-    // Inserts a key after any keys of the same time; a time equal to the last key's
-    // time adds nothing. The segment that used to span the insertion point keeps its
+    // Inserts a key after any keys of the same time (a time that is not a number adds
+    // nothing). The segment that used to span the insertion point keeps its
     // shape and now ends at the new key; the new key's own segment is linear, valval.
     void addKey(float time, float keyValue);
     // Writes the time only if the keys stay in strict order around the key.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace qelFramework;
 
 namespace {
@@ -82,20 +84,26 @@ TEST(SyncController, ChangedMarksEveryNewKeyInterval) {
 
 TEST(SyncController, AddKeyKeepsOrderAndTheSpanningSegmentsShape) {
     SyncController c = make({{0.0f, 0.1f}, {10.0f, 0.2f}}, exponential, valzero);
-    c.addKey(10.0f, 0.9f); // equal to the last key: nothing
+    c.addKey(10.0f, 0.9f); // equal to the last key: lands after it, a step
     c.addKey(5.0f, 0.5f);
     c.addKey(0.0f, 0.3f); // equal to an earlier key: lands after it
     c.addKey(-2.0f, 0.4f);
-    const SyncKey keys[] = {{-2, 0.4f}, {0, 0.1f}, {0, 0.3f}, {5, 0.5f}, {10, 0.2f}};
-    const std::int32_t kinds[] = {linear, exponential, linear, linear};
-    ASSERT_EQ(c.keyCount(), 5);
-    ASSERT_EQ(c.segmentCount(), 4);
-    for (int i = 0; i < 5; ++i)
+    c.addKey(std::nanf(""), 0.7f); // not a time: nothing
+    const SyncKey keys[] = {{-2, 0.4f}, {0, 0.1f}, {0, 0.3f}, {5, 0.5f}, {10, 0.2f}, {10, 0.9f}};
+    const std::int32_t kinds[] = {linear, exponential, linear, linear, linear};
+    ASSERT_EQ(c.keyCount(), 6);
+    ASSERT_EQ(c.segmentCount(), 5);
+    for (int i = 0; i < 6; ++i)
         EXPECT_TRUE(c.keyTime(i) == keys[i].time && c.keyValue(i) == keys[i].value) << i;
-    for (int s = 0; s < 4; ++s)
+    for (int s = 0; s < 5; ++s)
         EXPECT_EQ(c.segments()[s].kind, kinds[s]) << s;
     EXPECT_EQ(c.nextKeyTime(3), 10.0f);
-    EXPECT_EQ(c.nextKeyTime(4) + c.keyTime(5) + c.keyValue(-1), 0.0f);
+    EXPECT_EQ(c.nextKeyTime(5) + c.keyTime(6) + c.keyValue(-1), 0.0f);
+    // The step at the end: the old value just before it, the new one from it on.
+    c.evaluate(9.999f);
+    EXPECT_NEAR(c.value, 0.2f, 1e-3f);
+    c.evaluate(10.0f);
+    EXPECT_EQ(c.value, 0.9f);
 }
 
 TEST(SyncController, MoveKeyRefusesToChangeTheOrder) {
