@@ -2,6 +2,7 @@
 #include "app/FrameLoop.h"
 
 #include "app/MusicStream.h"
+#include "app/Trace.h"
 #include "gl/BlurPass.h"
 #include "gl/GLHeaders.h"
 #include "gl/GL_TextureManager.h"
@@ -13,6 +14,7 @@
 #include "timeline/Layer_Base.h"
 #include "timeline/Timeline.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace qelFramework {
@@ -131,8 +133,11 @@ void Timeline::runFrameLoop(HWND newWindow) {
 
     while (state != Stopped) {
         std::uint32_t now = clock.productionMilliseconds();
-        if (now > latestEnd)
-            break; // the music keeps playing until shutdown stops it
+        if (now > latestEnd) {
+            if (!editor)
+                break; // the music keeps playing until shutdown stops it
+            holdAtEnd(); // an editing session ends only when the maker quits
+        }
 
         MSG msg;
         if (platform::peekMessage(msg)) {
@@ -208,6 +213,17 @@ void Timeline::runFrameLoop(HWND newWindow) {
         platform::swapBuffers(window);
     }
     teardown();
+}
+
+void Timeline::holdAtEnd() {
+    pauseMusic(music);
+    clock.accumulated = static_cast<float>(latestEnd) / 1000.0f - clock.offset;
+    // The float sum may round past the last millisecond; step back until it does not.
+    while (clock.productionMilliseconds() > latestEnd)
+        clock.accumulated = std::nextafter(clock.accumulated, -1.0f);
+    state = Paused;
+    heldAtEnd = true;
+    Trace::write(Trace::INFO, "frameLoop", "the end of the show: held for the editor (a seek or play goes on, Escape quits)");
 }
 
 void Timeline::teardown() {

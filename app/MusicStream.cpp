@@ -28,4 +28,22 @@ float musicSeconds(const MusicStream* music) {
     return static_cast<float>(FSOUND_Stream_GetTime(music->stream)) / 1000.0f;
 }
 
+void pauseMusic(const MusicStream* music) {
+    if (music && music->stream)
+        FSOUND_SetPaused(FSOUND_ALL, 1);
+}
+
+void resumeMusic(const MusicStream* music) {
+    if (!music || !music->stream)
+        return;
+    // Playing resumes a stream still on its channel and starts one that has left it.
+    FSOUND_SetPaused(FSOUND_ALL, 0);
+    FSOUND_Stream_Play(FSOUND_FREE, music->stream);
+}
+
+void seekMusic(const MusicStream* music, float seconds) {
+    if (music && music->stream && seconds >= 0.0f)
+        FSOUND_Stream_SetTime(music->stream, static_cast<int>(seconds * 1000.0f));
+}
+
 } // namespace qelFramework

@@ -16,4 +16,10 @@ void openSoundtrack(MusicStream& music);
 // Music time in seconds, 0 without a stream.
 float musicSeconds(const MusicStream* music);
 
+// Transport calls that do nothing without a stream. Resuming also restarts a stream
+// that played to its end and left its channel.
+void pauseMusic(const MusicStream* music);
+void resumeMusic(const MusicStream* music);
+void seekMusic(const MusicStream* music, float seconds);
+
 } // namespace qelFramework

@@ -55,5 +55,8 @@ inline LPARAM makeMouseLParam(int x, int y) {
 }
 inline int lowWord(LPARAM l) { return static_cast<int>(static_cast<std::uint32_t>(l) & 0xFFFF); }
 inline int highWord(LPARAM l) { return static_cast<int>((static_cast<std::uint32_t>(l) >> 16) & 0xFFFF); }
+// Mouse positions as signed words: a drag past the window's left or top edge is negative.
+inline int signedLowWord(LPARAM l) { return static_cast<std::int16_t>(static_cast<std::uint32_t>(l) & 0xFFFF); }
+inline int signedHighWord(LPARAM l) { return static_cast<std::int16_t>((static_cast<std::uint32_t>(l) >> 16) & 0xFFFF); }
 
 } // namespace qelFramework

@@ -99,6 +99,7 @@ void Timeline::reset() {
     window = nullptr;
     frameSink = nullptr;
     startSeconds = 0.0f;
+    heldAtEnd = false;
     state = Setup;
     clock = HiResTimer{};
     clock.reset(0.0f);

@@ -87,6 +87,9 @@ public:
     SyncEditor* editor = nullptr;
     HWND window = nullptr;
     LoadingScreen loadingScreen;
+    // With an editor attached the end of the show pauses instead of quitting; set while
+    // the production stands at its end, until a seek or play moves it on.
+    bool heldAtEnd = false;
     // Production second at which playback starts (capture mode starts inside the show);
     // times before the earliest start mean the earliest start.
     float startSeconds = 0.0f;
@@ -94,6 +97,7 @@ public:
 private:
     Timeline();
     void teardown();
+    void holdAtEnd();
     void drawDiagnostics();
     FrameSink frameSink = nullptr;
 };

@@ -11,6 +11,7 @@
 #include "platform/Sound.h"
 #include "sync/SyncData.h"
 #include "sync/SyncFile.h"
+#include "sync/SyncFileFormat.h"
 #include "timeline/Timeline.h"
 
 #include <algorithm>
@@ -71,6 +72,7 @@ const char* const kHelpRows[][2] = {
     {"Shift + controller", "compare with another controller"},
     {"record button, then Space", "drop keys while the music plays"},
     {"Ctrl + Z", "undo"},
+    {"Ctrl + Y, Ctrl + Shift + Z", "redo"},
     {"F5 / F6", "hide / show the editor"},
 };
 
@@ -166,6 +168,7 @@ void SyncEditor::init() {
     selectController(owner.sync && owner.sync->count() > 0 ? 0 : -1);
     initialised = true;
     rebuildCurveList();
+    rememberSavedState();
 }
 
 void SyncEditor::selectController(int index) {
@@ -193,14 +196,23 @@ void SyncEditor::setNotice(const std::string& text, bool warning) {
     noticeUntil = platform::queryPerformanceCounter() + static_cast<std::int64_t>(kNoticeSeconds * frequency);
 }
 
-void SyncEditor::takeSnapshot() {
-    if (!owner.sync)
-        return;
+bool SyncEditor::writeSnapshot(std::string& name) {
     // The folder may be missing where the content was installed without it.
     if (!platform::makeFolder(kSnapshotFolder))
         Trace::write(Trace::WARNING, kTag, "cannot make the folder \"%s\" for the undo snapshots", kSnapshotFolder);
-    const std::string name = nextSnapshotFileName();
-    if (writeSyncFile(name, *owner.sync)) {
+    name = nextSnapshotFileName();
+    if (!writeSyncFile(name, *owner.sync))
+        return false;
+    snapshotsMade.push_back(name);
+    return true;
+}
+
+void SyncEditor::takeSnapshot() {
+    if (!owner.sync)
+        return;
+    redoSnapshots.clear(); // a new edit: what was undone cannot come back
+    std::string name;
+    if (writeSnapshot(name)) {
         snapshots.push_back(name);
         return;
     }
@@ -209,19 +221,84 @@ void SyncEditor::takeSnapshot() {
     setNotice("snapshot not written: this edit cannot be undone", true);
 }
 
+void SyncEditor::restoreSnapshot(const std::string& name, const char* what) {
+    const SyncReadResult result = readSyncFile(name, *owner.sync);
+    if (result == SyncReadResult::missing) {
+        Trace::write(Trace::WARNING, kTag, "%s: snapshot %s could not be read; nothing restored", what, name.c_str());
+        setNotice(std::string(what) + ": snapshot missing, nothing restored", true);
+    } else if (result == SyncReadResult::damaged) {
+        setNotice(std::string(what) + ": snapshot damaged, restored in part", true);
+    }
+    rebuildCurveList();
+}
+
 void SyncEditor::undo() {
     if (snapshots.empty() || !owner.sync)
         return;
-    const std::string name = snapshots.back();
-    const SyncReadResult result = readSyncFile(name, *owner.sync);
-    snapshots.pop_back();
-    if (result == SyncReadResult::missing) {
-        Trace::write(Trace::WARNING, kTag, "undo: snapshot %s could not be read; nothing restored", name.c_str());
-        setNotice("undo: snapshot missing, nothing restored", true);
-    } else if (result == SyncReadResult::damaged) {
-        setNotice("undo: snapshot damaged, restored in part", true);
+    std::string leaving;
+    if (writeSnapshot(leaving)) {
+        redoSnapshots.push_back(leaving);
+    } else {
+        Trace::write(Trace::WARNING, kTag, "snapshot %s not written: this undo cannot be redone", leaving.c_str());
+        setNotice("snapshot not written: this undo cannot be redone", true);
     }
-    rebuildCurveList();
+    const std::string name = snapshots.back();
+    snapshots.pop_back();
+    restoreSnapshot(name, "undo");
+}
+
+void SyncEditor::redo() {
+    if (redoSnapshots.empty() || !owner.sync)
+        return;
+    std::string leaving;
+    if (writeSnapshot(leaving)) {
+        snapshots.push_back(leaving);
+    } else {
+        Trace::write(Trace::WARNING, kTag, "snapshot %s not written: this redo cannot be undone", leaving.c_str());
+        setNotice("snapshot not written: this redo cannot be undone", true);
+    }
+    const std::string name = redoSnapshots.back();
+    redoSnapshots.pop_back();
+    restoreSnapshot(name, "redo");
+}
+
+void SyncEditor::rememberSavedState() {
+    std::string problem;
+    savedImage.clear();
+    if (owner.sync && !encodeSyncData(*owner.sync, savedImage, problem))
+        savedImage.clear();
+}
+
+bool SyncEditor::hasUnsavedEdits() const {
+    if (!owner.sync)
+        return false;
+    std::vector<unsigned char> now;
+    std::string problem;
+    // Controllers that cannot be encoded cannot have been saved either.
+    return !encodeSyncData(*owner.sync, now, problem) || now != savedImage;
+}
+
+bool SyncEditor::keepUnsavedEdits() {
+    const platform::SystemTime time = platform::getSystemTimeUtc();
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "unsaved-%04d-%02d-%02d-%02d-%02d-%02d", time.year, time.month, time.day,
+                  time.hour, time.minute, time.second);
+    platform::makeFolder(kSnapshotFolder);
+    // A second quit within the same second gets a name of its own.
+    std::string name = std::string(kSnapshotFolder) + "/" + stamp + ".dat";
+    for (int n = 2; platform::fileExists(name) && n < 100; ++n)
+        name = std::string(kSnapshotFolder) + "/" + stamp + "-" + std::to_string(n) + ".dat";
+    if (!writeSyncFile(name, *owner.sync)) {
+        Trace::write(Trace::WARNING, kTag, "unsaved edits could not be kept in %s; the undo snapshots stay in %s/",
+                     name.c_str(), kSnapshotFolder);
+        std::fprintf(stderr, "quillmont: unsaved edits could not be kept in %s; the undo snapshots stay in %s/\n",
+                     name.c_str(), kSnapshotFolder);
+        return false;
+    }
+    unsavedFile = name;
+    Trace::write(Trace::WARNING, kTag, "unsaved edits kept in %s", name.c_str());
+    std::fprintf(stderr, "quillmont: unsaved edits kept in %s\n", name.c_str());
+    return true;
 }
 
 int SyncEditor::keyHitTest() const {
@@ -251,6 +328,15 @@ void SyncEditor::seek(float t) {
         const double ms = std::clamp(static_cast<double>(t) * 1000.0, 0.0, static_cast<double>(INT_MAX));
         FSOUND_Stream_SetTime(stream, static_cast<int>(ms));
     }
+    // Held at the end of the show: the seek plays on from the new time.
+    if (owner.heldAtEnd)
+        play();
+}
+
+void SyncEditor::play() {
+    resumeMusic(owner.music);
+    owner.state = Playing;
+    owner.heldAtEnd = false;
 }
 
 void SyncEditor::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -258,8 +344,13 @@ void SyncEditor::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam >= 256)
             return;
         keyState[wParam] = message == WM_KEYDOWN;
-        if (message == WM_KEYDOWN && keyHeld(VK_CONTROL) && keyHeld('Z'))
-            undo();
+        // Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo (auto-repeat keeps going).
+        if (message == WM_KEYDOWN && keyHeld(VK_CONTROL)) {
+            if (keyHeld('Z') && !keyHeld(VK_SHIFT))
+                undo();
+            else if (keyHeld('Z') || keyHeld('Y'))
+                redo();
+        }
         return;
     }
     if (!initialised)
@@ -280,8 +371,8 @@ void SyncEditor::onMouseMove(LPARAM lParam) {
     glGetIntegerv(GL_VIEWPORT, viewport);
     if (viewport[2] <= 0 || viewport[3] <= 0)
         return;
-    mouseX = static_cast<float>(lowWord(lParam)) / static_cast<float>(viewport[2]);
-    mouseY = 1.0f - static_cast<float>(highWord(lParam) - viewport[1]) / static_cast<float>(viewport[3]);
+    mouseX = static_cast<float>(signedLowWord(lParam)) / static_cast<float>(viewport[2]);
+    mouseY = 1.0f - static_cast<float>(signedHighWord(lParam) - viewport[1]) / static_cast<float>(viewport[3]);
     cursorShown = false;
 
     char status[96];
@@ -294,6 +385,7 @@ void SyncEditor::onMouseMove(LPARAM lParam) {
         float t = keyHeld(VK_SHIFT) ? snapTime() : -1.0f;
         if (!keyHeld(VK_SHIFT) || t < 0.0f)
             t = axis.xToTime(mouseX);
+        t = std::clamp(t, 0.0f, axis.songSeconds()); // a key never leaves the song
         selected->moveKey(selectedKeyList[0], t); // refuses a time that would reorder the keys
         hovered = -1;
         rebuildCurveList();
@@ -332,13 +424,10 @@ void SyncEditor::onLeftDown() {
 
     switch (transport.hitTest(mouseX, mouseY)) {
     case 0:
-        if (streamOf(owner))
-            FSOUND_SetPaused(FSOUND_ALL, 0);
-        owner.state = Playing;
+        play();
         break;
     case 1:
-        if (streamOf(owner))
-            FSOUND_SetPaused(FSOUND_ALL, 1);
+        pauseMusic(owner.music);
         owner.state = Paused;
         break;
     case 2:
@@ -421,6 +510,7 @@ void SyncEditor::workspaceCommand(int id) {
         return;
     if (id == 0) {
         if (writeSyncFile(Timeline::kSyncFile, *owner.sync)) {
+            rememberSavedState();
             Trace::write(Trace::INFO, kTag, "saved %s", Timeline::kSyncFile);
             setNotice(std::string("saved ") + Timeline::kSyncFile, false);
         } else {
@@ -515,8 +605,12 @@ void SyncEditor::onMiddleDown() {
     rebuildCurveList();
     selectedKeyList.clear();
     if (keyHitTest() < 0 && selected && mouseY > 0.2f && mouseY < 0.25f) {
-        takeSnapshot();
         const float t = axis.xToTime(mouseX);
+        if (!insideSong(t)) {
+            rebuildCurveList();
+            return;
+        }
+        takeSnapshot();
         selected->evaluate(t);
         selected->addKey(t, selected->value); // on the curve as it runs there
         hovered = keyHitTest();
@@ -539,7 +633,8 @@ void SyncEditor::pollRecordKey() {
     FSOUND_STREAM* stream = streamOf(owner);
     const float t = stream ? static_cast<float>(FSOUND_Stream_GetTime(stream)) / 1000.0f
                            : owner.clock.productionSeconds();
-    selected->addKey(t, 0.0f);
+    if (insideSong(t))
+        selected->addKey(t, 0.0f);
     rebuildCurveList();
 }
 
@@ -681,9 +776,15 @@ void SyncEditor::draw() {
 }
 
 void SyncEditor::shutdown() {
-    for (const std::string& name : snapshots)
-        platform::deleteFile(name.c_str());
+    // Edits never saved are kept in a file of their own before the snapshots go; if that
+    // cannot be written the snapshots stay.
+    const bool kept = !initialised || !hasUnsavedEdits() || keepUnsavedEdits();
+    if (kept)
+        for (const std::string& name : snapshotsMade)
+            platform::deleteFile(name.c_str());
+    snapshotsMade.clear();
     snapshots.clear();
+    redoSnapshots.clear();
     if (!initialised)
         return;
     normalFont.release();

@@ -47,10 +47,15 @@ public:
     // one, init decodes the soundtrack.
     void setSong(std::vector<std::int16_t> samples, std::uint32_t frameCount, std::uint32_t framesPerSecond);
 
-    // Saves every controller to a new snapshot file and pushes its name.
+    // Saves every controller to a new snapshot file and pushes its name; the edit that
+    // follows clears the redo list.
     void takeSnapshot();
-    // Restores the newest snapshot and pops it (the file stays).
+    // Restores the newest snapshot and pops it, after saving the state it leaves for redo.
     void undo();
+    // Brings back what the last undo took, after saving the state it leaves for undo.
+    void redo();
+    // True when the controllers differ from what was last loaded, saved or kept.
+    bool hasUnsavedEdits() const;
 
     // What the editor shows and holds, for its users and tests.
     TimeAxis& timeAxis() { return axis; }
@@ -68,6 +73,9 @@ public:
     float cursorTime() const { return cursorAt; }
     bool helpVisible() const { return helpShown; }
     const std::vector<std::string>& undoStack() const { return snapshots; }
+    const std::vector<std::string>& redoStack() const { return redoSnapshots; }
+    // Where shutdown kept edits that were never saved; empty when it kept none.
+    const std::string& keptUnsavedFile() const { return unsavedFile; }
     const std::string& mouseStatus() const { return mouseStatusText; }
     // The last notice shown on screen (saves, failures), empty when none.
     const std::string& notice() const { return noticeText; }
@@ -89,6 +97,10 @@ private:
     void selectController(int index);
     void rebuildCurveList();
     void setNotice(const std::string& text, bool warning);
+    bool writeSnapshot(std::string& name);
+    void restoreSnapshot(const std::string& name, const char* what);
+    void rememberSavedState();
+    bool keepUnsavedEdits();
 
     int keyHitTest() const;
     float snapTime() const;
@@ -103,6 +115,8 @@ private:
     void pickController(DropDownList& clicked, DropDownList& other, int id);
     void workspaceCommand(int id);
     void seek(float t);
+    void play();
+    bool insideSong(float t) const { return t >= 0.0f && t <= axis.songSeconds(); }
     void pollRecordKey();
 
     void drawOverlayText();
@@ -125,7 +139,11 @@ private:
     float zoomAnchor = 0.0f, zoomCurrent = 0.0f;
     bool zoomDragging = false;
     std::unique_ptr<GL_TextureManager> textures;
-    std::vector<std::string> snapshots;
+    std::vector<std::string> snapshots;      // the undo stack, newest last
+    std::vector<std::string> redoSnapshots;  // the redo stack, newest last
+    std::vector<std::string> snapshotsMade;  // every snapshot file of this session
+    std::vector<unsigned char> savedImage;   // the controllers as last loaded or saved
+    std::string unsavedFile;
 
     ButtonGroup shapes;
     ButtonGroup transport;

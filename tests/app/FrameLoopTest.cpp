@@ -45,11 +45,21 @@ struct RecordingLayer : Layer_Base {
     void unload() override { g_log.push_back(name + ".unload"); }
 };
 
+// Logs its calls; once the show stands held at its end it quits after a few frames.
 struct RecordingEditor : SyncEditor {
     using SyncEditor::SyncEditor;
+    int heldDraws = 0;
     ~RecordingEditor() override { g_log.push_back("editor.delete"); }
     void init() override { g_log.push_back("editor.init"); }
-    void draw() override { g_log.push_back("editor.draw"); }
+    void draw() override {
+        g_log.push_back("editor.draw");
+        if (!owner.heldAtEnd)
+            return;
+        g_log.push_back("held@" + std::to_string(owner.clock.productionMilliseconds()) +
+                        (owner.state == Paused ? " paused" : " not paused"));
+        if (++heldDraws == 3)
+            platform::postMessage(owner.window, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
     void shutdown() override { g_log.push_back("editor.shutdown"); }
 };
 
@@ -185,7 +195,7 @@ TEST_F(FrameLoopTest, LoadingScreenLoadsEveryLayer) {
     EXPECT_GE(t.loadingScreen.framesShown(), 70u);
 }
 
-TEST_F(FrameLoopTest, AnAttachedEditorIsDrawnEveryFrameAlsoWhereNoTrackPlays) {
+TEST_F(FrameLoopTest, AnAttachedEditorIsDrawnEveryFrameAndTheEndHoldsUntilTheMakerQuits) {
     t.registerLayer(new RecordingLayer("scene"), "scene");
     t.addEntry("scene", 0, 0, 20);
     t.addEntry("scene", 0, 60, 80); // nothing plays from 21 to 59 ms
@@ -201,6 +211,11 @@ TEST_F(FrameLoopTest, AnAttachedEditorIsDrawnEveryFrameAlsoWhereNoTrackPlays) {
         drawnInTheGap = drawnInTheGap || (g_log[i] == "editor.draw" && g_log[i - 1] == "editor.draw");
     EXPECT_TRUE(drawnInTheGap);
     EXPECT_GT(count("editor.draw"), count("scene.render"));
+    // Past the end the show stands paused on its last millisecond, frame after frame,
+    // still drawn (not updated), until Escape.
+    EXPECT_EQ(count("held@80 paused"), 3);
+    EXPECT_EQ(count("scene.update@60"), count("scene.render") - count("scene.update@0") - 3);
+    EXPECT_EQ(t.state, Stopped);
     // Torn down after the layers: shut down once, then deleted.
     std::vector<std::string> tail(g_log.end() - 4, g_log.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"scene.unload", "scene.delete", "editor.shutdown", "editor.delete"}));

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <regex>
+
 namespace {
 std::string program() { return std::string(QM_BIN_DIR) + "/quillmont"; }
 
@@ -66,4 +69,32 @@ TEST(Program, OptionErrorsExitWithTwo) {
     EXPECT_EQ(qmtest::runCommand("'" + program() + "' --help", out), 0);
     EXPECT_NE(out.find("--size"), std::string::npos);
     EXPECT_EQ(qmtest::runCommand("'" + program() + "' --version", out), 0);
+}
+
+TEST(Program, AnEditingSessionOutlivesTheEndOfTheShowAndKeepsItsUnsavedEdits) {
+    const std::filesystem::path bin(QM_BIN_DIR);
+    if (!std::filesystem::exists(bin / "data" / "demosynch.dat"))
+        GTEST_SKIP() << "no content beside the program (scripts/setup forges it)";
+    // The content through a link, the editor's pictures copied: what the session writes stays here.
+    qmtest::TempFolder dir;
+    std::filesystem::create_directory_symlink(bin / "data", dir.file("data"));
+    std::filesystem::copy(bin / "editor", dir.file("editor"));
+    // At 320 x 180: record one key with Space, then Tab + click at the far right of the
+    // waveform (259.2 s), wait past the end, quit.
+    std::string out;
+    const int code = runWithScript(dir,
+                                   "wait 1000\nclick 312 18\nwait 200\nkeydown Space\nwait 600\nkeyup Space\n"
+                                   "wait 200\nclick 312 18\nwait 300\nkeydown Tab\nclick 319 170\nkeyup Tab\n"
+                                   "wait 2500\nkey Escape\n",
+                                   "--editor --size 320x180", out);
+    EXPECT_EQ(code, 0) << out;
+    EXPECT_NE(out.find("INFO (frameLoop): the end of the show: held"), std::string::npos) << out;
+    std::smatch kept;
+    ASSERT_TRUE(std::regex_search(out, kept, std::regex(R"(unsaved edits kept in (editor/unsaved-[-0-9]+\.dat))")))
+        << out;
+    EXPECT_TRUE(std::filesystem::exists(dir.file(kept[1].str())));
+    EXPECT_EQ(traceLines(out).back(), "INFO (trace): Trace stopped.");
+    // No snapshot is left behind.
+    for (const auto& entry : std::filesystem::directory_iterator(dir.file("editor")))
+        EXPECT_EQ(entry.path().filename().string().rfind("--", 0), std::string::npos) << entry.path();
 }

@@ -4,6 +4,8 @@
 #include "platform/Sound.h"
 #include "sync/SyncFile.h"
 
+#include <regex>
+
 using namespace qelFramework;
 using qmtest::keysOf;
 using qmtest::Keys;
@@ -172,7 +174,12 @@ TEST_F(EditorInput, SwitchingRecordModeOffKeepsTheRecordedKeysThroughTheNextUndo
     editor->draw(); // still the same press
     platform::setKeyState(VK_SPACE, false);
     editor->draw();
-    t.clock.accumulated = 34.0f;
+    t.clock.accumulated = 30.0f; // the last key's time: lands after it
+    platform::setKeyState(VK_SPACE, true);
+    editor->draw();
+    platform::setKeyState(VK_SPACE, false);
+    editor->draw();
+    t.clock.accumulated = 45.0f; // past the song's end: no key
     platform::setKeyState(VK_SPACE, true);
     editor->draw();
     platform::setKeyState(VK_SPACE, false);
@@ -191,7 +198,7 @@ TEST_F(EditorInput, SwitchingRecordModeOffKeepsTheRecordedKeysThroughTheNextUndo
     platform::setKeyState(VK_F6, false);
     EXPECT_FALSE(editor->hidden());
 
-    const Keys recorded{{10.0f, 0.2f}, {12.0f, 0.0f}, {20.0f, 0.8f}, {30.0f, 0.5f}, {34.0f, 0.0f}};
+    const Keys recorded{{10.0f, 0.2f}, {12.0f, 0.0f}, {20.0f, 0.8f}, {30.0f, 0.5f}, {30.0f, 0.0f}};
     EXPECT_EQ(keysOf(a), recorded);
     click(0.97f, 0.89f);
     ASSERT_FALSE(editor->recordMode());
@@ -242,9 +249,39 @@ TEST_F(EditorInput, UndoWalksBackOneActionAtATime) {
     EXPECT_TRUE(editor->undoStack().empty());
     keyDown('Z'); // nothing left to undo
     keyUp('Z');
-    keyUp(VK_CONTROL);
     EXPECT_EQ(keysOf(a), states[0]);
-    EXPECT_EQ(snapshotFiles().size(), 5u); // undo leaves the files
+
+    // Redo brings the steps back one at a time, with Ctrl+Y or Ctrl+Shift+Z.
+    for (std::size_t step = 1; step <= 5; ++step) {
+        if (step % 2) {
+            keyDown('Y');
+            keyUp('Y');
+        } else {
+            keyDown(VK_SHIFT);
+            keyDown('Z');
+            keyUp('Z');
+            keyUp(VK_SHIFT);
+        }
+        EXPECT_EQ(keysOf(a), states[step]) << "redo to state " << step;
+    }
+    EXPECT_EQ(a->segments()[2].kind, exponential);
+    keyDown('Y'); // nothing left to redo
+    keyUp('Y');
+    EXPECT_EQ(keysOf(a), states[5]);
+    // Undo again, then a new edit: the redo list is gone.
+    keyDown('Z');
+    keyUp('Z');
+    keyUp(VK_CONTROL);
+    EXPECT_EQ(keysOf(a), states[4]);
+    EXPECT_EQ(editor->redoStack().size(), 1u);
+    press(WM_MBUTTONDOWN, 0.9f, 0.21f);
+    EXPECT_TRUE(editor->redoStack().empty());
+    const Keys last = keysOf(a);
+    keyDown(VK_CONTROL);
+    keyDown('Y');
+    keyUp('Y');
+    keyUp(VK_CONTROL);
+    EXPECT_EQ(keysOf(a), last);
 }
 
 namespace {
@@ -298,6 +335,16 @@ TEST_F(EditorWithSoundtrack, TabClickSeeksTheClockAndTheMusicAndChangesNothingEl
     EXPECT_EQ(editor->selectedController(), a);
     EXPECT_EQ(t.state, Playing);
 
+    // Held at the end of the show, a seek plays on from the new time.
+    t.state = Paused;
+    t.heldAtEnd = true;
+    keyDown(VK_TAB);
+    click(0.25f, 0.3f);
+    keyUp(VK_TAB);
+    EXPECT_EQ(t.state, Playing);
+    EXPECT_FALSE(t.heldAtEnd);
+    EXPECT_FLOAT_EQ(t.clock.productionSeconds(), 10.0f);
+
     // The transport: pause and play set the play state.
     click(0.94f, 0.89f);
     EXPECT_EQ(t.state, Paused);
@@ -309,18 +356,59 @@ TEST_F(EditorWithSoundtrack, TabClickSeeksTheClockAndTheMusicAndChangesNothingEl
     EXPECT_EQ(t.state, Playing);
 }
 
-TEST_F(EditorInput, ShutdownDeletesExactlyTheSnapshotsStillOnTheStack) {
+TEST_F(EditorInput, QuittingKeepsUnsavedEditsInAFileAndLeavesNoSnapshots) {
+    // Edits that were saved, or taken back, are not unsaved.
     press(WM_MBUTTONDOWN, 0.3f, 0.21f);
+    clickWorkspaceItem(0);
+    EXPECT_FALSE(editor->hasUnsavedEdits());
     press(WM_MBUTTONDOWN, 0.4f, 0.21f);
-    press(WM_MBUTTONDOWN, 0.6f, 0.21f);
-    ASSERT_EQ(editor->undoStack().size(), 3u);
-    const std::string popped = editor->undoStack().back();
+    EXPECT_TRUE(editor->hasUnsavedEdits());
     editor->undo();
-    EXPECT_EQ(snapshotFiles().size(), 3u);
+    EXPECT_FALSE(editor->hasUnsavedEdits());
+    editor->redo();
+    editor->undo();
+    press(WM_MBUTTONDOWN, 0.6f, 0.21f);
+    const Keys edited = keysOf(a);
+
+    testing::internal::CaptureStderr();
     editor->shutdown();
-    EXPECT_EQ(snapshotFiles(), std::vector<std::string>{popped});
-    EXPECT_TRUE(editor->undoStack().empty());
+    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string kept = editor->keptUnsavedFile();
+    EXPECT_TRUE(std::regex_match(kept, std::regex(R"(editor/unsaved-\d{4}(-\d\d){5}\.dat)"))) << kept;
+    EXPECT_NE(err.find("unsaved edits kept in " + kept), std::string::npos) << err;
+    EXPECT_TRUE(trace.contains("unsaved edits kept in " + kept)) << trace.text();
+    SyncData restored;
+    ASSERT_EQ(readSyncFile(kept, restored), SyncReadResult::read);
+    EXPECT_EQ(keysOf(restored.getController("Test: A")), edited);
+    // Every snapshot, undone or not, is gone: only the kept edits stay.
+    const std::vector<std::string> left = snapshotFiles();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_NE(left[0].find("unsaved-"), std::string::npos);
+
+    // A session without edits keeps nothing.
+    SyncEditor quiet(t);
+    quiet.setSong(std::vector<std::int16_t>(kFrames * 2), kFrames, kRate);
+    quiet.init();
+    quiet.shutdown();
+    EXPECT_TRUE(quiet.keptUnsavedFile().empty());
+    EXPECT_EQ(snapshotFiles().size(), 1u);
     editor.reset();
+}
+
+TEST_F(EditorInput, ADragPastTheWindowsEdgesKeepsTheKeyInTheSongAndTheValueInRange) {
+    press(WM_LBUTTONDOWN, 0.25f, kStrip); // the key at 10 s
+    move(-0.1f, 0.3f);                    // 40 pixels left of the window
+    EXPECT_FLOAT_EQ(a->keyTime(0), 0.0f);
+    send(WM_LBUTTONUP, -0.1f, 0.3f);
+    press(WM_LBUTTONDOWN, 0.75f, kStrip); // the key at 30 s
+    move(1.3f, 0.3f);                     // right of the window, past the song's 40 s
+    EXPECT_FLOAT_EQ(a->keyTime(2), 40.0f);
+    send(WM_LBUTTONUP, 1.3f, 0.3f);
+    // A value drag past the top edge: the value goes up, to 1.
+    press(WM_RBUTTONDOWN, 0.5f, kStrip);
+    move(0.5f, 1.1f);
+    EXPECT_FLOAT_EQ(a->keyValue(1), 1.0f);
+    send(WM_RBUTTONUP, 0.5f, 1.1f);
 }
 
 TEST_F(EditorInput, SnapshotsMakeTheirFolderAndAFailedSnapshotStillEdits) {
