@@ -50,7 +50,7 @@ int runProduction(const CommandLine& options) {
 
     // 4. Sound.
     static MusicStream music;
-    openSoundtrack(music);
+    openSoundtrack(music, productionEndMs());
 
     // 5. Sync data and timeline (texture cache, sync file).
     Timeline& timeline = Timeline::instance();
