@@ -5,6 +5,8 @@
 #include <cstring>
 #include <climits>
 #include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,8 +82,25 @@ bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
     return !failed;
 }
 
+namespace {
+const char* const kTemporarySuffix = ".tmp"; // the writer's temporary file beside its target
+
+// Puts the folder's entries (a rename done in it) on disk. A failure is not reported: the
+// target is already whole, either the old file or the new one.
+void syncFolderOf(const std::string& path) {
+    const std::string native = nativePath(path);
+    const std::size_t slash = native.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+} // namespace
+
 bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error) {
-    const std::string temporary = path + ".tmp";
+    const std::string temporary = path + kTemporarySuffix;
     std::FILE* file = openFile(temporary, "wb");
     if (!file) {
         error = "cannot create " + temporary + ": " + std::strerror(errno);
@@ -90,6 +109,9 @@ bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& b
     errno = 0;
     bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     ok = std::fflush(file) == 0 && ok;
+    // The bytes reach the disk before the rename can: after a power cut the target is
+    // the old file or the new one, never a new name over missing data.
+    ok = ok && fsync(fileno(file)) == 0;
     const int writeErrno = errno;
     ok = std::fclose(file) == 0 && ok;
     if (!ok) {
@@ -102,7 +124,30 @@ bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& b
         deleteFile(temporary.c_str());
         return false;
     }
+    syncFolderOf(path);
     return true;
+}
+
+std::vector<std::string> removeLeftoverTemporaryFiles(const std::string& folder) {
+    std::vector<std::string> removed;
+    std::string native = nativePath(folder);
+    DIR* dir = opendir(native.c_str());
+    if (!dir)
+        return removed;
+    if (native.back() != '/')
+        native += '/';
+    const std::size_t suffix = std::strlen(kTemporarySuffix);
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() <= suffix || name.compare(name.size() - suffix, suffix, kTemporarySuffix) != 0)
+            continue;
+        const std::string full = native + name;
+        struct stat st{};
+        if (lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && unlink(full.c_str()) == 0)
+            removed.push_back(full);
+    }
+    closedir(dir);
+    return removed;
 }
 
 namespace {
