@@ -32,11 +32,19 @@ bool replaceFile(const std::string& from, const std::string& to) {
 }
 
 bool makeFolder(const std::string& path) {
+    std::string ignored;
+    return makeFolder(path, ignored);
+}
+
+bool makeFolder(const std::string& path, std::string& error) {
     std::string p = nativePath(path);
     if (mkdir(p.c_str(), 0755) == 0 || errno == EEXIST) {
         struct stat st{};
-        return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        if (stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            return true;
+        errno = ENOTDIR; // something else of that name is in the way
     }
+    error = std::strerror(errno);
     return false;
 }
 
@@ -53,6 +61,29 @@ std::string executableFolder() {
     std::string exe(buffer, static_cast<size_t>(n));
     size_t slash = exe.find_last_of('/');
     return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
+}
+
+bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::size_t limit, std::string& error) {
+    bytes.clear();
+    std::FILE* file = openFile(path, "rb");
+    if (!file) {
+        error = std::strerror(errno);
+        return false;
+    }
+    unsigned char chunk[65536];
+    std::size_t n;
+    errno = 0;
+    while (bytes.size() <= limit && (n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    const int readErrno = errno;
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed || bytes.size() > limit) {
+        error = failed ? std::strerror(readErrno ? readErrno : EIO) : "larger than " + std::to_string(limit) + " bytes";
+        bytes.clear();
+        return false;
+    }
+    return true;
 }
 
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
