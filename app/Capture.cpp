@@ -117,7 +117,9 @@ bool beginCapture(const CaptureSettings& settings, Timeline& timeline, std::stri
     c.settings = settings;
     c.video = endsWith(settings.output, ".mp4");
 
-    const double end = settings.to >= 0.0f ? settings.to : static_cast<double>(timeline.latestEnd) / 1000.0;
+    // The times are doubles as the command line wrote them, so a frame that falls on the
+    // end lies within a hair of a whole number of frames and is included.
+    const double end = settings.to >= 0.0 ? settings.to : static_cast<double>(timeline.latestEnd) / 1000.0;
     c.frameCount = static_cast<std::int64_t>((end - settings.from) * settings.fps + 1e-6) + 1;
     if (c.frameCount < 1) {
         error = "the range to capture is empty";
@@ -127,15 +129,15 @@ bool beginCapture(const CaptureSettings& settings, Timeline& timeline, std::stri
         if (!c.pipe.open(settings.output, settings.width, settings.height, settings.fps, "data\\quillmont.mp3",
                          settings.from, error))
             return false;
-    } else if (!platform::makeFolder(settings.output)) {
-        error = "cannot make the folder " + settings.output;
+    } else if (!platform::makeFolder(settings.output, error)) {
+        error = "cannot make the folder " + settings.output + ": " + error;
         return false;
     }
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     c.renderer = renderer ? renderer : "unknown";
 
     platform::setCounterSource(frameCounter);
-    timeline.startSeconds = settings.from;
+    timeline.startSeconds = static_cast<float>(settings.from);
     timeline.setFrameSink(writeFrame);
     c.started = c.lastProgress = c.lastFrameEnd = std::chrono::steady_clock::now();
     return true;

@@ -12,8 +12,8 @@ struct CaptureSettings {
     int fps = 60;
     int width = 1280;
     int height = 720;
-    float from = 0.0f;    // production seconds to start at
-    float to = -1.0f;     // production seconds to stop after; negative: the end
+    double from = 0.0;    // production seconds to start at
+    double to = -1.0;     // production seconds to stop after, its frame included; negative: the end
 };
 
 // Installs the frame clock and the frame writer on the timeline. False with a message

@@ -20,12 +20,12 @@ bool parseSize(const std::string& text, int& width, int& height) {
     return width >= 64 && height >= 64 && width <= 16384 && height <= 16384;
 }
 
-bool parseSeconds(const std::string& text, float& seconds) {
+bool parseSeconds(const std::string& text, double& seconds) {
     char* end = nullptr;
     double v = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != '\0' || !(v >= 0.0) || v > 100000.0)
         return false;
-    seconds = static_cast<float>(v);
+    seconds = v;
     return true;
 }
 } // namespace
@@ -100,7 +100,7 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         error = "--fullscreen and --windowed exclude each other";
         return false;
     }
-    if (out.capture.empty() && (out.fps != 60 || out.from != 0.0f || out.to >= 0.0f)) {
+    if (out.capture.empty() && (out.fps != 60 || out.from != 0.0 || out.to >= 0.0)) {
         error = "--fps, --from and --to only apply to --capture";
         return false;
     }
@@ -108,7 +108,7 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         error = "--capture renders off screen; --fullscreen does not apply";
         return false;
     }
-    if (out.to >= 0.0f && out.to < out.from) {
+    if (out.to >= 0.0 && out.to < out.from) {
         error = "--to must not be before --from";
         return false;
     }

@@ -17,8 +17,8 @@ struct CommandLine {
     bool editor = false;       // --editor: attach the sync editor
     std::string capture;       // --capture OUT: write every frame (folder of PNGs or .mp4)
     int fps = 60;              // --fps N (capture)
-    float from = 0.0f;         // --from S (capture)
-    float to = -1.0f;          // --to S (capture); negative: the end
+    double from = 0.0;         // --from S (capture), as written: no float rounding
+    double to = -1.0;          // --to S (capture); negative: the end
 };
 
 // Parses argv[1..]. Returns false with a message in error for an unknown option, a

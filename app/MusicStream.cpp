@@ -4,7 +4,7 @@
 
 namespace qelFramework {
 
-void openSoundtrack(MusicStream& music) {
+void openSoundtrack(MusicStream& music, std::uint32_t showMs) {
     music = MusicStream{};
     if (FSOUND_GetVersion() >= 3.75f) {
         FSOUND_SetDriver(1);
@@ -19,7 +19,13 @@ void openSoundtrack(MusicStream& music) {
         music.opened = false;
         // Not an error: the pictures play on the clock alone, silently.
         Trace::write(Trace::WARNING, "sound", "could not open %s: %s", "data\\quillmont.mp3", platform::soundError().c_str());
+        return;
     }
+    // Past its end the pictures play on in silence.
+    const int lengthMs = FSOUND_Stream_GetLengthMs(music.stream);
+    if (lengthMs >= 0 && static_cast<std::uint32_t>(lengthMs) < showMs)
+        Trace::write(Trace::WARNING, "sound", "the soundtrack %s lasts %.3f s, shorter than the show's %.3f s",
+                     "data\\quillmont.mp3", lengthMs / 1000.0, showMs / 1000.0);
 }
 
 float musicSeconds(const MusicStream* music) {

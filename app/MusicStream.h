@@ -2,6 +2,8 @@
 // The soundtrack handle that start-up keeps for the whole run.
 #include "platform/Sound.h"
 
+#include <cstdint>
+
 namespace qelFramework {
 
 struct MusicStream {
@@ -10,8 +12,10 @@ struct MusicStream {
 };
 
 // Start-up's sound sequence: initialise the output (version 3.75 or later) and open
-// "data\quillmont.mp3" into the record.
-void openSoundtrack(MusicStream& music);
+// "data\quillmont.mp3" into the record. A file that cannot be opened, or that decodes
+// shorter than the show (showMs, its last millisecond), writes one WARNING that says
+// why, or both lengths.
+void openSoundtrack(MusicStream& music, std::uint32_t showMs);
 
 // Music time in seconds, 0 without a stream.
 float musicSeconds(const MusicStream* music);

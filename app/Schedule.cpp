@@ -18,6 +18,13 @@ const ScheduleRow kProductionSchedule[kScheduleRows] = {
     {"postprocessor", 10, 0, 260000}, {"overlay", 11, 220000, 260000},
 };
 
+std::uint32_t productionEndMs() {
+    std::uint32_t end = 0;
+    for (const ScheduleRow& row : kProductionSchedule)
+        end = row.end > end ? row.end : end;
+    return end;
+}
+
 // Registration order is loading order.
 void registerProductionLayers(Timeline& timeline) {
     // Constructing the fireworks launches its rockets, which reseed the generator: the

@@ -15,6 +15,9 @@ struct ScheduleRow {
 constexpr int kScheduleRows = 11;
 extern const ScheduleRow kProductionSchedule[kScheduleRows];
 
+// The last millisecond of the show: the latest end in the schedule.
+std::uint32_t productionEndMs();
+
 // Constructs the production's layers and registers each under its name, in loading order.
 void registerProductionLayers(Timeline& timeline);
 // Adds the eleven entries in order; entries of layers not registered vanish.

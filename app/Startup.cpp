@@ -7,6 +7,7 @@
 #include "app/MusicStream.h"
 #include "app/Schedule.h"
 #include "app/Trace.h"
+#include "platform/Paths.h"
 #include "platform/VideoPipe.h"
 #include "sync/SyncData.h"
 #include "sync/editor/SyncEditor.h"
@@ -47,10 +48,15 @@ int runProduction(const CommandLine& options) {
 
     // 3. The trace log: every level written, quit on ERROR and CRITICAL.
     Trace::start();
+    // What a save cut off by a kill or a power cut left behind; the file it was to
+    // replace is still the last whole save.
+    for (const char* folder : {"data", "editor"})
+        for (const std::string& name : platform::removeLeftoverTemporaryFiles(folder))
+            Trace::write(Trace::WARNING, "startup", "removed %s, left by a save that was cut off", name.c_str());
 
     // 4. Sound.
     static MusicStream music;
-    openSoundtrack(music);
+    openSoundtrack(music, productionEndMs());
 
     // 5. Sync data and timeline (texture cache, sync file).
     Timeline& timeline = Timeline::instance();

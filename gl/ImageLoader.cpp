@@ -10,7 +10,8 @@ bool loadImageFile(const char* path, std::unique_ptr<unsigned char[]>& pixels, i
     pixels.reset();
     platform::DecodedImage image;
     if (!path || !platform::decodeImageFile(path, image)) {
-        Trace::write(Trace::ERROR, "wicImageLoader", "could not load %s", path ? path : "");
+        Trace::write(Trace::ERROR, "wicImageLoader", "could not load %s: %s", path ? path : "",
+                     path ? image.error.c_str() : "no file name");
         return false;
     }
     pixels = std::move(image.pixels);

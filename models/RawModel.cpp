@@ -3,7 +3,11 @@
 #include "app/Trace.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace qelFramework {
 
@@ -18,13 +22,23 @@ void skipLabel(std::FILE* file) {
     (void)read;
 }
 
-// Reads a section's floats; each is zeroed first, so what is missing stays 0.
-void readFloats(std::FILE* file, float* values, size_t count) {
+// Reads a section's floats; each is zeroed first, so what is missing stays 0. Returns
+// how many were read.
+size_t readFloats(std::FILE* file, float* values, size_t count) {
+    size_t read = 0;
     for (size_t i = 0; i < count; ++i) {
         values[i] = 0.0f;
-        if (std::fscanf(file, "%f", &values[i]) != 1)
+        if (std::fscanf(file, "%f", &values[i]) == 1)
+            ++read;
+        else
             values[i] = 0.0f;
     }
+    return read;
+}
+
+void warnDamaged(const char* path, const char* promised, size_t held, const char* why) {
+    Trace::write(Trace::WARNING, kTag, "damaged model file %s: it promised %s vertices and held %zu (%s)", path,
+                 promised, held, why);
 }
 
 // (x, y, z) becomes (z, -y, -x).
@@ -68,8 +82,10 @@ void RawModel::load(const char* path) {
     vertexCount = 0;
 
     std::FILE* file = platform::openFile(path, "r");
-    if (!file)
+    if (!file) {
+        Trace::write(Trace::WARNING, kTag, "could not load model file %s: %s", path, std::strerror(errno));
         return;
+    }
     const long size = fileSize(file);
 
     int ignored = 0, count = 0;
@@ -77,12 +93,16 @@ void RawModel::load(const char* path) {
     if (std::fscanf(file, "%d", &ignored) != 1)
         ignored = 0;
     skipLabel(file);
-    if (std::fscanf(file, "%d", &count) != 1)
-        count = 0;
+    if (std::fscanf(file, "%d", &count) != 1) {
+        warnDamaged(path, "no", 0, "empty, or not a model");
+        std::fclose(file);
+        return;
+    }
     // Every vertex takes many bytes of text, so a count above the file's size in bytes
     // cannot be real; reading it would only ask for memory the file never fills.
+    const std::string promised = std::to_string(count);
     if (count < 0 || size < 0 || static_cast<long>(count) > size) {
-        Trace::write(Trace::WARNING, kTag, "damaged model file %s: vertex count %d", path, count);
+        warnDamaged(path, promised.c_str(), 0, "a count the file cannot hold; nothing loaded");
         std::fclose(file);
         return;
     }
@@ -95,16 +115,21 @@ void RawModel::load(const char* path) {
     bitangents.reset(new float[n * 3]);
     vertexCount = count;
 
-    skipLabel(file);
-    readFloats(file, positions.get(), n * 3);
-    skipLabel(file);
-    readFloats(file, texCoords.get(), n * 2);
-    skipLabel(file);
-    readFloats(file, normals.get(), n * 3);
-    skipLabel(file);
-    readFloats(file, tangents.get(), n * 3);
-    skipLabel(file);
-    readFloats(file, bitangents.get(), n * 3);
+    // A vertex is held when every one of its numbers was read.
+    size_t held = n;
+    auto section = [&](float* values, size_t width) {
+        skipLabel(file);
+        held = std::min(held, readFloats(file, values, n * width) / width);
+    };
+    section(positions.get(), 3);
+    section(texCoords.get(), 2);
+    section(normals.get(), 3);
+    section(tangents.get(), 3);
+    section(bitangents.get(), 3);
+    if (n == 0)
+        warnDamaged(path, "0", 0, "an empty model");
+    else if (held < n)
+        warnDamaged(path, promised.c_str(), held, "cut short or damaged: what is missing reads as 0");
 
     turnDirections(normals.get(), n);
     turnDirections(tangents.get(), n);

@@ -39,10 +39,13 @@ public:
     // gone by then.
     virtual ~RawModel() = default;
 
-    // Reads the file and uploads it (needs a current GL context). A file that cannot be
-    // opened leaves the model empty without a record; missing or unreadable numbers read
-    // as 0. A vertex count that is negative or larger than the file could hold is treated
-    // as damage: the model stays empty and a WARNING under "modelLoader" names the file.
+    // Reads the file and uploads it (needs a current GL context). Missing or unreadable
+    // numbers read as 0. Every failed or partial read writes one WARNING under
+    // "modelLoader" naming the file, the vertex count it promised and how many vertices it
+    // held whole: a file that cannot be opened, has no vertex count (empty, or not a
+    // model) or a count of 0 leaves the model empty; so does a count that is negative or
+    // larger than the file could hold; a file cut short keeps every promised vertex,
+    // what is missing read as 0, and draws that.
     // The direction vectors (normals, tangents, bitangents) are stored turned:
     // (x, y, z) becomes (z, -y, -x).
     void load(const char* path) override;

@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -207,7 +208,7 @@ bool decodeImageFile(const std::string& path, DecodedImage& image) {
     image = DecodedImage();
     std::FILE* file = openFile(path, "rb");
     if (!file) {
-        image.error = "cannot open file";
+        image.error = std::string("cannot open the file: ") + std::strerror(errno);
         return false;
     }
     unsigned char head[8] = {};

@@ -306,18 +306,24 @@ bool setCursorPos(int x, int y) {
 void setRawEventHook(RawEventHook hook) { state().rawHook = hook; }
 
 bool loadInputScript(const std::string& path, std::string& error) {
-    std::FILE* f = openFile(path, "r");
-    if (!f) {
-        error = "cannot read input script " + path;
+    // A script is a few hundred short lines; anything far larger is not one.
+    constexpr std::size_t kMaxScriptBytes = 16u << 20;
+    std::vector<unsigned char> bytes;
+    std::string why;
+    if (!readWholeFile(path, bytes, kMaxScriptBytes, why)) {
+        error = "cannot read input script " + path + ": " + why;
         return false;
     }
+    const std::string text(bytes.begin(), bytes.end());
     std::vector<ScriptStep> steps;
-    char line[512];
     int number = 0;
     bool ok = true;
-    while (ok && std::fgets(line, sizeof(line), f)) {
-        ++number;
-        std::istringstream in(line);
+    for (std::size_t start = 0; ok && start < text.size(); ++number) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::istringstream in(text.substr(start, end - start));
+        start = end + 1;
         std::string verb;
         if (!(in >> verb) || verb[0] == '#')
             continue;
@@ -338,9 +344,9 @@ bool loadInputScript(const std::string& path, std::string& error) {
         if (ok)
             steps.push_back(step);
         else
-            error = path + ":" + std::to_string(number) + ": expected wait MS, move X Y, click X Y, rclick X Y or key NAME";
+            error = path + ":" + std::to_string(number + 1) +
+                    ": expected wait MS, move X Y, click X Y, rclick X Y or key NAME";
     }
-    std::fclose(f);
     if (!ok)
         return false;
     State& s = state();

@@ -1,6 +1,7 @@
 #include "platform/Mp3Decoder.h"
 #include "platform/Paths.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <mpg123.h>
@@ -47,7 +48,7 @@ off_t seekBytes(void* source, off_t offset, int whence) {
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::string& error) {
     std::FILE* f = openFile(path, "rb");
     if (!f) {
-        error = "cannot open " + path;
+        error = "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
     bool ok = std::fseek(f, 0, SEEK_END) == 0;
@@ -65,7 +66,7 @@ bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, s
         bytes.resize(static_cast<std::size_t>(size));
         ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
         if (!ok)
-            error = "cannot read " + path;
+            error = "cannot read " + path + ": " + (std::ferror(f) ? std::strerror(errno) : "it ended early");
     }
     std::fclose(f);
     return ok;

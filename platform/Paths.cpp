@@ -5,6 +5,8 @@
 #include <cstring>
 #include <climits>
 #include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,11 +32,19 @@ bool replaceFile(const std::string& from, const std::string& to) {
 }
 
 bool makeFolder(const std::string& path) {
+    std::string ignored;
+    return makeFolder(path, ignored);
+}
+
+bool makeFolder(const std::string& path, std::string& error) {
     std::string p = nativePath(path);
     if (mkdir(p.c_str(), 0755) == 0 || errno == EEXIST) {
         struct stat st{};
-        return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        if (stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            return true;
+        errno = ENOTDIR; // something else of that name is in the way
     }
+    error = std::strerror(errno);
     return false;
 }
 
@@ -51,6 +61,29 @@ std::string executableFolder() {
     std::string exe(buffer, static_cast<size_t>(n));
     size_t slash = exe.find_last_of('/');
     return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
+}
+
+bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::size_t limit, std::string& error) {
+    bytes.clear();
+    std::FILE* file = openFile(path, "rb");
+    if (!file) {
+        error = std::strerror(errno);
+        return false;
+    }
+    unsigned char chunk[65536];
+    std::size_t n;
+    errno = 0;
+    while (bytes.size() <= limit && (n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    const int readErrno = errno;
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed || bytes.size() > limit) {
+        error = failed ? std::strerror(readErrno ? readErrno : EIO) : "larger than " + std::to_string(limit) + " bytes";
+        bytes.clear();
+        return false;
+    }
+    return true;
 }
 
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
@@ -80,8 +113,25 @@ bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
     return !failed;
 }
 
+namespace {
+const char* const kTemporarySuffix = ".tmp"; // the writer's temporary file beside its target
+
+// Puts the folder's entries (a rename done in it) on disk. A failure is not reported: the
+// target is already whole, either the old file or the new one.
+void syncFolderOf(const std::string& path) {
+    const std::string native = nativePath(path);
+    const std::size_t slash = native.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+} // namespace
+
 bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error) {
-    const std::string temporary = path + ".tmp";
+    const std::string temporary = path + kTemporarySuffix;
     std::FILE* file = openFile(temporary, "wb");
     if (!file) {
         error = "cannot create " + temporary + ": " + std::strerror(errno);
@@ -90,6 +140,9 @@ bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& b
     errno = 0;
     bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     ok = std::fflush(file) == 0 && ok;
+    // The bytes reach the disk before the rename can: after a power cut the target is
+    // the old file or the new one, never a new name over missing data.
+    ok = ok && fsync(fileno(file)) == 0;
     const int writeErrno = errno;
     ok = std::fclose(file) == 0 && ok;
     if (!ok) {
@@ -102,7 +155,30 @@ bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& b
         deleteFile(temporary.c_str());
         return false;
     }
+    syncFolderOf(path);
     return true;
+}
+
+std::vector<std::string> removeLeftoverTemporaryFiles(const std::string& folder) {
+    std::vector<std::string> removed;
+    std::string native = nativePath(folder);
+    DIR* dir = opendir(native.c_str());
+    if (!dir)
+        return removed;
+    if (native.back() != '/')
+        native += '/';
+    const std::size_t suffix = std::strlen(kTemporarySuffix);
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() <= suffix || name.compare(name.size() - suffix, suffix, kTemporarySuffix) != 0)
+            continue;
+        const std::string full = native + name;
+        struct stat st{};
+        if (lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && unlink(full.c_str()) == 0)
+            removed.push_back(full);
+    }
+    closedir(dir);
+    return removed;
 }
 
 namespace {

@@ -19,13 +19,22 @@ bool replaceFile(const std::string& from, const std::string& to);
 
 // The whole content of a file; false when it cannot be opened or read.
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes);
-// Writes bytes to path whole or not at all: through a temporary file beside the target
-// that is then renamed over it. On failure the target is untouched, the temporary file
+// The same with the reason for a failure in error (the system's, or "larger than N
+// bytes" for a file longer than limit, of which no more is read).
+bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::size_t limit, std::string& error);
+// Writes bytes to path whole or not at all, a power cut included: through a temporary
+// file beside the target (path + ".tmp"), synced to the disk, then renamed over the
+// target, and the folder synced. On failure the target is untouched, the temporary file
 // removed and the reason in error.
 bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error);
+// Deletes the temporary files that writes cut off by a kill or a power cut left in the
+// folder (not in its subfolders); returns their names.
+std::vector<std::string> removeLeftoverTemporaryFiles(const std::string& folder);
 
 // Creates a folder (one level); true when it exists afterwards.
 bool makeFolder(const std::string& path);
+// The same with the system's reason for a failure in error.
+bool makeFolder(const std::string& path, std::string& error);
 
 bool fileExists(const std::string& path);
 

@@ -79,9 +79,13 @@ void SyncController::evaluate(float t) {
     }
 
     // Two keys of equal time never start the segment found here, so the gap is not zero.
+    // A segment with an infinite end (or a span too wide for a float) gives no finite
+    // position inside it: it holds its start value.
     const SyncKey& start = keyList[i];
     const SyncKey& end = keyList[i + 1];
-    const float u = (t - start.time) / (end.time - start.time);
+    float u = (t - start.time) / (end.time - start.time);
+    if (!std::isfinite(u))
+        u = 0.0f;
     const SyncSegment& segment = segmentList[i];
     float from, to;
     presetEnds(segment.ends, start.value, end.value, from, to);

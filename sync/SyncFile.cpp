@@ -4,10 +4,13 @@
 #include "platform/Paths.h"
 #include "sync/SyncData.h"
 #include "sync/SyncFileFormat.h"
+#include "sync/SyncText.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 
 namespace qelFramework {
 
@@ -15,25 +18,79 @@ namespace {
 const char* const kTag = "syncFile";
 unsigned g_snapshotCounter = 0;
 
-// Fills one controller from the decoder's current record.
-void applyRecord(const SyncFileDecoder& decoder, SyncData& data) {
-    SyncController* controller = data.getController(decoder.name());
+constexpr int kMendWarnings = 10; // per file; the rest are counted in one more
+
+bool sameKey(const SyncKey& a, const SyncFileKey& b) {
+    return std::memcmp(&a.time, &b.time, sizeof a.time) == 0 && std::memcmp(&a.value, &b.value, sizeof a.value) == 0;
+}
+
+// The program's names end at a zero byte.
+std::string programName(const std::string& stored) { return stored.substr(0, stored.find('\0')); }
+
+// Fills one controller from the decoder's current record. Returns what reading changed
+// against what the record stores ("" when nothing), for the warning. seen maps each name
+// to its latest record, counted from 1.
+std::string applyRecord(const SyncFileDecoder& decoder, SyncData& data,
+                        std::unordered_map<std::string, std::uint32_t>& seen) {
+    const std::string& stored = decoder.name();
+    const std::string name = programName(stored);
+    std::string mended;
+    auto note = [&mended](const std::string& what) { mended += (mended.empty() ? "" : "; ") + what; };
+    if (name.size() != stored.size())
+        note("its stored name " + quoteSyncName(stored) + " holds a zero byte and was read up to it");
+    const auto [earlier, first] = seen.emplace(name, decoder.recordsRead());
+    if (!first) {
+        note("record " + std::to_string(decoder.recordsRead()) + " gives it again and replaces the keys of record " +
+             std::to_string(earlier->second));
+        earlier->second = decoder.recordsRead();
+    }
+
+    SyncController* controller = data.getController(name);
     controller->clearKeys();
     const std::uint32_t count = decoder.keyCount();
     controller->reserveKeys(count); // the decoder has checked that the file holds them
+    // addKey sorts the keys by time, a key after every key of its own time. order
+    // follows the same stable sort, so that each stored key's kind and preset can go to
+    // the segment that ends at that key wherever it landed.
+    std::vector<std::uint32_t> order(count);
+    bool inOrder = true;
+    float latest = -INFINITY;
     for (std::uint32_t i = 0; i < count; ++i) {
         const SyncFileKey key = decoder.key(i);
         controller->addKey(key.time, key.value);
-        if (i > 0) {
-            // A zero keeps the linear / valval the new segment starts with; a segment
-            // that does not exist (keys out of order or repeated) is left alone.
-            const int segment = static_cast<int>(i) - 1;
-            if (key.kind != 0)
-                controller->setSegmentKind(segment, key.kind);
-            if (key.ends != 0)
-                controller->setSegmentEnds(segment, key.ends);
-        }
+        order[i] = i;
+        if (key.time < latest)
+            inOrder = false;
+        else if (key.time > latest)
+            latest = key.time;
     }
+    if (!inOrder) {
+        note("keys out of time order, sorted by time");
+        std::stable_sort(order.begin(), order.end(), [&decoder](std::uint32_t a, std::uint32_t b) {
+            const float ta = decoder.key(a).time, tb = decoder.key(b).time;
+            return std::isnan(tb) ? !std::isnan(ta) : ta < tb; // not-a-number times last
+        });
+    }
+    // Walks the sorted stored keys beside the controller's keys; a stored key that
+    // addKey did not keep is passed over. The key that sorts first starts no segment,
+    // so its kind and preset go nowhere; a zero (the first stored key has none) gives
+    // the segment linear or valval.
+    const std::vector<SyncKey>& keys = controller->keys();
+    std::size_t at = 0;
+    for (std::uint32_t index : order) {
+        const SyncFileKey key = decoder.key(index);
+        if (at == keys.size() || !sameKey(keys[at], key))
+            continue;
+        if (at > 0) {
+            controller->setSegmentKind(static_cast<int>(at) - 1, key.kind != 0 ? key.kind : linear);
+            controller->setSegmentEnds(static_cast<int>(at) - 1, key.ends != 0 ? key.ends : valval);
+        }
+        ++at;
+    }
+    if (keys.size() < count)
+        note(std::to_string(count - keys.size()) + " of its " + std::to_string(count) +
+             " keys could not be placed in time and were left out");
+    return mended;
 }
 } // namespace
 
@@ -53,8 +110,19 @@ SyncReadResult readSyncFile(const std::string& path, SyncData& data) {
     if (!platform::readWholeFile(path, image))
         return SyncReadResult::missing;
     SyncFileDecoder decoder(image.data(), image.size());
-    while (decoder.next())
-        applyRecord(decoder, data);
+    std::unordered_map<std::string, std::uint32_t> seen;
+    int mendedRecords = 0;
+    while (decoder.next()) {
+        const std::string mended = applyRecord(decoder, data, seen);
+        if (mended.empty())
+            continue;
+        if (++mendedRecords <= kMendWarnings)
+            Trace::write(Trace::WARNING, kTag, "sync file %s: controller %s: %s", path.c_str(),
+                         quoteSyncName(programName(decoder.name())).c_str(), mended.c_str());
+    }
+    if (mendedRecords > kMendWarnings)
+        Trace::write(Trace::WARNING, kTag, "sync file %s: %d more controllers read with changes like those above",
+                     path.c_str(), mendedRecords - kMendWarnings);
     if (!decoder.damaged())
         return SyncReadResult::read;
     Trace::write(Trace::WARNING, kTag, "sync file %s is damaged at byte %zu (%s); kept the %u controllers before it",

@@ -45,15 +45,11 @@ void putI32(std::vector<unsigned char>& out, std::int32_t i) {
     putU32(out, bits);
 }
 
-// Checks a name before it is stored; false with the reason in problem.
+// Checks a name's length before it is stored; false with the reason in problem.
 bool nameFits(const std::string& name, std::string& problem) {
     if (name.size() + 1 > kSyncNameLimit) {
         problem = "the name \"" + name.substr(0, 40) + "...\" is longer than " + std::to_string(kSyncNameLimit - 1) +
                   " bytes";
-        return false;
-    }
-    if (name.find('\0') != std::string::npos) {
-        problem = "a name holds a zero byte";
         return false;
     }
     return true;
@@ -112,9 +108,8 @@ bool SyncFileDecoder::next() {
     if (left < nameLength)
         return fail(start, describe("the name of controller %llu runs past the end of the file", number));
     const unsigned char* name = bytes + offset;
-    const void* zero = std::memchr(name, 0, nameLength);
-    if (!zero)
-        return fail(start, describe("the name of controller %llu has no terminating zero byte", number));
+    if (name[nameLength - 1] != 0)
+        return fail(start, describe("the name of controller %llu does not end in a zero byte", number));
     offset += nameLength;
     left -= nameLength;
     if (left < 4)
@@ -128,7 +123,7 @@ bool SyncFileDecoder::next() {
     if (needed > left)
         return fail(start, describe("the %llu keys of controller %llu run past the end of the file", keys, number));
 
-    recordName.assign(reinterpret_cast<const char*>(name), static_cast<const unsigned char*>(zero) - name);
+    recordName.assign(reinterpret_cast<const char*>(name), nameLength - 1);
     recordKeys = keys;
     keyData = bytes + offset;
     offset += static_cast<std::size_t>(needed);
@@ -179,6 +174,12 @@ bool encodeSyncData(const SyncData& data, std::vector<unsigned char>& image, std
         const SyncController& controller = *data.at(c);
         if (!nameFits(controller.nameRef(), problem))
             return false;
+        // The reader ends a controller's name at its first zero byte, so such a name
+        // would not come back.
+        if (controller.nameRef().find('\0') != std::string::npos) {
+            problem = "a controller's name holds a zero byte";
+            return false;
+        }
         putName(image, controller.nameRef());
         const std::vector<SyncKey>& keys = controller.keys();
         const std::vector<SyncSegment>& segments = controller.segments();

@@ -31,8 +31,8 @@ struct SyncFileRecord {
 
 // Walks the records of a file image and hands out only records that lie whole inside
 // it. It stops at the first damaged record: no controller count, a name length of 0 or
-// above the limit, a name without its zero byte, or any field running past the end.
-// Bytes left over behind the last record also count as damage.
+// above the limit, a name field whose last byte is not zero, or any field running past
+// the end. Bytes left over behind the last record also count as damage.
 class SyncFileDecoder {
 public:
     SyncFileDecoder(const unsigned char* data, std::size_t size);
@@ -40,7 +40,8 @@ public:
     // Moves to the next whole record; false at the end or at damage.
     bool next();
 
-    // The current record: the name up to its first zero byte, and its keys.
+    // The current record: the name as stored (every byte before the terminating zero,
+    // zero bytes included), and its keys.
     const std::string& name() const { return recordName; }
     std::uint32_t keyCount() const { return recordKeys; }
     SyncFileKey key(std::uint32_t index) const;
@@ -77,8 +78,9 @@ bool decodeSyncRecords(const std::vector<unsigned char>& image, std::vector<Sync
 // The file image of all controllers in list order. False, naming the controller in
 // problem, when a name is too long for a record.
 bool encodeSyncData(const SyncData& data, std::vector<unsigned char>& image, std::string& problem);
-// The file image of these records; the kind and preset of each record's first key are
-// not stored. False when a name is too long or holds a zero byte.
+// The file image of these records, byte for byte what decodeSyncRecords gave (names may
+// hold zero bytes); the kind and preset of each record's first key are not stored.
+// False when a name is too long.
 bool encodeSyncRecords(const std::vector<SyncFileRecord>& records, std::vector<unsigned char>& image,
                        std::string& problem);
 

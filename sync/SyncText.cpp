@@ -27,7 +27,9 @@ float floatFromBits(std::uint32_t bits) {
 
 constexpr std::uint32_t kPlainNan = 0x7fc00000u;
 
-std::string quoted(const std::string& name) {
+} // namespace
+
+std::string quoteSyncName(const std::string& name) {
     std::string out = "\"";
     for (unsigned char c : name) {
         if (c == '"' || c == '\\') {
@@ -44,6 +46,7 @@ std::string quoted(const std::string& name) {
     return out + "\"";
 }
 
+namespace {
 std::string padded(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
 }
@@ -142,8 +145,9 @@ bool tokenize(const std::string& line, std::vector<Token>& tokens, std::string& 
 
 const char* const kKeyForm = "TIME VALUE [SHAPE [PRESET]]";
 
-// Parses one key line into the last record; false with the message in error.
-bool parseKey(const std::vector<Token>& tokens, SyncFileRecord& record, std::string& error) {
+// Parses one key line into the last record; false with the message in error. A key
+// before the previous key's time fills outOfOrder.
+bool parseKey(const std::vector<Token>& tokens, SyncFileRecord& record, std::string& error, std::string& outOfOrder) {
     if (tokens.size() > 4) {
         error = std::string("expected a key ") + kKeyForm + ", found more than four fields";
         return false;
@@ -168,10 +172,9 @@ bool parseKey(const std::vector<Token>& tokens, SyncFileRecord& record, std::str
         }
     } else {
         const float previous = record.keys.back().time;
-        if (key.time < previous) {
-            error = "key time " + tokens[0].text + " lies before the previous key's time " + formatSyncFloat(previous);
-            return false;
-        }
+        if (key.time < previous)
+            outOfOrder = "key time " + tokens[0].text + " lies before the previous key's time " +
+                         formatSyncFloat(previous) + "; the program sorts the keys by time";
         key.kind = linear;
         key.ends = valval;
         if (tokens.size() > 2) {
@@ -268,7 +271,7 @@ std::string formatSyncText(const std::vector<SyncFileRecord>& records) {
         const SyncFileRecord& record = records[r];
         if (r > 0)
             out += '\n';
-        out += "controller " + quoted(record.name) + "\n";
+        out += "controller " + quoteSyncName(record.name) + "\n";
         for (std::size_t i = 0; i < record.keys.size(); ++i) {
             const SyncFileKey& key = record.keys[i];
             out += "    " + padded(formatSyncFloat(key.time), 10) + " ";
@@ -282,7 +285,8 @@ std::string formatSyncText(const std::vector<SyncFileRecord>& records) {
     return out;
 }
 
-bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records, std::string& error) {
+bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records, std::string& error,
+                   std::vector<std::string>* notes) {
     records.clear();
     std::unordered_map<std::string, std::size_t> namedOnLine;
     std::vector<Token> tokens;
@@ -298,7 +302,7 @@ bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
 
-        std::string problem;
+        std::string problem, note;
         bool ok = tokenize(line, tokens, problem);
         if (ok && !tokens.empty()) {
             if (!tokens[0].quoted && tokens[0].text == "controller") {
@@ -311,31 +315,33 @@ bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records
                 } else if (tokens[1].text.size() + 1 > kSyncNameLimit) {
                     problem = "expected a name of at most " + std::to_string(kSyncNameLimit - 1) + " bytes";
                     ok = false;
-                } else if (tokens[1].text.find('\0') != std::string::npos) {
-                    problem = "expected a name without a zero byte";
-                    ok = false;
                 } else {
-                    auto found = namedOnLine.find(tokens[1].text);
-                    if (found != namedOnLine.end()) {
-                        problem = "controller " + quoted(tokens[1].text) + " was already given on line " +
-                                  std::to_string(found->second);
-                        ok = false;
-                    } else {
-                        namedOnLine.emplace(tokens[1].text, lineNumber);
-                        records.push_back(SyncFileRecord{tokens[1].text, {}});
-                    }
+                    // The program reads a name up to its first zero byte.
+                    const std::string& name = tokens[1].text;
+                    const std::string read = name.substr(0, name.find('\0'));
+                    const auto [found, first] = namedOnLine.emplace(read, lineNumber);
+                    if (read.size() != name.size())
+                        note = "the name holds a zero byte; the program reads it as " + quoteSyncName(read);
+                    if (!first)
+                        note += std::string(note.empty() ? "" : "; ") + "controller " + quoteSyncName(read) +
+                                " was already given on line " + std::to_string(found->second) +
+                                "; the program reads only the later one";
+                    found->second = lineNumber;
+                    records.push_back(SyncFileRecord{name, {}});
                 }
             } else if (records.empty()) {
                 problem = "expected 'controller \"NAME\"' before the first key, found '" + tokens[0].text + "'";
                 ok = false;
             } else {
-                ok = parseKey(tokens, records.back(), problem);
+                ok = parseKey(tokens, records.back(), problem, note);
             }
         }
         if (!ok) {
             error = "line " + std::to_string(lineNumber) + ": " + problem;
             return false;
         }
+        if (!note.empty() && notes)
+            notes->push_back("line " + std::to_string(lineNumber) + ": " + note);
     }
     return true;
 }

@@ -9,10 +9,12 @@
 //         20    0.25  exponential valzero
 //
 // A controller line names a controller in double quotes (\" and \\ stand for a quote
-// and a backslash, \xHH for any other byte). Each following line is one key: its time in
-// seconds and its value, then for every key but the first the shape of the segment that
-// ends at that key (linear when left out) and its preset (valval when left out). A shape
-// or preset the program has no word for is written as its number.
+// and a backslash, \xHH for any other byte, a zero byte included). Each following line
+// is one key: its time in seconds and its value, then for every key but the first the
+// shape of the segment that ends at that key (linear when left out) and its preset
+// (valval when left out). A shape or preset the program has no word for is written as
+// its number. Text and file map one to one: whatever a file holds, keys out of time
+// order and a name given twice included, has a text that builds it again.
 #include "sync/SyncFileFormat.h"
 
 #include <string>
@@ -24,7 +26,14 @@ namespace qelFramework {
 std::string formatSyncText(const std::vector<SyncFileRecord>& records);
 
 // Parses text into records. False with "line N: ..." in error, naming what was expected.
-bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records, std::string& error);
+// What the text may hold but the program would change when it reads the file (a key
+// before the previous key's time, a name given a second time, a zero byte in a name) is
+// accepted and, when notes is given, described there, one "line N: ..." a line.
+bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records, std::string& error,
+                   std::vector<std::string>* notes = nullptr);
+
+// A name in double quotes as the text writes it, escapes included.
+std::string quoteSyncName(const std::string& name);
 
 // The shortest decimal text that reads back to the same float bits ("0.2", "100",
 // "1e-05"); a not-a-number other than the plain one is written "nan:7fc00001".

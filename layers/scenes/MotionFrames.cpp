@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -38,7 +39,7 @@ long fileSize(std::FILE* file) {
 bool readAll(const std::string& path, std::vector<unsigned char>& bytes, std::uint32_t& count, std::string& problem) {
     std::FILE* file = platform::openFile(path, "rb");
     if (!file) {
-        problem = "it cannot be opened";
+        problem = std::string("it cannot be opened: ") + std::strerror(errno);
         return false;
     }
     long size = fileSize(file);

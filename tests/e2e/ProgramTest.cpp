@@ -56,7 +56,9 @@ TEST(Program, CancelledLauncherWritesNothingAndExitsZero) {
 TEST(Program, SizeOptionSkipsTheLauncher) {
     qmtest::TempFolder dir;
     std::string out;
-    int code = runWithScript(dir, "wait 800\nkey Escape\n", "--size 800x600 --windowed", out);
+    // Script lines may be of any length.
+    int code = runWithScript(dir, "# " + std::string(600, '=') + "\nwait 800\nkey Escape\n", "--size 800x600 --windowed",
+                             out);
     EXPECT_EQ(code, 0) << out;
     EXPECT_EQ(traceLines(out).front(), "INFO (trace): Trace started");
 }
@@ -66,6 +68,9 @@ TEST(Program, OptionErrorsExitWithTwo) {
     EXPECT_EQ(qmtest::runCommand("'" + program() + "' --bogus", out), 2);
     EXPECT_NE(out.find("unknown option"), std::string::npos);
     EXPECT_EQ(qmtest::runCommand("'" + program() + "' --size 12x", out), 2);
+    qmtest::TempFolder dir;
+    EXPECT_EQ(qmtest::runCommand("timeout 60 '" + program() + "' --input-script '" + dir.path() + "'", out), 2);
+    EXPECT_NE(out.find("cannot read input script " + dir.path() + ": Is a directory"), std::string::npos) << out;
     EXPECT_EQ(qmtest::runCommand("'" + program() + "' --help", out), 0);
     EXPECT_NE(out.find("--size"), std::string::npos);
     EXPECT_EQ(qmtest::runCommand("'" + program() + "' --version", out), 0);

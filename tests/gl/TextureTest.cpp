@@ -54,14 +54,24 @@ TEST_F(Textures, OnePathIsDecodedOnceAndTwoSpellingsGiveTwoTextures) {
 
 TEST_F(Textures, AnUnloadableFileGivesACachedTextureWithoutImageThatBindsNothing) {
     ASSERT_TRUE(qmtest::writePng(dir.file("palette.png"), 4, 4, PNG_COLOR_TYPE_PALETTE, 8, std::vector<unsigned char>(16)));
+    ASSERT_TRUE(qmtest::writeJpeg(dir.file("big.jpg"), 16, 16, 3, std::vector<unsigned char>(768)));
+    std::string jpeg = qmtest::readFile(dir.file("big.jpg"));
+    const size_t frame = jpeg.find("\xFF\xC0");
+    jpeg[frame + 5] = jpeg[frame + 7] = static_cast<char>(0x7F); // 32528 x 32528
+    qmtest::writeFile(dir.file("big.jpg"), jpeg);
     GL_TextureManager cache;
-    for (std::string path : {dir.file("palette.png"), dir.path() + "\\missing.png"}) {
+    // The record carries the decoder's reason.
+    const std::pair<std::string, std::string> failures[] = {
+        {dir.file("palette.png"), "unsupported pixel format (PNG bit depth 8, colour type 3)"},
+        {dir.path() + "\\missing.png", "cannot open the file: No such file or directory"},
+        {dir.file("big.jpg"), "image size 32528 x 32528 refused"}};
+    for (const auto& [path, reason] : failures) {
         trace.clear();
         GL_Texture* t = cache.getTexture(path.c_str());
         EXPECT_EQ(cache.getTexture(path.c_str()), t);
         EXPECT_EQ(std::make_pair(t->width, t->height), std::make_pair(32, 32));
         EXPECT_EQ(t->textureName, 0u);
-        EXPECT_EQ(trace.records(), Records{"ERROR (wicImageLoader): could not load " + path});
+        EXPECT_EQ(trace.records(), Records{"ERROR (wicImageLoader): could not load " + path + ": " + reason});
     }
 
     // Bound over a black texture, it unbinds that one: drawing comes out untextured.

@@ -208,6 +208,7 @@ TEST(Sound, UnreadableFilesGiveNoStream) {
         EXPECT_TRUE(pcm.empty() && frames == 0 && rate == 0) << name;
     }
     EXPECT_EQ(FSOUND_Stream_Open(folder.file("missing.mp3").c_str(), FSOUND_STEREO, 0, 0), nullptr);
+    EXPECT_EQ(platform::soundError(), "cannot open " + folder.file("missing.mp3") + ": No such file or directory");
     EXPECT_EQ(FSOUND_Stream_Open(nullptr, FSOUND_STEREO, 0, 0), nullptr);
 
     // Well-formed frames with garbage inside, and a file with a damaged middle, decode

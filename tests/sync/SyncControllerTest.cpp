@@ -71,6 +71,23 @@ TEST(SyncController, OutsideTheKeysAndUnknownShapes) {
     EXPECT_EQ(at(c, 15.0f), 0.4f) << "kind 5 holds the previous value";
 }
 
+TEST(SyncController, InfiniteKeyTimesNeverGiveANotANumber) {
+    // A segment with an infinite end holds its start value, in every shape; so does a
+    // span too wide for a float.
+    const float inf = INFINITY;
+    for (int kind = linear; kind <= minexponential; ++kind) {
+        SyncController c = make({{-inf, 0.2f}, {0.0f, 0.6f}, {10.0f, 0.9f}, {inf, 0.4f}}, kind);
+        const std::pair<float, float> steps[] = {{-inf, 0.2f}, {-1e30f, 0.2f}, {-1.0f, 0.2f}, {0.0f, 0.6f},
+                                                 {20.0f, 0.9f}, {3e38f, 0.9f}, {inf, 0.4f}};
+        for (auto [t, value] : steps)
+            EXPECT_EQ(at(c, t), value) << "kind " << kind << " t = " << t;
+        c = make({{-inf, 0.2f}, {inf, 0.4f}}, kind);
+        EXPECT_EQ(at(c, 7.0f), 0.2f);
+        c = make({{-3e38f, 0.1f}, {3e38f, 0.7f}}, kind);
+        EXPECT_EQ(at(c, 2.9e38f), 0.1f) << "kind " << kind;
+    }
+}
+
 TEST(SyncController, ChangedMarksEveryNewKeyInterval) {
     SyncController c = make({{0.0f, 0.0f}, {10.0f, 1.0f}, {20.0f, 0.5f}});
     const std::pair<float, bool> steps[] = {{1, true},  {2, false}, {11, true},  {11.5f, false},

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 using namespace qelFramework;
@@ -103,6 +104,63 @@ TEST_F(SyncFileTest, ReadMergesByNameAndTwiceEqualsOnce) {
     EXPECT_EQ(warnings(), 0);
 }
 
+// Records the program's own writer never makes load as the format says (keys sorted by
+// time, the later record of a name wins, a name ends at its first zero byte) with one
+// WARNING per controller that says what reading did.
+TEST_F(SyncFileTest, OddRecordsLoadAsTheFormatSaysWithOneWarningEach) {
+    std::vector<SyncFileRecord> records = {
+        // Stored 4, 0, 2, 2: sorted 0, 2, 2, 4; each key's shape goes to the segment that
+        // ends at it, the first key's (0) nowhere, the stored first key's segment linear.
+        {"Sky: Move Up", {{4, 0.5f}, {0, 0.25f, smoothstep, oneval}, {2, 1, exponential, zerozero},
+                          {2, 0.75f, minexponential, valone}}},
+        {"Overlay: Fader", {{1, 0.1f}}},
+        {std::string("Title\0\nhidden", 13), {{1, 0.5f}}},
+        {"Overlay: Fader", {{3, 0.3f}, {5, 0.6f, smoothstep, valval}}},
+        // addKey keeps no key whose time is not a number; the key after it still gets its shape.
+        {"Fade", {{0, 0}, {NAN, 1, exponential, oneone}, {5, 1, smoothstep, valone}}},
+    };
+    std::vector<unsigned char> bytes;
+    std::string problem;
+    ASSERT_TRUE(encodeSyncRecords(records, bytes, problem)) << problem;
+    qmtest::writeFile(path, std::string(bytes.begin(), bytes.end()));
+    SyncData data;
+    ASSERT_EQ(readSyncFile(path, data), SyncReadResult::read);
+    ASSERT_EQ(data.count(), 4u);
+    const SyncController& sky = *data.find("Sky: Move Up");
+    ASSERT_EQ(sky.keyCount(), 4);
+    const float times[] = {0, 2, 2, 4}, values[] = {0.25f, 1, 0.75f, 0.5f};
+    const std::pair<std::int32_t, std::int32_t> shapes[] = {{exponential, zerozero}, {minexponential, valone}, {linear, valval}};
+    for (int k = 0; k < 4; ++k)
+        EXPECT_TRUE(sky.keyTime(k) == times[k] && sky.keyValue(k) == values[k]) << k;
+    for (int s = 0; s < 3; ++s)
+        EXPECT_TRUE(sky.segments()[s].kind == shapes[s].first && sky.segments()[s].ends == shapes[s].second) << s;
+    const SyncController& fader = *data.find("Overlay: Fader");
+    EXPECT_TRUE(fader.keyCount() == 2 && fader.keyTime(0) == 3.0f && fader.segments()[0].kind == smoothstep);
+    EXPECT_EQ(data.find("Title")->keyValue(0), 0.5f);
+    const SyncController& fade = *data.find("Fade");
+    EXPECT_TRUE(fade.keyCount() == 2 && fade.keyTime(1) == 5.0f && fade.segments()[0].kind == smoothstep &&
+                fade.segments()[0].ends == valone);
+    EXPECT_EQ(capture.records(),
+              (std::vector<std::string>{
+                  "WARNING (syncFile): sync file " + path + ": controller \"Sky: Move Up\": keys out of time order, sorted by time",
+                  "WARNING (syncFile): sync file " + path + ": controller \"Title\": its stored name \"Title\\x00\\x0ahidden\" "
+                  "holds a zero byte and was read up to it",
+                  "WARNING (syncFile): sync file " + path + ": controller \"Overlay: Fader\": record 4 gives it again and "
+                  "replaces the keys of record 2",
+                  "WARNING (syncFile): sync file " + path + ": controller \"Fade\": 1 of its 3 keys could not be placed "
+                  "in time and were left out"}));
+
+    // Many such records: ten warnings, then one that counts the rest.
+    records.assign(14, SyncFileRecord{"Again", {{1, 0.5f}}});
+    ASSERT_TRUE(encodeSyncRecords(records, bytes, problem)) << problem;
+    qmtest::writeFile(path, std::string(bytes.begin(), bytes.end()));
+    capture.clear();
+    ASSERT_EQ(readSyncFile(path, data), SyncReadResult::read);
+    ASSERT_EQ(warnings(), 11);
+    EXPECT_TRUE(capture.contains("record 11 gives it again and replaces the keys of record 10\n")) << capture.text();
+    EXPECT_TRUE(capture.contains(": 3 more controllers read with changes like those above\n")) << capture.text();
+}
+
 TEST_F(SyncFileTest, EveryTruncationKeepsTheWholeRecordsBeforeIt) {
     const std::string whole = qmtest::readFile(path);
     const std::size_t ends[] = {65, 96, 117}; // where each of the three records ends
@@ -126,6 +184,7 @@ TEST_F(SyncFileTest, HostileFieldsStopTheReadWithoutLargeAllocations) {
         {good + bytes({1, 2, 0, 0}) + std::string(513, 'n'), "at byte 14"},                  // name length 513
         {good + bytes({0, 0, 0, 0, 0, 0, 0, 0}), "at byte 14"},                              // name length 0
         {good + bytes({2, 0, 0, 0, 'B', 'C', 0, 0, 0, 0}), "at byte 14"},                    // no zero byte
+        {good + bytes({3, 0, 0, 0, 'B', 0, 'C', 0, 0, 0, 0}), "at byte 14"},                 // zero not last
         {good + bytes({2, 0, 0, 0, 'B', 0, 0xff, 0xff, 0xff, 0xff, 1, 2}), "at byte 14"},    // 4 billion keys
         {good + bytes({2, 0, 0, 0, 'B', 0, 2, 0, 0, 0}) + std::string(20, 0), "at byte 14"}, // no last preset
         {good + bytes({2, 0, 0, 0, 'B', 0, 0, 0, 0, 0, 9}), "at byte 24"},                   // a byte too many
@@ -155,7 +214,10 @@ TEST_F(SyncFileTest, RandomByteChangesNeverCrash) {
         SyncData data;
         capture.clear();
         const SyncReadResult result = readSyncFile(path, data);
-        EXPECT_EQ(warnings(), result == SyncReadResult::damaged ? 1 : 0);
+        int damage = 0;
+        for (const std::string& r : capture.records())
+            damage += r.find(" is damaged at byte ") != std::string::npos;
+        EXPECT_EQ(damage, result == SyncReadResult::damaged ? 1 : 0);
         data.evaluateAll(1.0f);
     }
 }

@@ -16,9 +16,15 @@ bool compileChoreography(const std::string& path, std::string& note, std::string
         return false;
     }
     std::vector<SyncFileRecord> records;
+    std::vector<std::string> notes;
     std::string problem;
-    if (!parseSyncText(std::string(bytes.begin(), bytes.end()), records, problem)) {
+    if (!parseSyncText(std::string(bytes.begin(), bytes.end()), records, problem, &notes)) {
         error = source + ": " + problem;
+        return false;
+    }
+    // The production's own script is kept exactly as the program reads it.
+    if (!notes.empty()) {
+        error = source + ": " + notes.front();
         return false;
     }
     std::vector<unsigned char> image;

@@ -20,6 +20,8 @@ const char* const kUsage =
     "                                             controller NAME at the times T1, T2, ... (seconds):\n"
     "                                             one line per time: time, value, changed (0 or 1)\n";
 
+constexpr std::size_t kNotesShown = 20;
+
 int fail(const std::string& message) {
     std::fprintf(stderr, "quillmont-sync: %s\n", message.c_str());
     return 1;
@@ -46,9 +48,16 @@ int build(const std::string& textPath, const std::string& outPath) {
     if (!platform::readWholeFile(textPath, bytes))
         return fail("cannot read " + textPath);
     std::vector<SyncFileRecord> records;
+    std::vector<std::string> notes;
     std::string error;
-    if (!parseSyncText(std::string(bytes.begin(), bytes.end()), records, error))
+    if (!parseSyncText(std::string(bytes.begin(), bytes.end()), records, error, &notes))
         return fail(textPath + ": " + error);
+    // Built as written; what the program will change when it reads the file is said here.
+    const std::size_t shown = notes.size() > kNotesShown + 1 ? kNotesShown : notes.size();
+    for (std::size_t i = 0; i < shown; ++i)
+        std::fprintf(stderr, "quillmont-sync: %s: %s\n", textPath.c_str(), notes[i].c_str());
+    if (shown < notes.size())
+        std::fprintf(stderr, "quillmont-sync: %s: %zu more such lines\n", textPath.c_str(), notes.size() - shown);
     std::vector<unsigned char> image;
     if (!encodeSyncRecords(records, image, error) || !platform::writeWholeFile(outPath, image, error))
         return fail(error);

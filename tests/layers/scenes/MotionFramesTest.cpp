@@ -118,7 +118,10 @@ TEST_F(MotionFrames, ADamagedFileGivesAnEmptyFrameAndOneWarningNamingIt) {
     std::vector<MotionPoint> loaded;
     EXPECT_FALSE(loadMotionFrame(dir.file("missing.par"), kMotionZOffset, 0.0f, loaded));
     ASSERT_EQ(trace.records().size(), 1u);
-    EXPECT_NE(trace.records()[0].find(dir.file("missing.par")), std::string::npos);
+    EXPECT_NE(trace.records()[0].find(dir.file("missing.par") +
+                                      " stays empty: it cannot be opened: No such file or directory"),
+              std::string::npos)
+        << trace.records()[0];
 
     // A frame of no points is a proper empty frame.
     trace.clear();

@@ -1,0 +1,44 @@
+#include "app/MusicStream.h"
+#include "app/Trace.h"
+#include "platform/Mp3Encoder.h"
+#include "platform/Paths.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace qelFramework;
+
+// The soundtrack start-up opens says why it cannot be had, or how much of the show it
+// leaves silent.
+TEST(MusicStream, AMissingOrShortSoundtrackIsNamedWithItsReasonOrBothLengths) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    qmtest::WorkingFolder folder;
+    qmtest::TraceCapture trace;
+    Trace::setHighestLevel(Trace::INFO);
+    MusicStream music;
+    openSoundtrack(music, 260000);
+    EXPECT_EQ(music.stream, nullptr);
+    FSOUND_Close();
+    EXPECT_EQ(trace.records(), std::vector<std::string>{"WARNING (sound): could not open data\\quillmont.mp3: cannot "
+                                                        "open data\\quillmont.mp3: No such file or directory"});
+
+    ASSERT_TRUE(platform::makeFolder("data"));
+    std::string error;
+    ASSERT_TRUE(platform::encodeMp3File("data/quillmont.mp3", std::vector<std::int16_t>(2 * 44100 * 3 / 2), 44100, 128,
+                                        error))
+        << error;
+    for (std::uint32_t showMs : {260000u, 1500u, 1000u}) {
+        trace.clear();
+        openSoundtrack(music, showMs);
+        ASSERT_NE(music.stream, nullptr);
+        if (showMs > 1500)
+            EXPECT_EQ(trace.records(), std::vector<std::string>{"WARNING (sound): the soundtrack data\\quillmont.mp3 "
+                                                                "lasts 1.500 s, shorter than the show's 260.000 s"});
+        else
+            EXPECT_TRUE(trace.records().empty()) << trace.text();
+        FSOUND_Close();
+    }
+    Trace::reset();
+}

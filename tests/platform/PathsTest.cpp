@@ -1,0 +1,86 @@
+#include "platform/Paths.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+
+// This test program's own fsync and rename: they log each call (the file it touches) and
+// pass it on, or fail an fsync on request, so that the order the writer puts its bytes on
+// the disk in can be checked.
+namespace {
+std::vector<std::string>* g_calls = nullptr;
+bool g_failSync = false;
+
+std::string fdPath(int fd) {
+    char link[64], target[4096];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t n = readlink(link, target, sizeof target);
+    return std::string(target, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+} // namespace
+
+extern "C" int fsync(int fd) {
+    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    if (g_calls)
+        g_calls->push_back("fsync " + fdPath(fd));
+    if (g_failSync) {
+        errno = EIO;
+        return -1;
+    }
+    return real(fd);
+}
+
+extern "C" int rename(const char* from, const char* to) {
+    static const auto real = reinterpret_cast<int (*)(const char*, const char*)>(dlsym(RTLD_NEXT, "rename"));
+    if (g_calls)
+        g_calls->push_back(std::string("rename ") + from + " " + to);
+    return real(from, to);
+}
+
+using namespace qelFramework;
+
+TEST(WholeFileWriter, SyncsTheBytesBeforeTheRenameAndTheFolderAfterIt) {
+    qmtest::TempFolder folder;
+    const std::string root = std::filesystem::canonical(folder.path()).string();
+    const std::string target = folder.file("demosynch.dat");
+    qmtest::writeFile(target, "old");
+    std::vector<std::string> calls;
+    std::string error;
+    g_calls = &calls;
+    const bool written = platform::writeWholeFile(target, {'n', 'e', 'w'}, error);
+    g_calls = nullptr;
+    ASSERT_TRUE(written) << error;
+    EXPECT_EQ(calls, (std::vector<std::string>{"fsync " + root + "/demosynch.dat.tmp",
+                                               "rename " + target + ".tmp " + target, "fsync " + root}));
+    EXPECT_EQ(qmtest::readFile(target), "new");
+
+    // Bytes that cannot be put on the disk fail the write: the old file stays, no
+    // temporary file is left, and the reason is the system's.
+    g_failSync = true;
+    EXPECT_FALSE(platform::writeWholeFile(target, {'x'}, error));
+    g_failSync = false;
+    EXPECT_EQ(error, "cannot write " + target + ".tmp: Input/output error");
+    EXPECT_EQ(qmtest::readFile(target), "new");
+    EXPECT_FALSE(platform::fileExists(target + ".tmp"));
+}
+
+TEST(WholeFileWriter, LeftoverTemporaryFilesGoAndNothingElse) {
+    qmtest::TempFolder folder;
+    ASSERT_TRUE(platform::makeFolder(folder.file("sub")) && platform::makeFolder(folder.file("folder.tmp")));
+    for (const char* name : {"demosynch.dat.tmp", "--3--2024-01-02!03-04-05.dat.tmp", "demosynch.dat", "tmp", ".tmp",
+                             "sub/x.dat.tmp", "notes.tmp.txt"})
+        qmtest::writeFile(folder.file(name), "x");
+    std::vector<std::string> removed = platform::removeLeftoverTemporaryFiles(folder.path() + "\\");
+    std::sort(removed.begin(), removed.end());
+    EXPECT_EQ(removed, (std::vector<std::string>{folder.path() + "/--3--2024-01-02!03-04-05.dat.tmp",
+                                                 folder.path() + "/demosynch.dat.tmp"}));
+    for (const char* kept : {"demosynch.dat", "tmp", ".tmp", "sub/x.dat.tmp", "notes.tmp.txt", "folder.tmp"})
+        EXPECT_TRUE(platform::fileExists(folder.file(kept))) << kept;
+    EXPECT_TRUE(platform::removeLeftoverTemporaryFiles(folder.file("missing")).empty());
+}
