@@ -7,7 +7,7 @@
 #include "platform/Paths.h"
 #include "platform/VideoPipe.h"
 #include "platform/Window.h"
-#include "timeline/Timeline.h"
+#include "app/Production.h"
 
 #include <algorithm>
 #include <chrono>
@@ -110,7 +110,7 @@ bool endsWith(const std::string& s, const std::string& tail) {
 
 } // namespace
 
-bool beginCapture(const CaptureSettings& settings, Timeline& timeline, std::string& error) {
+bool beginCapture(const CaptureSettings& settings, Production& production, std::string& error) {
     delete g_capture;
     g_capture = new CaptureState;
     CaptureState& c = *g_capture;
@@ -119,7 +119,7 @@ bool beginCapture(const CaptureSettings& settings, Timeline& timeline, std::stri
 
     // The times are doubles as the command line wrote them, so a frame that falls on the
     // end lies within a hair of a whole number of frames and is included.
-    const double end = settings.to >= 0.0 ? settings.to : static_cast<double>(timeline.latestEnd) / 1000.0;
+    const double end = settings.to >= 0.0 ? settings.to : static_cast<double>(production.timeline().latestEnd()) / 1000.0;
     c.frameCount = static_cast<std::int64_t>((end - settings.from) * settings.fps + 1e-6) + 1;
     if (c.frameCount < 1) {
         error = "the range to capture is empty";
@@ -137,8 +137,8 @@ bool beginCapture(const CaptureSettings& settings, Timeline& timeline, std::stri
     c.renderer = renderer ? renderer : "unknown";
 
     platform::setCounterSource(frameCounter);
-    timeline.startSeconds = static_cast<float>(settings.from);
-    timeline.setFrameSink(writeFrame);
+    production.startAt(static_cast<float>(settings.from));
+    production.setFrameSink(writeFrame);
     c.started = c.lastProgress = c.lastFrameEnd = std::chrono::steady_clock::now();
     return true;
 }

@@ -5,7 +5,7 @@
 
 namespace qelFramework {
 
-class Timeline;
+class Production;
 
 struct CaptureSettings {
     std::string output;   // a folder (PNG frames) or a file ending in ".mp4"
@@ -16,9 +16,9 @@ struct CaptureSettings {
     double to = -1.0;     // production seconds to stop after, its frame included; negative: the end
 };
 
-// Installs the frame clock and the frame writer on the timeline. False with a message
-// in error when the output cannot be written.
-bool beginCapture(const CaptureSettings& settings, Timeline& timeline, std::string& error);
+// Installs the frame clock and the frame writer on the production and sets its start.
+// False with a message in error when the output cannot be written.
+bool beginCapture(const CaptureSettings& settings, Production& production, std::string& error);
 // Finishes the output and prints the frame count and frame-time figures. False when the
 // output could not be completed.
 bool endCapture();

@@ -2,7 +2,8 @@
 #include "app/FrameLoop.h"
 
 #include "app/MusicStream.h"
-#include "app/Trace.h"
+#include "app/Production.h"
+#include "base/Trace.h"
 #include "gl/BlurPass.h"
 #include "gl/GLHeaders.h"
 #include "gl/GL_TextureManager.h"
@@ -12,60 +13,35 @@
 #include "sync/SyncData.h"
 #include "sync/editor/SyncEditor.h"
 #include "timeline/Layer_Base.h"
-#include "timeline/Timeline.h"
 
-#include <cmath>
 #include <cstdio>
 
 namespace qelFramework {
 
-namespace {
-// The F10 read-out's counters.
-unsigned g_framesCounted = 0;
-float g_secondsCounted = 0.0f;
-int g_framesPerSecond = 0;
-
-// Starts the music and re-bases the clock on the moment playback began.
-void startPlayback(Timeline& t) {
-    FSOUND_STREAM* stream = t.music ? t.music->stream : nullptr;
-    if (stream) {
-        if (FSOUND_GetPaused(FSOUND_ALL))
-            FSOUND_SetPaused(FSOUND_ALL, 0);
-        else
-            FSOUND_Stream_Play(FSOUND_FREE, stream);
-    }
-    t.clock.update(true);
-    // Playing starts at the schedule's earliest start (the clock's offset), or later
-    // when a start inside the show was asked for.
-    const float skipped = t.startSeconds > t.clock.offset ? t.startSeconds - t.clock.offset : 0.0f;
-    t.clock.accumulated = skipped;
-    if (stream)
-        FSOUND_Stream_SetTime(stream, static_cast<int>(skipped * 1000.0f));
-}
-} // namespace
-
 LRESULT mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return Timeline::mainWindowProc(window, message, wParam, lParam);
+    return Production::mainWindowProc(window, message, wParam, lParam);
 }
 
-LRESULT Timeline::mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Production::mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE)
         platform::postQuitMessage(0);
     else if (message == WM_KEYDOWN && wParam == static_cast<WPARAM>(VK_ESCAPE))
         platform::postMessage(window, WM_CLOSE, 0, 0);
 
-    Timeline& t = instance();
-    if (t.editor)
-        t.editor->handleMessage(message, wParam, lParam);
-    for (TimelineEntry* entry : t.active)
-        if (entry && entry->layer)
-            entry->layer->handleMessage(message, wParam, lParam);
+    if (Production* p = current) {
+        if (p->attachedEditor)
+            p->attachedEditor->handleMessage(message, wParam, lParam);
+        for (int track = 0; track < Timeline::kTrackCount; ++track)
+            if (const TimelineEntry* entry = p->tracks.active(track); entry && entry->layer)
+                entry->layer->handleMessage(message, wParam, lParam);
+    }
     return platform::defWindowProc(window, message, wParam, lParam);
 }
 
-void Timeline::drawDiagnostics() {
-    frameTimeHistory[historyIndex] = clock.delta;
-    historyIndex = historyIndex + 1 >= static_cast<std::uint32_t>(kHistorySize) ? 0 : historyIndex + 1;
+void Production::drawDiagnostics() {
+    frameTimeHistory[frameHistoryIndex] = productionClock.delta;
+    frameHistoryIndex =
+        frameHistoryIndex + 1 >= static_cast<std::uint32_t>(kHistorySize) ? 0 : frameHistoryIndex + 1;
 
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -89,54 +65,57 @@ void Timeline::drawDiagnostics() {
 
     glColor3f(1.0f, 0.0f, 0.0f);
     glBegin(GL_LINE_STRIP);
-    for (std::uint32_t i = 0; i < historyIndex; ++i)
+    for (std::uint32_t i = 0; i < frameHistoryIndex; ++i)
         glVertex2f(static_cast<float>(i) / 1000.0f, 0.25f + 4.0f * frameTimeHistory[i]);
     glEnd();
     glColor3f(0.5f, 0.5f, 0.0f);
     glBegin(GL_LINE_STRIP);
-    for (std::uint32_t i = historyIndex; i < static_cast<std::uint32_t>(kHistorySize); ++i)
+    for (std::uint32_t i = frameHistoryIndex; i < static_cast<std::uint32_t>(kHistorySize); ++i)
         glVertex2f(static_cast<float>(i) / 1000.0f, 0.25f + 4.0f * frameTimeHistory[i]);
     glEnd();
     glColor3f(1.0f, 1.0f, 1.0f);
 
-    ++g_framesCounted;
-    g_secondsCounted += clock.delta;
-    if (g_secondsCounted >= 0.5f) {
-        g_framesPerSecond = static_cast<int>(2 * g_framesCounted);
-        g_framesCounted = 0;
-        g_secondsCounted = 0.0f;
+    ++framesCounted;
+    secondsCounted += productionClock.delta;
+    if (secondsCounted >= 0.5f) {
+        framesPerSecond = static_cast<int>(2 * framesCounted);
+        framesCounted = 0;
+        secondsCounted = 0.0f;
     }
     char title[64];
-    std::snprintf(title, sizeof(title), "FPS:  %d", g_framesPerSecond);
-    platform::setWindowText(window, title);
+    std::snprintf(title, sizeof(title), "FPS:  %d", framesPerSecond);
+    platform::setWindowText(windowHandle, title);
     glColor3f(1.0f, 1.0f, 1.0f);
     glPopMatrix();
 }
 
-void Timeline::runFrameLoop(HWND newWindow) {
-    if (state != Loaded)
+void Production::runFrameLoop(HWND window) {
+    if (tracks.state() != Loaded)
         return;
-    state = Playing;
-    window = newWindow;
+    tracks.setState(Playing);
+    windowHandle = window;
     initBlurPass();
-    FSOUND_STREAM* stream = music ? music->stream : nullptr;
+    FSOUND_STREAM* stream = soundtrack ? soundtrack->stream : nullptr;
     if (stream)
         FSOUND_Stream_SetTime(stream, 0);
-    clock.reset(static_cast<float>(earliestStart) / 1000.0f);
+    productionClock.reset(static_cast<float>(tracks.earliestStart()) / 1000.0f);
     if (stream)
         FSOUND_Stream_SetTime(stream, 0);
-    if (editor) {
+    if (attachedEditor) {
         platform::showCursor(true);
-        editor->init();
+        attachedEditor->init();
     }
     bool playbackStarted = false;
 
-    while (state != Stopped) {
-        std::uint32_t now = clock.productionMilliseconds();
-        if (now > latestEnd) {
-            if (!editor)
+    while (tracks.state() != Stopped) {
+        std::uint32_t now = productionClock.productionMilliseconds();
+        if (now > tracks.latestEnd()) {
+            if (!attachedEditor)
                 break; // the music keeps playing until shutdown stops it
-            holdAtEnd(); // an editing session ends only when the maker quits
+            // An editing session ends only when the maker quits.
+            playback.holdAt(tracks.latestEnd());
+            Trace::write(Trace::INFO, "frameLoop",
+                         "the end of the show: held for the editor (a seek or play goes on, Escape quits)");
         }
 
         MSG msg;
@@ -144,7 +123,7 @@ void Timeline::runFrameLoop(HWND newWindow) {
             if (msg.message == WM_QUIT) {
                 if (stream)
                     FSOUND_Stream_Stop(stream);
-                state = Stopped;
+                tracks.setState(Stopped);
                 break;
             }
             platform::translateMessage(msg);
@@ -152,97 +131,82 @@ void Timeline::runFrameLoop(HWND newWindow) {
             continue; // one message or one frame per pass
         }
 
-        if (state == Playing && !playbackStarted) {
-            startPlayback(*this);
+        if (tracks.state() == Playing && !playbackStarted) {
+            playback.start(startSeconds);
             playbackStarted = true;
         }
-        clock.update(state == Playing);
-        if (state != Playing && state != Paused)
+        productionClock.update(tracks.state() == Playing);
+        if (tracks.state() != Playing && tracks.state() != Paused)
             continue;
-        now = clock.productionMilliseconds();
-
-        if (state != Paused && sync) {
-            if (platform::getAsyncKeyState(VK_RETURN)) {
-                char title[96];
-                if (stream)
-                    std::snprintf(title, sizeof(title), "latency: %f\n",
-                                  static_cast<double>(static_cast<float>(now) / 1000.0f - musicSeconds(music)));
-                else
-                    std::snprintf(title, sizeof(title), "latency: no soundtrack");
-                platform::setWindowText(window, title);
-            }
-            sync->evaluateAll(static_cast<float>(now) / 1000.0f);
-        }
-
-        bool any = selectActive(now);
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-        if (!any) {
-            // The editor stays on screen where no track plays, so that the maker can seek out.
-            if (editor)
-                editor->draw();
-            if (frameSink)
-                frameSink(window);
-            platform::swapBuffers(window);
-            platform::sleepMs(1);
-            continue;
-        }
-        for (int track = 0; track < kTrackCount; ++track) {
-            TimelineEntry* entry = active[track];
-            if (!entry)
-                continue;
-            FrameInfo info = frameInfo(*entry, now);
-            if (state != Paused)
-                entry->layer->update(info);
-            glMatrixMode(GL_PROJECTION);
-            glLoadIdentity();
-            glMatrixMode(GL_MODELVIEW);
-            glLoadIdentity();
-            glPushMatrix();
-            entry->layer->render();
-            glMatrixMode(GL_MODELVIEW);
-            glPopMatrix();
-        }
-
-        if (platform::getAsyncKeyState(VK_F10))
-            drawDiagnostics();
-        if (editor)
-            editor->draw();
-        if (frameSink)
-            frameSink(window);
-        platform::swapBuffers(window);
+        playFrame();
     }
     teardown();
 }
 
-void Timeline::holdAtEnd() {
-    pauseMusic(music);
-    clock.accumulated = static_cast<float>(latestEnd) / 1000.0f - clock.offset;
-    // The float sum may round past the last millisecond; step back until it does not.
-    while (clock.productionMilliseconds() > latestEnd)
-        clock.accumulated = std::nextafter(clock.accumulated, -1.0f);
-    state = Paused;
-    heldAtEnd = true;
-    Trace::write(Trace::INFO, "frameLoop", "the end of the show: held for the editor (a seek or play goes on, Escape quits)");
+void Production::playFrame() {
+    const std::uint32_t now = productionClock.productionMilliseconds();
+    const bool paused = tracks.state() == Paused;
+    if (!paused) {
+        if (platform::getAsyncKeyState(VK_RETURN)) {
+            char title[96];
+            if (soundtrack && soundtrack->stream)
+                std::snprintf(title, sizeof(title), "latency: %f\n",
+                              static_cast<double>(static_cast<float>(now) / 1000.0f - musicSeconds(soundtrack)));
+            else
+                std::snprintf(title, sizeof(title), "latency: no soundtrack");
+            platform::setWindowText(windowHandle, title);
+        }
+        controllers->evaluateAll(static_cast<float>(now) / 1000.0f);
+    }
+
+    const bool any = tracks.selectActive(now);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    if (!any) {
+        // The editor stays on screen where no track plays, so that the maker can seek out.
+        if (attachedEditor)
+            attachedEditor->draw();
+        if (frameSink)
+            frameSink(windowHandle);
+        platform::swapBuffers(windowHandle);
+        platform::sleepMs(1);
+        return;
+    }
+    for (int track = 0; track < Timeline::kTrackCount; ++track) {
+        const TimelineEntry* entry = tracks.active(track);
+        if (!entry)
+            continue;
+        const FrameInfo info =
+            tracks.frameInfo(*entry, now, productionClock.productionSeconds(), productionClock.delta);
+        if (!paused)
+            entry->layer->update(info);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glPushMatrix();
+        entry->layer->render();
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+    }
+
+    if (platform::getAsyncKeyState(VK_F10))
+        drawDiagnostics();
+    if (attachedEditor)
+        attachedEditor->draw();
+    if (frameSink)
+        frameSink(windowHandle);
+    platform::swapBuffers(windowHandle);
 }
 
-void Timeline::teardown() {
-    for (auto& element : registry) {
-        element.first->unload();
-        delete element.first;
-    }
-    registry.clear();
-    schedule.clear();
-    for (auto& slot : active)
-        slot = nullptr; // the window procedure must not reach deleted layers
+void Production::teardown() {
+    tracks.unloadLayers();
     releaseBlurPass();
-    if (editor) {
-        editor->shutdown();
-        delete editor;
-        editor = nullptr;
+    if (attachedEditor) {
+        attachedEditor->shutdown();
+        attachedEditor.reset();
     }
-    delete textures;
-    textures = nullptr;
+    textureCache.reset();
 }
 
 } // namespace qelFramework

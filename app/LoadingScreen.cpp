@@ -12,19 +12,20 @@
 
 namespace qelFramework {
 
-bool LoadingScreen::runLoadingScreen(Timeline& timeline, HWND window) {
+bool LoadingScreen::runLoadingScreen(Timeline& timeline, GL_TextureManager* textures, SyncData* sync, HWND window) {
     float shownFraction = 0.0f;
-    image = timeline.textures ? timeline.textures->getTexture("data\\textures\\loading.png") : nullptr;
+    image = textures ? textures->getTexture("data\\textures\\loading.png") : nullptr;
     bool ok = true;
     platform::setCursorPos(0, 0);
     platform::showCursor(false);
 
-    if (timeline.registry.empty()) {
-        timeline.state = Loaded;
+    const Timeline::Registry& layers = timeline.registry();
+    if (layers.empty()) {
+        timeline.setState(Loaded);
         return true;
     }
-    const float n = static_cast<float>(timeline.registry.size());
-    for (size_t i = 0; i < timeline.registry.size() && ok; ++i) {
+    const float n = static_cast<float>(layers.size());
+    for (size_t i = 0; i < layers.size() && ok; ++i) {
         const float goal = static_cast<float>(i + 1) / n;
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
@@ -47,10 +48,10 @@ bool LoadingScreen::runLoadingScreen(Timeline& timeline, HWND window) {
             } while (!(shownFraction > goal));
         }
         shownFraction = goal;
-        ok = ok && timeline.registry[i].first->init(timeline.textures, timeline.sync);
+        ok = ok && layers[i].first->init(textures, sync);
     }
     if (ok)
-        timeline.state = Loaded;
+        timeline.setState(Loaded);
     return ok;
 }
 

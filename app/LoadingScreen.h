@@ -6,13 +6,16 @@
 namespace qelFramework {
 
 class GL_Texture;
+class GL_TextureManager;
+class SyncData;
 class Timeline;
 
 class LoadingScreen {
 public:
     virtual ~LoadingScreen() = default;
-    // True when every layer's init returned true; the timeline is then Loaded.
-    bool runLoadingScreen(Timeline& timeline, HWND window);
+    // Initialises the timeline's layers in registration order with the texture cache and
+    // the sync data. True when every init returned true; the timeline is then Loaded.
+    bool runLoadingScreen(Timeline& timeline, GL_TextureManager* textures, SyncData* sync, HWND window);
 
     // Presentations of the picture so far (tests count them).
     unsigned framesShown() const { return shown; }

@@ -1,6 +1,8 @@
 #include "app/MusicStream.h"
 
-#include "app/Trace.h"
+#include "base/Trace.h"
+
+#include <cmath>
 
 namespace qelFramework {
 
@@ -42,14 +44,19 @@ void pauseMusic(const MusicStream* music) {
 void resumeMusic(const MusicStream* music) {
     if (!music || !music->stream)
         return;
-    // Playing resumes a stream still on its channel and starts one that has left it.
-    FSOUND_SetPaused(FSOUND_ALL, 0);
-    FSOUND_Stream_Play(FSOUND_FREE, music->stream);
+    // Paused channels resume; a stream on no channel (never started, or played to its
+    // end) starts from where it stands.
+    if (FSOUND_GetPaused(FSOUND_ALL))
+        FSOUND_SetPaused(FSOUND_ALL, 0);
+    else
+        FSOUND_Stream_Play(FSOUND_FREE, music->stream);
 }
 
 void seekMusic(const MusicStream* music, float seconds) {
-    if (music && music->stream && seconds >= 0.0f)
-        FSOUND_Stream_SetTime(music->stream, static_cast<int>(seconds * 1000.0f));
+    if (!music || !music->stream || std::isnan(seconds))
+        return;
+    const float ms = seconds > 0.0f ? seconds * 1000.0f : 0.0f; // before the song: its start
+    FSOUND_Stream_SetTime(music->stream, ms < 2.0e9f ? static_cast<int>(ms) : 2000000000);
 }
 
 } // namespace qelFramework

@@ -5,15 +5,16 @@
 #include "app/GL_Window.h"
 #include "app/Launcher.h"
 #include "app/MusicStream.h"
+#include "app/Production.h"
 #include "app/Schedule.h"
-#include "app/Trace.h"
+#include "base/Trace.h"
 #include "platform/Paths.h"
 #include "platform/VideoPipe.h"
 #include "sync/SyncData.h"
 #include "sync/editor/SyncEditor.h"
-#include "timeline/Timeline.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace qelFramework {
@@ -58,46 +59,49 @@ int runProduction(const CommandLine& options) {
     static MusicStream music;
     openSoundtrack(music, productionEndMs());
 
-    // 5. Sync data and timeline (texture cache, sync file).
-    Timeline& timeline = Timeline::instance();
-    timeline.setUp(new SyncData, &music); // the sync data lives until the process ends
-
-    // 6 and 7. Layers and schedule.
-    registerProductionLayers(timeline);
-    scheduleProduction(timeline);
-    if (options.editor)
-        timeline.attachEditor(new SyncEditor(timeline)); // the frame loop initialises and deletes it
-
     int exitCode = 0;
-    bool captureStarted = false;
-    if (capturing) {
-        CaptureSettings capture;
-        capture.output = options.capture;
-        capture.fps = options.fps;
-        capture.width = settings.width;
-        capture.height = settings.height;
-        capture.from = options.from;
-        capture.to = options.to;
-        std::string error;
-        captureStarted = beginCapture(capture, timeline, error);
-        if (!captureStarted) {
-            std::fprintf(stderr, "quillmont: %s\n", error.c_str());
-            exitCode = 1;
-        }
-    }
+    {
+        // 5. Sync data and timeline (texture cache, sync file). The production is gone
+        // before the window, so that its GL objects go while the context lives.
+        Production production;
+        production.setUp(&music);
 
-    // 8. Loading screen; 9. frame loop.
-    if (!capturing || captureStarted) {
-        timeline.runLoadingScreen(window.handle());
-        timeline.runFrameLoop(window.handle());
+        // 6 and 7. Layers and schedule.
+        registerProductionLayers(production.timeline());
+        scheduleProduction(production.timeline());
+        if (options.editor)
+            production.attachEditor(std::make_unique<SyncEditor>(production.timeline(), production.sync(),
+                                                                 production.transport(), Production::kSyncFile));
+
+        bool captureStarted = false;
+        if (capturing) {
+            CaptureSettings capture;
+            capture.output = options.capture;
+            capture.fps = options.fps;
+            capture.width = settings.width;
+            capture.height = settings.height;
+            capture.from = options.from;
+            capture.to = options.to;
+            std::string error;
+            captureStarted = beginCapture(capture, production, error);
+            if (!captureStarted) {
+                std::fprintf(stderr, "quillmont: %s\n", error.c_str());
+                exitCode = 1;
+            }
+        }
+
+        // 8. Loading screen; 9. frame loop.
+        if (!capturing || captureStarted) {
+            production.runLoadingScreen(window.handle());
+            production.runFrameLoop(window.handle());
+        }
+        if (captureStarted && !endCapture())
+            exitCode = 1;
     }
-    if (captureStarted && !endCapture())
-        exitCode = 1;
 
     // Shutdown.
     if (music.stream)
         FSOUND_Stream_Stop(music.stream);
-    timeline.state = Stopped;
     window.destroy();
     Trace::stop();
     return exitCode;

@@ -9,7 +9,8 @@ class GL_Window;
 // The statically allocated production window.
 GL_Window& productionWindow();
 
-// Runs the whole production; returns the exit code (0 on every path).
+// Runs the whole production; returns the exit code: 0, or 1 when a capture could not
+// be made or completed.
 int runProduction(const CommandLine& options);
 
 } // namespace qelFramework

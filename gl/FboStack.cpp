@@ -1,6 +1,6 @@
 #include "gl/FboStack.h"
 
-#include "app/Trace.h"
+#include "base/Trace.h"
 #include "gl/GL_FBOTexture.h"
 
 #include <deque>

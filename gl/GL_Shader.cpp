@@ -1,6 +1,6 @@
 #include "gl/GL_Shader.h"
 
-#include "app/Trace.h"
+#include "base/Trace.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "gl/ImageLoader.h"
 
-#include "app/Trace.h"
+#include "base/Trace.h"
 #include "platform/ImageDecoder.h"
 
 namespace qelFramework {

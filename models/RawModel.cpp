@@ -1,6 +1,6 @@
 #include "models/RawModel.h"
 
-#include "app/Trace.h"
+#include "base/Trace.h"
 #include "platform/Paths.h"
 
 #include <algorithm>

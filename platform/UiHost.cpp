@@ -2,7 +2,7 @@
 #include "platform/Messages.h"
 #include "platform/NativeWindow.h"
 
-#include "gl/GLHeaders.h"
+#include <epoxy/gl.h>
 
 #include <imgui.h>
 #include <imgui_impl_opengl2.h>

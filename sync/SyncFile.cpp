@@ -1,6 +1,6 @@
 #include "sync/SyncFile.h"
 
-#include "app/Trace.h"
+#include "base/Trace.h"
 #include "platform/Paths.h"
 #include "sync/SyncData.h"
 #include "sync/SyncFileFormat.h"

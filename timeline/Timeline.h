@@ -1,10 +1,7 @@
 #pragma once
-// The process-wide object that ties the production together: the registry of named
-// layers, the schedule of tracks, the production clock, the entries active in the
-// current frame and the shared services (sync data, texture cache, music, editor).
-#include "app/HiResTimer.h"
-#include "app/LoadingScreen.h"
-#include "platform/WinTypes.h"
+// The registry of named layers, the schedule of tracks, the play state and the entries
+// active in the current frame. It owns its layers from registration until they are
+// unloaded.
 #include "timeline/FrameInfo.h"
 
 #include <cstdint>
@@ -15,10 +12,6 @@
 namespace qelFramework {
 
 class Layer_Base;
-class SyncData;
-class SyncEditor;
-class GL_TextureManager;
-struct MusicStream;
 
 enum TimelineState : int { Setup = 0, Loaded = 1, Playing = 2, Paused = 3, Stopped = 4 };
 
@@ -29,19 +22,17 @@ struct TimelineEntry {
     std::uint32_t end = 0;       // last production millisecond, inclusive
 };
 
-// Called with the window after a frame is drawn and before it is presented (capture mode).
-using FrameSink = void (*)(HWND window);
-
 class Timeline {
 public:
     static constexpr int kTrackCount = 128;
-    static constexpr int kHistorySize = 250;
-    static constexpr const char* kSyncFile = "data\\demosynch.dat";
+    using Registry = std::vector<std::pair<Layer_Base*, std::string>>;
 
-    static Timeline& instance();
+    Timeline() = default;
+    // Deletes the layers still registered (without unloading them).
+    ~Timeline();
+    Timeline(const Timeline&) = delete;
+    Timeline& operator=(const Timeline&) = delete;
 
-    // Creates the texture cache, stores the services, reads the sync file into sync.
-    bool setUp(SyncData* sync, MusicStream* music);
     // Appends the layer to the registry, which owns it from now on.
     void registerLayer(Layer_Base* layer, const std::string& name);
     // The first layer registered under exactly that name, or null.
@@ -53,53 +44,30 @@ public:
     // Fills the active table for millisecond now: per track the last entry added that
     // covers it. True when any entry was stored.
     bool selectActive(std::uint32_t now);
-    // The time record of an entry for the current clock reading.
-    FrameInfo frameInfo(const TimelineEntry& entry, std::uint32_t now) const;
+    // The time record of an entry at production time `time` (seconds), millisecond now,
+    // after a frame of `delta` seconds.
+    FrameInfo frameInfo(const TimelineEntry& entry, std::uint32_t now, float time, float delta) const;
+    // Unloads and deletes every layer in registration order; the registry, the schedule
+    // and the active table are empty afterwards.
+    void unloadLayers();
 
-    // Initialises every layer behind the loading picture; Loaded when all succeeded.
-    bool runLoadingScreen(HWND window);
-    // Plays the production until the time passes the latest end or the viewer quits,
-    // then tears down: layers unloaded and deleted, texture cache deleted.
-    void runFrameLoop(HWND window);
-    // The production window's procedure: Escape quits; every message reaches the
-    // editor and the active layers.
-    static LRESULT mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    const Registry& registry() const { return layers; }
+    const std::vector<TimelineEntry>& schedule() const { return entries; }
+    // The entry of a track in the current frame, or null.
+    const TimelineEntry* active(int track) const { return activeEntries[track]; }
+    std::uint32_t earliestStart() const { return earliest; }
+    std::uint32_t latestEnd() const { return latest; }
 
-    // Attaches an editor (before the frame loop); the timeline deletes it at teardown.
-    void attachEditor(SyncEditor* newEditor) { editor = newEditor; }
-    void setFrameSink(FrameSink sink) { frameSink = sink; }
-
-    // Back to the state before start-up (tests; the registry's layers are deleted).
-    void reset();
-
-    TimelineState state = Setup;
-    std::vector<std::pair<Layer_Base*, std::string>> registry;
-    std::vector<TimelineEntry> schedule;
-    HiResTimer clock;
-    TimelineEntry* active[kTrackCount] = {};
-    SyncData* sync = nullptr;
-    GL_TextureManager* textures = nullptr;
-    MusicStream* music = nullptr;
-    std::uint32_t earliestStart = 0xFFFFFFFFu;
-    std::uint32_t latestEnd = 0;
-    float frameTimeHistory[kHistorySize] = {};
-    std::uint32_t historyIndex = 0;
-    SyncEditor* editor = nullptr;
-    HWND window = nullptr;
-    LoadingScreen loadingScreen;
-    // With an editor attached the end of the show pauses instead of quitting; set while
-    // the production stands at its end, until a seek or play moves it on.
-    bool heldAtEnd = false;
-    // Production second at which playback starts (capture mode starts inside the show);
-    // times before the earliest start mean the earliest start.
-    float startSeconds = 0.0f;
+    TimelineState state() const { return playState; }
+    void setState(TimelineState state) { playState = state; }
 
 private:
-    Timeline();
-    void teardown();
-    void holdAtEnd();
-    void drawDiagnostics();
-    FrameSink frameSink = nullptr;
+    TimelineState playState = Setup;
+    Registry layers;
+    std::vector<TimelineEntry> entries;
+    const TimelineEntry* activeEntries[kTrackCount] = {};
+    std::uint32_t earliest = 0xFFFFFFFFu;
+    std::uint32_t latest = 0;
 };
 
 } // namespace qelFramework

@@ -1,6 +1,6 @@
 #include "layers/scenes/Layer_Fireworks.h"
 
-#include "app/Trace.h"
+#include "base/Trace.h"
 #include "gl/FullscreenQuad.h"
 #include "gl/GL_TextureManager.h"
 #include "gl/Random.h"

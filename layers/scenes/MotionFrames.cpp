@@ -1,6 +1,7 @@
 #include "layers/scenes/MotionFrames.h"
 
-#include "app/Trace.h"
+#include "base/Trace.h"
+#include "gl/ScenePi.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@ namespace qelFramework {
 
 namespace {
 
-constexpr float kPi = 3.141f;
 constexpr long kRecordSize = static_cast<long>(sizeof(MotionPoint));
 
 bool farther(const MotionPoint& a, const MotionPoint& b) { return a.z > b.z; }
@@ -82,8 +82,8 @@ std::string motionFrameName(int frame) {
 float motionFrameAngle(int frame) { return frame < kMotionTurnStart ? 0.0f : (frame - kMotionTurnStart) * 0.5f; }
 
 MotionPlacement::MotionPlacement(float zOffset, float angleDegrees) : zOffset(zOffset) {
-    float a = angleDegrees * kPi / 180.0f;
-    float b = angleDegrees / 1.5f * kPi / 180.0f;
+    float a = angleDegrees * kScenePi / 180.0f;
+    float b = angleDegrees / 1.5f * kScenePi / 180.0f;
     cosA = std::cos(a);
     sinA = std::sin(a);
     cosB = std::cos(b);

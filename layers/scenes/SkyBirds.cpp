@@ -3,6 +3,7 @@
 #include "gl/Billboards.h"
 #include "gl/GLHeaders.h"
 #include "gl/Random.h"
+#include "gl/ScenePi.h"
 #include "models/RawModel.h"
 #include "sync/SyncController.h"
 
@@ -13,7 +14,6 @@ namespace qelFramework {
 
 namespace {
 
-constexpr float kPi = 3.141f;
 
 float clamp01(float x) { return std::min(std::max(x, 0.0f), 1.0f); }
 
@@ -179,7 +179,7 @@ Colour3 brightnessColour(float b) { return Colour3{0.1f + 0.5f * b, 0.2f + 0.2f 
 Colour3 brightnessSwing(float b) { return Colour3{0.0f, 0.2f * b, 0.0f}; }
 
 // The heading of the bird on its spiral, in degrees about y.
-float heading(float birdUp) { return 15.0f * birdUp * 360.0f / 6.28f - 90.0f; }
+float heading(float birdUp) { return 15.0f * birdUp * 360.0f / kSceneTwoPi - 90.0f; }
 
 } // namespace
 
@@ -209,7 +209,7 @@ void SkyBirds::aimGreetingCamera(GL_Camera& camera, const GL_Camera& swarmCamera
         const Vector3 p{(1.0f - s) * a.x + s * b.x, (1.0f - s) * a.y + s * b.y, (1.0f - s) * a.z + s * b.z};
         const float age = greetingAges[g];
         const float c = clamp01(age);
-        const float w = kPi * 5.0f * age / (age + 1.0f);
+        const float w = kScenePi * 5.0f * age / (age + 1.0f);
         const float jolt = 3.0f * (1.0f - c) * std::sin(w);
         camera.centerX = p.x;
         camera.centerY = p.y;
@@ -252,7 +252,7 @@ void SkyBirds::drawSingleBird(const SkyValues& v, float t, SkyDrawCounts& counts
     if (currentGreeting == -1) {
         BirdLook look;
         look.phase = 0.2f;
-        look.amplitude = std::cos(kPi * j);
+        look.amplitude = std::cos(kScenePi * j);
         look.colour = brightnessColour(v.brightness);
         look.swing = brightnessSwing(v.brightness);
         FeatherChains(res.wingPart, t).bird(look, res);
@@ -329,7 +329,7 @@ void SkyBirds::drawSwarm(const SkyValues& v, float t, SkyDrawCounts& counts) {
         glPushMatrix();
         place(i);
         BirdLook look;
-        look.phase = static_cast<float>(i) * kPi / 14.0f;
+        look.phase = static_cast<float>(i) * kScenePi / 14.0f;
         look.amplitude = h;
         look.glow = false;
         chains.bird(look, res);
@@ -348,7 +348,7 @@ void SkyBirds::drawSwarm(const SkyValues& v, float t, SkyDrawCounts& counts) {
         place(i);
         const Colour3 own = greetingColour(i);
         BirdLook look;
-        look.phase = static_cast<float>(i) * kPi / 14.0f;
+        look.phase = static_cast<float>(i) * kScenePi / 14.0f;
         look.amplitude = h;
         look.colour = base;
         look.swing = brightnessSwing(v.brightness);

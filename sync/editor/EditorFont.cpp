@@ -1,6 +1,6 @@
 #include "sync/editor/EditorFont.h"
 
-#include "app/Trace.h"
+#include "base/Trace.h"
 #include "platform/FontRasterizer.h"
 
 #include <algorithm>

@@ -5,21 +5,30 @@
 // controllers), transport buttons and the clock, and turns mouse and keyboard input
 // into edits. Every edit first saves all controllers to a snapshot file in "editor",
 // which undo reads back. The frame loop drives it when one is attached.
+//
+// SyncEditor.cpp holds its life and commands, SyncEditorInput.cpp the input,
+// SyncEditorOverlay.cpp the drawing; EditorLayout.h says where everything lies.
 #include "platform/WinTypes.h"
 #include "sync/editor/ButtonGroup.h"
 #include "sync/editor/DropDownList.h"
 #include "sync/editor/EditorFont.h"
+#include "sync/editor/EditorLayout.h"
 #include "sync/editor/TimeAxis.h"
+#include "sync/editor/UndoHistory.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
 namespace qelFramework {
 
 class Timeline;
+class Transport;
 class SyncController;
+class SyncData;
 class GL_TextureManager;
 
 class SyncEditor {
@@ -29,18 +38,20 @@ public:
 
     enum DragMode : int { NoDrag = 0, MovingKey = 1, ChangingValues = 2 };
 
-    explicit SyncEditor(Timeline& owner);
+    // Edits the controllers in sync, against the layers and schedule of timeline, moves
+    // time through transport, and saves to (and resets from) syncFile.
+    SyncEditor(const Timeline& timeline, SyncData& sync, Transport& transport, std::string syncFile);
     virtual ~SyncEditor();
 
-    // Before the first frame: fonts, button pictures, panels, the song and the first
-    // curve list. Needs the production's GL context to be current.
+    // Before the first frame: fonts, button pictures, panels and the song. Needs the
+    // production's GL context to be current.
     virtual void init();
-    // Every rendered frame, after the layers.
+    // Every rendered frame, after the layers; compiles the curve list once a frame.
     virtual void draw();
     // Every window message, before the layers see it.
     virtual void handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    // Once at teardown: deletes the snapshot files still on the undo stack and the GL
-    // objects the editor made.
+    // Once at teardown: keeps edits never saved in a file of their own, deletes the
+    // session's snapshot files and the GL objects the editor made.
     virtual void shutdown();
 
     // The song for the waveform and the time axis (interleaved 16-bit stereo). Without
@@ -72,8 +83,8 @@ public:
     bool cursorVisible() const { return cursorShown; }
     float cursorTime() const { return cursorAt; }
     bool helpVisible() const { return helpShown; }
-    const std::vector<std::string>& undoStack() const { return snapshots; }
-    const std::vector<std::string>& redoStack() const { return redoSnapshots; }
+    const std::vector<std::string>& undoStack() const { return history.undoStack(); }
+    const std::vector<std::string>& redoStack() const { return history.redoStack(); }
     // Where shutdown kept edits that were never saved; empty when it kept none.
     const std::string& keptUnsavedFile() const { return unsavedFile; }
     const std::string& mouseStatus() const { return mouseStatusText; }
@@ -84,10 +95,12 @@ public:
     DropDownList& controllersPanel() { return controllers; }
     DropDownList& controllers2Panel() { return controllers2; }
     ButtonGroup& shapeButtons() { return shapes; }
-    ButtonGroup& transportButtons() { return transport; }
+    ButtonGroup& transportButtons() { return playButtons; }
 
 protected:
-    Timeline& owner;
+    const Timeline& timeline;
+    SyncData& sync;
+    Transport& transport;
 
 private:
     void loadSong();
@@ -95,10 +108,10 @@ private:
     void makeButtons();
     void fillPanels();
     void selectController(int index);
-    void rebuildCurveList();
+    // The four panels with the places they are drawn at.
+    std::array<std::pair<DropDownList*, EditorLayout::PanelPlace>, 4> panelPlaces();
     void setNotice(const std::string& text, bool warning);
-    bool writeSnapshot(std::string& name);
-    void restoreSnapshot(const std::string& name, const char* what);
+    void reportStep(const UndoHistory::Step& step, const char* what);
     void rememberSavedState();
     bool keepUnsavedEdits();
 
@@ -114,13 +127,16 @@ private:
     void onMiddleDown();
     void pickController(DropDownList& clicked, DropDownList& other, int id);
     void workspaceCommand(int id);
-    void seek(float t);
-    void play();
     bool insideSong(float t) const { return t >= 0.0f && t <= axis.songSeconds(); }
-    void pollRecordKey();
+    // True when a key was dropped.
+    bool pollRecordKey();
 
     void drawOverlayText();
     void drawHelp();
+    void drawNotice();
+
+    // The WORKSPACE panel's items.
+    enum WorkspaceItem : int { WorkspaceSave = 0, WorkspaceUndo = 1, WorkspaceReset = 2, WorkspaceHelp = 3 };
 
     TimeAxis axis;
     SyncController* selected = nullptr;
@@ -139,14 +155,13 @@ private:
     float zoomAnchor = 0.0f, zoomCurrent = 0.0f;
     bool zoomDragging = false;
     std::unique_ptr<GL_TextureManager> textures;
-    std::vector<std::string> snapshots;      // the undo stack, newest last
-    std::vector<std::string> redoSnapshots;  // the redo stack, newest last
-    std::vector<std::string> snapshotsMade;  // every snapshot file of this session
+    std::string syncFile;
+    UndoHistory history;
     std::vector<unsigned char> savedImage;   // the controllers as last loaded or saved
     std::string unsavedFile;
 
     ButtonGroup shapes;
-    ButtonGroup transport;
+    ButtonGroup playButtons; // play, pause, record
     DropDownList workspace{"WORKSPACE"};
     DropDownList layers{"LAYERS"};
     DropDownList controllers{"CONTROLLERS"};

@@ -8,6 +8,8 @@
 
 namespace qelFramework {
 
+using namespace EditorLayout;
+
 namespace {
 // Beyond this many seconds either way a time is off any axis (keeps the frame
 // arithmetic finite for any float).
@@ -43,19 +45,19 @@ void keyMarker(float x, float valueY, const Rgb& stem, const Rgb& bar, const Rgb
     glLineWidth(1.0f);
     glColor3f(stem.r, stem.g, stem.b);
     glBegin(GL_LINES);
-    line(x, 0.24f, x, 0.4f);
+    line(x, kKeyHitTop, x, kCurveAreaTop);
     glEnd();
     glLineWidth(2.0f);
     glColor3f(bar.r, bar.g, bar.b);
     glBegin(GL_LINES);
-    line(x, 0.25f, x, valueY);
+    line(x, kCurveAreaBottom, x, valueY);
     glEnd();
     glLineWidth(1.0f);
     glColor3f(foot.r, foot.g, foot.b);
     if (handle)
-        glRectf(x - 0.005f, 0.22f, x + 0.005f, 0.24f);
+        glRectf(x - kKeyHitHalfWidth, kKeyHitBottom, x + kKeyHitHalfWidth, kKeyHitTop);
     glBegin(GL_LINES);
-    line(x, 0.22f, x, 0.0f);
+    line(x, kKeyHitBottom, x, 0.0f);
     glEnd();
 }
 } // namespace
@@ -112,7 +114,7 @@ void TimeAxis::compileWaveform() const {
     const std::uint32_t width = viewEnd - viewStart;
     const std::uint32_t step = std::max<std::uint32_t>(1, width / 2000);
     glColor3f(0.5f, 0.5f, 0.5f);
-    for (float top : {0.09f, 0.18f}) {
+    for (float top : {kZoomBandTop / 2.0f, kZoomBandTop}) { // two rows, each half the band high
         glBegin(GL_LINE_STRIP);
         for (std::uint32_t f = viewStart; f < viewEnd && f < frameCount; f += step) {
             const float x = static_cast<float>(f - viewStart) / static_cast<float>(width);
@@ -153,7 +155,7 @@ void TimeAxis::compileKeys() {
 void TimeAxis::compileRuler() const {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    gradientQuad(0.0f, 1.0f, 0.18f, {0.5f, 0.5f, 0.5f, 0.4f}, 0.2f, {0.0f, 0.0f, 0.0f, 0.2f});
+    gradientQuad(0.0f, 1.0f, kZoomBandTop, {0.5f, 0.5f, 0.5f, 0.4f}, kRulerTop, {0.0f, 0.0f, 0.0f, 0.2f});
 
     const int seconds = static_cast<int>(songSeconds());
     glLineWidth(1.0f);
@@ -168,7 +170,7 @@ void TimeAxis::compileRuler() const {
             tickTop = 0.195f;
         glColor3f(0.5f, 0.0f, 0.0f);
         glBegin(GL_LINES);
-        line(x, 0.18f, x, tickTop);
+        line(x, kZoomBandTop, x, tickTop);
         glEnd();
         if (rulerFont && s % 60 == 0)
             printText(rulerFont, x - 0.008f, 0.215f, 1.0f, 1.0f, 1.0f, 1.0f, "%dm", s / 60);
@@ -207,12 +209,12 @@ void TimeAxis::drawWorkspace() {
     glLineWidth(1.0f);
 
     // 1. Background.
-    gradientQuad(0.0f, 1.0f, 0.0f, {0.0f, 0.0f, 0.0f, 0.5f}, 0.4f, {0.2f, 0.1f, 0.025f, 0.5f});
+    gradientQuad(0.0f, 1.0f, 0.0f, {0.0f, 0.0f, 0.0f, 0.5f}, kCurveAreaTop, {0.2f, 0.1f, 0.025f, 0.5f});
 
     // 2. Value grid.
     glBegin(GL_LINES);
     glColor3f(0.25f, 0.25f, 0.2f);
-    line(0.0f, 0.25f, 1.0f, 0.25f);
+    line(0.0f, kCurveAreaBottom, 1.0f, kCurveAreaBottom);
     for (int i = 1; i <= 10; ++i) {
         const float v = static_cast<float>(i) / 10.0f;
         glColor3f(0.1f * v + 0.05f, 0.1f * v + 0.05f, 0.1f * v + 0.025f);
@@ -228,7 +230,7 @@ void TimeAxis::drawWorkspace() {
     if (selected) {
         glColor3f(1.0f, 0.0f, 0.0f);
         glBegin(GL_LINES);
-        line(playX, 0.4f, playX, 0.0f);
+        line(playX, kCurveAreaTop, playX, 0.0f);
         glEnd();
         selected->evaluate(currentTime);
         glPointSize(3.0f);
@@ -249,11 +251,11 @@ void TimeAxis::drawWorkspace() {
     // 5. Selected segment.
     float fromX = 0.0f, toX = 0.0f;
     if (segmentSpan(fromX, toX))
-        gradientQuad(fromX, toX, 0.25f, {0.4f, 0.3f, 0.1f, 0.6f}, 0.4f, {0.2f, 0.1f, 0.025f, 0.2f});
+        gradientQuad(fromX, toX, kCurveAreaBottom, {0.4f, 0.3f, 0.1f, 0.6f}, kCurveAreaTop, {0.2f, 0.1f, 0.025f, 0.2f});
 
     // 6. Zoom range.
     if (rangeVisible)
-        gradientQuad(timeToX(rangeFrom), timeToX(rangeTo), 0.18f, {0.1f, 0.3f, 0.4f, 0.6f}, 0.0f,
+        gradientQuad(timeToX(rangeFrom), timeToX(rangeTo), kZoomBandTop, {0.1f, 0.3f, 0.4f, 0.6f}, 0.0f,
                      {0.025f, 0.1f, 0.2f, 0.4f});
 
     // 7. Selected keys.
@@ -271,7 +273,7 @@ void TimeAxis::drawWorkspace() {
     // 8. Play position line.
     glColor3f(0.2f, 0.4f, 0.7f);
     glBegin(GL_LINES);
-    line(playX, 0.4f, playX, 0.0f);
+    line(playX, kCurveAreaTop, playX, 0.0f);
     glEnd();
 
     popUnitProjection();

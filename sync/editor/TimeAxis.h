@@ -1,9 +1,10 @@
 #pragma once
 // The editor's time axis: the song's waveform under a ruler, the keys and the curve of
 // the selected controller and the keys of a comparison controller, over the part of
-// the song in view. The static part is compiled into one display list (the curve list),
-// rebuilt every frame and after every edit; the workspace around it is drawn each frame.
+// the song in view. The static part is compiled into one display list (the curve list)
+// once a frame; the workspace around it is drawn each frame.
 #include "gl/GLHeaders.h"
+#include "sync/editor/EditorLayout.h"
 #include "sync/SyncController.h"
 
 #include <cstdint>
@@ -29,8 +30,8 @@ public:
     float timeToX(float t) const;
     // Time of a window x in the view.
     float xToTime(float x) const;
-    // Values 0..1 lie between y 0.25 and 0.4.
-    static float valueToY(float v) { return 0.25f + 0.15f * v; }
+    // Values 0..1 span the curve area, y 0.25 to 0.4.
+    static float valueToY(float v) { return EditorLayout::kCurveAreaBottom + EditorLayout::kCurveAreaHeight * v; }
     // The frame of a time, truncated toward zero (0 for times before the song).
     std::uint32_t timeToFrame(float t) const;
     float songSeconds() const;

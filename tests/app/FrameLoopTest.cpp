@@ -1,12 +1,12 @@
 #include "app/FrameLoop.h"
-#include "app/Trace.h"
+#include "app/Production.h"
+#include "base/Trace.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
 #include "support/TestSupport.h"
 #include "sync/SyncData.h"
 #include "sync/editor/SyncEditor.h"
 #include "timeline/Layer_Base.h"
-#include "timeline/Timeline.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +18,8 @@ using namespace qelFramework;
 
 namespace {
 std::vector<std::string> g_log;
+HWND g_window = nullptr;
+Production* g_production = nullptr;
 std::int64_t g_counter = 0;
 // Each reading of the clock moves production time on by 4 ms.
 std::int64_t steppingCounter() {
@@ -40,25 +42,25 @@ struct RecordingLayer : Layer_Base {
     void render() override {
         g_log.push_back(name + ".render");
         if (++renders == escapeAfterRenders)
-            platform::postMessage(Timeline::instance().window, WM_KEYDOWN, VK_ESCAPE, 0);
+            platform::postMessage(g_window, WM_KEYDOWN, VK_ESCAPE, 0);
     }
     void unload() override { g_log.push_back(name + ".unload"); }
 };
 
 // Logs its calls; once the show stands held at its end it quits after a few frames.
 struct RecordingEditor : SyncEditor {
-    using SyncEditor::SyncEditor;
+    explicit RecordingEditor(Production& p) : SyncEditor(p.timeline(), p.sync(), p.transport(), "unused.dat") {}
     int heldDraws = 0;
     ~RecordingEditor() override { g_log.push_back("editor.delete"); }
     void init() override { g_log.push_back("editor.init"); }
     void draw() override {
         g_log.push_back("editor.draw");
-        if (!owner.heldAtEnd)
+        if (!g_production->transport().heldAtEnd())
             return;
-        g_log.push_back("held@" + std::to_string(owner.clock.productionMilliseconds()) +
-                        (owner.state == Paused ? " paused" : " not paused"));
+        g_log.push_back("held@" + std::to_string(g_production->clock().productionMilliseconds()) +
+                        (transport.playing() ? " playing" : " paused"));
         if (++heldDraws == 3)
-            platform::postMessage(owner.window, WM_KEYDOWN, VK_ESCAPE, 0);
+            platform::postMessage(g_window, WM_KEYDOWN, VK_ESCAPE, 0);
     }
     void shutdown() override { g_log.push_back("editor.shutdown"); }
 };
@@ -67,23 +69,22 @@ class FrameLoopTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
-        t.reset();
         g_log.clear();
         g_counter = 0;
+        g_window = gl.handle();
+        g_production = &production;
         platform::resetMessageState();
         platform::setCounterSource(steppingCounter);
-        t.setUp(&sync, nullptr);
+        production.setUp(nullptr);
     }
-    void TearDown() override {
-        platform::setCounterSource(nullptr);
-        t.reset();
-    }
+    void TearDown() override { platform::setCounterSource(nullptr); }
+    void play() { production.runFrameLoop(gl.handle()); }
     int count(const std::string& entry) const { return static_cast<int>(std::count(g_log.begin(), g_log.end(), entry)); }
 
     qmtest::GLContext gl{64, 64, 0, mainWindowProc};
     qmtest::TraceCapture trace;
-    SyncData sync;
-    Timeline& t = Timeline::instance();
+    Production production;
+    Timeline& t = production.timeline();
 };
 } // namespace
 
@@ -95,8 +96,8 @@ TEST_F(FrameLoopTest, ALayerOnTwoTracksIsUpdatedAndRenderedTwiceInTrackOrder) {
     t.addEntry("pp", 10, 0, 20);
     t.addEntry("scene", 1, 0, 20);
     t.addEntry("pp", 0, 0, 20);
-    t.state = Loaded;
-    t.runFrameLoop(gl.handle());
+    t.setState(Loaded);
+    play();
 
     // One frame: track 0, then 1, then 10, each update right before its render.
     std::vector<std::string> firstFrame(g_log.begin(), g_log.begin() + 6);
@@ -107,9 +108,9 @@ TEST_F(FrameLoopTest, ALayerOnTwoTracksIsUpdatedAndRenderedTwiceInTrackOrder) {
     // The loop ends by time and tears down once, in registration order.
     std::vector<std::string> tail(g_log.end() - 4, g_log.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"pp.unload", "pp.delete", "scene.unload", "scene.delete"}));
-    EXPECT_TRUE(t.registry.empty());
-    EXPECT_TRUE(t.schedule.empty());
-    EXPECT_EQ(t.textures, nullptr);
+    EXPECT_TRUE(t.registry().empty());
+    EXPECT_TRUE(t.schedule().empty());
+    EXPECT_EQ(production.textures(), nullptr);
 }
 
 TEST_F(FrameLoopTest, EscapeQuitsAndTearsDownOnce) {
@@ -117,26 +118,26 @@ TEST_F(FrameLoopTest, EscapeQuitsAndTearsDownOnce) {
     layer->escapeAfterRenders = 3;
     t.registerLayer(layer, "scene");
     t.addEntry("scene", 3, 0, 1000000);
-    t.state = Loaded;
-    t.runFrameLoop(gl.handle());
-    EXPECT_EQ(t.state, Stopped);
+    t.setState(Loaded);
+    play();
+    EXPECT_EQ(t.state(), Stopped);
     EXPECT_EQ(count("scene.render"), 3);
     EXPECT_EQ(count("scene.unload"), 1);
     EXPECT_EQ(count("scene.delete"), 1);
     // After teardown no window message reaches a deleted layer.
-    Timeline::mainWindowProc(gl.handle(), WM_KEYDOWN, 'A', 0);
+    Production::mainWindowProc(gl.handle(), WM_KEYDOWN, 'A', 0);
 }
 
 TEST_F(FrameLoopTest, DoesNothingUnlessLoaded) {
     t.registerLayer(new RecordingLayer("scene"), "scene");
     t.addEntry("scene", 0, 0, 100);
-    t.runFrameLoop(gl.handle());
-    EXPECT_EQ(t.state, qelFramework::Setup);
+    play();
+    EXPECT_EQ(t.state(), qelFramework::Setup);
     EXPECT_TRUE(g_log.empty());
 }
 
 TEST_F(FrameLoopTest, ControllersAreEvaluatedAtTheFrameTimeBeforeTheLayersUpdate) {
-    SyncController* ramp = sync.getController("Test: Ramp");
+    SyncController* ramp = production.sync().getController("Test: Ramp");
     ramp->addKey(0.0f, 0.0f);
     ramp->addKey(1.0f, 1.0f);
     static std::vector<std::pair<float, float>> seen; // outlives the layer, which teardown deletes
@@ -152,8 +153,8 @@ TEST_F(FrameLoopTest, ControllersAreEvaluatedAtTheFrameTimeBeforeTheLayersUpdate
     probe->c = ramp;
     t.registerLayer(probe, "probe");
     t.addEntry("probe", 0, 0, 40);
-    t.state = Loaded;
-    t.runFrameLoop(gl.handle());
+    t.setState(Loaded);
+    play();
     ASSERT_GE(seen.size(), 3u);
     for (auto [time, value] : seen)
         EXPECT_NEAR(value, static_cast<float>(static_cast<int>(time * 1000.0f)) / 1000.0f, 1e-6f) << time;
@@ -162,13 +163,13 @@ TEST_F(FrameLoopTest, ControllersAreEvaluatedAtTheFrameTimeBeforeTheLayersUpdate
 TEST_F(FrameLoopTest, F10HistoryWrapsAfter250Frames) {
     t.registerLayer(new RecordingLayer("scene"), "scene");
     t.addEntry("scene", 0, 0, 260 * 4); // 260 frames at 4 ms a frame
-    t.state = Loaded;
+    t.setState(Loaded);
     platform::setKeyState(VK_F10, true);
-    t.runFrameLoop(gl.handle());
+    play();
     platform::setKeyState(VK_F10, false);
     int frames = count("scene.render");
     ASSERT_GT(frames, 250);
-    EXPECT_EQ(t.historyIndex, static_cast<std::uint32_t>(frames - 250));
+    EXPECT_EQ(production.historyIndex(), static_cast<std::uint32_t>(frames - 250));
 }
 
 TEST_F(FrameLoopTest, LoadingScreenShowsThePictureBeforeEachInitAndStopsAtAFailure) {
@@ -179,29 +180,29 @@ TEST_F(FrameLoopTest, LoadingScreenShowsThePictureBeforeEachInitAndStopsAtAFailu
     t.registerLayer(a, "a");
     t.registerLayer(b, "b");
     t.registerLayer(c, "c");
-    EXPECT_FALSE(t.runLoadingScreen(gl.handle()));
+    EXPECT_FALSE(production.runLoadingScreen(gl.handle()));
     EXPECT_EQ(g_log, (std::vector<std::string>{"a.init", "b.init"}));
-    EXPECT_EQ(t.state, qelFramework::Setup);
-    EXPECT_GE(t.loadingScreen.framesShown(), 20u);
-    EXPECT_LE(t.loadingScreen.framesShown(), 24u);
+    EXPECT_EQ(t.state(), qelFramework::Setup);
+    EXPECT_GE(production.loadingScreen().framesShown(), 20u);
+    EXPECT_LE(production.loadingScreen().framesShown(), 24u);
 }
 
 TEST_F(FrameLoopTest, LoadingScreenLoadsEveryLayer) {
     for (const char* n : {"a", "b", "c", "d", "e", "f", "g"})
         t.registerLayer(new RecordingLayer(n), n);
-    EXPECT_TRUE(t.runLoadingScreen(gl.handle()));
-    EXPECT_EQ(t.state, Loaded);
+    EXPECT_TRUE(production.runLoadingScreen(gl.handle()));
+    EXPECT_EQ(t.state(), Loaded);
     EXPECT_EQ(count("g.init"), 1);
-    EXPECT_GE(t.loadingScreen.framesShown(), 70u);
+    EXPECT_GE(production.loadingScreen().framesShown(), 70u);
 }
 
 TEST_F(FrameLoopTest, AnAttachedEditorIsDrawnEveryFrameAndTheEndHoldsUntilTheMakerQuits) {
     t.registerLayer(new RecordingLayer("scene"), "scene");
     t.addEntry("scene", 0, 0, 20);
     t.addEntry("scene", 0, 60, 80); // nothing plays from 21 to 59 ms
-    t.attachEditor(new RecordingEditor(t));
-    t.state = Loaded;
-    t.runFrameLoop(gl.handle());
+    production.attachEditor(std::make_unique<RecordingEditor>(production));
+    t.setState(Loaded);
+    play();
 
     ASSERT_FALSE(g_log.empty());
     EXPECT_EQ(g_log.front(), "editor.init");
@@ -215,11 +216,11 @@ TEST_F(FrameLoopTest, AnAttachedEditorIsDrawnEveryFrameAndTheEndHoldsUntilTheMak
     // still drawn (not updated), until Escape.
     EXPECT_EQ(count("held@80 paused"), 3);
     EXPECT_EQ(count("scene.update@60"), count("scene.render") - count("scene.update@0") - 3);
-    EXPECT_EQ(t.state, Stopped);
+    EXPECT_EQ(t.state(), Stopped);
     // Torn down after the layers: shut down once, then deleted.
     std::vector<std::string> tail(g_log.end() - 4, g_log.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"scene.unload", "scene.delete", "editor.shutdown", "editor.delete"}));
-    EXPECT_EQ(t.editor, nullptr);
+    EXPECT_EQ(production.editor(), nullptr);
 }
 
 TEST_F(FrameLoopTest, AStartInsideTheShowCountsFromTheEarliestStart) {
@@ -236,8 +237,8 @@ TEST_F(FrameLoopTest, AStartInsideTheShowCountsFromTheEarliestStart) {
     };
     t.registerLayer(new First, "first");
     t.addEntry("first", 0, 1000, 2100); // the clock's offset is 1 s
-    t.startSeconds = 2.0f;
-    t.state = Loaded;
-    t.runFrameLoop(gl.handle());
+    production.startAt(2.0f);
+    t.setState(Loaded);
+    play();
     EXPECT_NEAR(firstTime, 2.0f, 0.01f);
 }

@@ -1,5 +1,5 @@
 #include "app/MusicStream.h"
-#include "app/Trace.h"
+#include "base/Trace.h"
 #include "platform/Mp3Encoder.h"
 #include "platform/Paths.h"
 #include "support/TestSupport.h"

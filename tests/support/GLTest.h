@@ -1,7 +1,7 @@
 #pragma once
 // The ground of the tests that render: the trace captured at up to INFO, a hidden GL
 // context and, when given a size, a render target to draw into and read back.
-#include "app/Trace.h"
+#include "base/Trace.h"
 #include "gl/GLTestHelpers.h"
 #include "gl/GL_FBOTexture.h"
 #include "support/TestSupport.h"

@@ -1,5 +1,5 @@
 #include "AllocationCounter.h"
-#include "app/Trace.h"
+#include "base/Trace.h"
 #include "platform/Paths.h"
 #include "support/TestSupport.h"
 #include "sync/SyncData.h"

@@ -1,5 +1,5 @@
 // quillmont-sync: the sync file as text and back, and a controller's values at given times.
-#include "app/Trace.h"
+#include "base/Trace.h"
 #include "platform/Paths.h"
 #include "sync/SyncData.h"
 #include "sync/SyncFile.h"

@@ -98,8 +98,7 @@ TEST(FireworkBurst, TheNthBurstIsAlwaysTheSameAndTheNextDiffers) {
 }
 
 TEST(FireworksSchedule, StartUpRegistersTheFireworksWhoseRocketsAreLaunchedInSerialOrder) {
-    Timeline& timeline = Timeline::instance();
-    timeline.reset();
+    Timeline timeline;
     const unsigned before = Firework::burstCounter;
     registerProductionLayers(timeline);
     auto* layer = dynamic_cast<Layer_Fireworks*>(timeline.findLayer("IM-fireworks"));
@@ -107,7 +106,6 @@ TEST(FireworksSchedule, StartUpRegistersTheFireworksWhoseRocketsAreLaunchedInSer
     EXPECT_EQ(Firework::burstCounter, before + 80);
     for (const Firework& r : layer->rockets)
         EXPECT_TRUE(r.serial - layer->rockets[0].serial == &r - layer->rockets && r.countdown < 30);
-    timeline.reset();
 }
 
 TEST_F(Fireworks, InitPublishesBothTargetsAndLooksUpTheControllers) {

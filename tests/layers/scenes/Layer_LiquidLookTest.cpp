@@ -1,6 +1,6 @@
 // The performer and the cloth as the forge makes them, drawn at the moments the
 // production shows them. With QM_FRAME_DIR set the frames are saved there to look at.
-#include "app/Trace.h"
+#include "base/Trace.h"
 #include "gl/GL_FBOTexture.h"
 #include "gl/GL_TextureManager.h"
 #include "gl/GLTestHelpers.h"

@@ -3,7 +3,7 @@
 // editor/, with two controllers and a 40-second song at 1000 frames per second, so that
 // window x 0.25 is 10 s. Input goes in as window messages.
 #include "app/MusicStream.h"
-#include "app/Trace.h"
+#include "base/Trace.h"
 #include "gl/GLHeaders.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
@@ -11,6 +11,7 @@
 #include "sync/SyncData.h"
 #include "sync/editor/SyncEditor.h"
 #include "timeline/Timeline.h"
+#include "timeline/Transport.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,22 @@
 namespace qmtest {
 
 using Keys = std::vector<std::pair<float, float>>;
+
+// A transport whose time moves only when it is told to; it keeps the seeks asked of it.
+struct RecordingTransport : qelFramework::Transport {
+    float time = 0.0f;
+    bool isPlaying = false;
+    std::vector<float> seeks;
+    float currentTime() const override { return time; }
+    float heardTime() const override { return time; }
+    void seek(float t) override {
+        seeks.push_back(t);
+        time = t;
+    }
+    void play() override { isPlaying = true; }
+    void pause() override { isPlaying = false; }
+    bool playing() const override { return isPlaying; }
+};
 
 inline Keys keysOf(const qelFramework::SyncController* c) {
     Keys keys;
@@ -46,8 +63,6 @@ protected:
         std::filesystem::create_directory("editor");
         qelFramework::Trace::setHighestLevel(qelFramework::Trace::INFO);
         qelFramework::platform::resetMessageState();
-        t.reset();
-        t.setUp(&sync, &music);
         a = sync.getController("Test: A");
         a->addKey(10.0f, 0.2f);
         a->addKey(20.0f, 0.8f);
@@ -56,7 +71,7 @@ protected:
         b->addKey(15.0f, 0.3f);
         b->addKey(25.0f, 0.6f);
         prepare();
-        editor = std::make_unique<qelFramework::SyncEditor>(t);
+        editor = makeEditor();
         std::vector<std::int16_t> song(kFrames * 2);
         for (std::uint32_t i = 0; i < kFrames; ++i)
             song[2 * i] = song[2 * i + 1] =
@@ -68,12 +83,14 @@ protected:
         if (editor)
             editor->shutdown();
         editor.reset();
-        t.reset();
         qelFramework::platform::resetMessageState();
         qelFramework::Trace::reset();
     }
-    // Runs before the editor is made (more controllers, a soundtrack).
+    // Runs before the editor is made (more controllers, layers, a soundtrack).
     virtual void prepare() {}
+    std::unique_ptr<qelFramework::SyncEditor> makeEditor(qelFramework::SyncData* data = nullptr) {
+        return std::make_unique<qelFramework::SyncEditor>(t, data ? *data : sync, transport, "data\\demosynch.dat");
+    }
 
     qelFramework::LPARAM at(float x, float y) const {
         return qelFramework::makeMouseLParam(static_cast<int>(std::lround(x * width)),
@@ -116,8 +133,8 @@ protected:
     WorkingFolder folder;
     TraceCapture trace;
     qelFramework::SyncData sync;
-    qelFramework::MusicStream music;
-    qelFramework::Timeline& t = qelFramework::Timeline::instance();
+    qelFramework::Timeline t;
+    RecordingTransport transport;
     qelFramework::SyncController* a = nullptr;
     qelFramework::SyncController* b = nullptr;
     std::unique_ptr<qelFramework::SyncEditor> editor;

@@ -26,10 +26,6 @@ protected:
         t.registerLayer(nullptr, "IM-fireworks");
         t.registerLayer(nullptr, "city");
     }
-    void TearDown() override {
-        t.registry.clear(); // names only
-        qmtest::EditorTest::TearDown();
-    }
 
     // A stand-in for the production's frame: a night sky over a warm horizon.
     void drawFrame() const {
@@ -84,7 +80,7 @@ TEST_F(EditorView, ASelectedSegmentWithItsButtonsAnOpenPanelAndTheReadOuts) {
     ASSERT_EQ(editor->selectedSegment(), 1);
     move(0.4f, 0.96f);
     move(0.4f, 0.95f - 3.5f / 50.0f); // the controller panel open, row 3 under the mouse
-    t.clock.accumulated = 17.5f;
+    transport.time = 17.5f;
     const qmtest::Picture p = frame("editor-segment-and-panel");
 
     // The blue play line at 17.5 s (x 0.4375) over the curve area.
@@ -116,7 +112,7 @@ TEST_F(EditorView, ZoomedWithTheCursorOnAKeyAndTheHelpOverlay) {
     const float keyX = editor->timeAxis().timeToX(20.0f);
     move(keyX, 0.23f);
     ASSERT_EQ(editor->hoveredKey(), 1);
-    t.clock.accumulated = 26.0f;
+    transport.time = 26.0f;
     const qmtest::Picture p = frame("editor-zoomed-help");
     // The hovered key's read-out above the curve.
     EXPECT_GT(countIn(p, keyX - 0.03f, 0.405f, keyX + 0.05f, 0.445f, 153, 153, 153, 10), 30);
@@ -126,13 +122,13 @@ TEST_F(EditorView, ZoomedWithTheCursorOnAKeyAndTheHelpOverlay) {
 
 TEST_F(EditorView, WithoutASelectedControllerNoCurveNoKeysNoRedLine) {
     SyncData empty;
-    t.sync = &empty;
-    SyncEditor bare(t);
+    std::unique_ptr<SyncEditor> made = makeEditor(&empty);
+    SyncEditor& bare = *made;
     std::vector<std::int16_t> song(kFrames * 2, 9000);
     bare.setSong(std::move(song), kFrames, kRate);
     bare.init();
     ASSERT_EQ(bare.selectedController(), nullptr);
-    t.clock.accumulated = 10.0f;
+    transport.time = 10.0f;
     bare.handleMessage(WM_MOUSEMOVE, 0, at(0.7f, 0.3f));
     ASSERT_TRUE(bare.cursorVisible());
     drawFrame();
@@ -140,7 +136,6 @@ TEST_F(EditorView, WithoutASelectedControllerNoCurveNoKeysNoRedLine) {
     const qmtest::Picture p = qmtest::readFramebuffer(width, height);
     p.save("editor-no-controller");
     bare.shutdown();
-    t.sync = &sync;
 
     EXPECT_EQ(countIn(p, 0.0f, 0.0f, 1.0f, 0.4f, 255, 0, 0, 40), 0);
     EXPECT_EQ(countIn(p, 0.0f, 0.22f, 1.0f, 0.24f, 51, 51, 178, 3), 0);

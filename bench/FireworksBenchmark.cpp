@@ -3,7 +3,7 @@
 // then the flashes, logo, title, skyline and the two full-screen passes) on whatever GL
 // the display offers (run under xvfb-run for Mesa llvmpipe); the renderer is reported
 // with the figures. Render without sparks gives the cost of everything but the sparks.
-#include "benchmarks/RendererLabel.h"
+#include "RendererLabel.h"
 #include "gl/GL_TextureManager.h"
 #include "layers/scenes/Layer_Fireworks.h"
 #include "platform/Paths.h"

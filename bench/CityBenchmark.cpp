@@ -3,7 +3,7 @@
 // at its busiest moments, drawn into a 1280 x 720 target on whatever GL the display
 // offers (run under xvfb-run for Mesa llvmpipe); the renderer is reported with the
 // figures. The content is the forge's, beside this program or made for the run.
-#include "benchmarks/RendererLabel.h"
+#include "RendererLabel.h"
 #include "gl/GL_FBOTexture.h"
 #include "gl/GL_MemTexture.h"
 #include "gl/GL_TextureManager.h"

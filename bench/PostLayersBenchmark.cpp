@@ -1,6 +1,6 @@
 // One frame of each framing layer at the production's 1280 x 720, on whatever GL the
 // display offers (run under xvfb-run for Mesa llvmpipe); the renderer is the label.
-#include "benchmarks/RendererLabel.h"
+#include "RendererLabel.h"
 #include "gl/BlurPass.h"
 #include "gl/FullscreenQuad.h"
 #include "gl/GL_FBOTexture.h"

@@ -1,7 +1,7 @@
 // Loading the performer and the cloth (the 539 recorded frames as the forge makes them,
 // the drape precomputation, the whole layer's init) and drawing one frame of it, on
 // whatever GL the display offers (run under xvfb-run for Mesa llvmpipe).
-#include "benchmarks/RendererLabel.h"
+#include "RendererLabel.h"
 #include "gl/GL_FBOTexture.h"
 #include "gl/GL_TextureManager.h"
 #include "layers/scenes/Layer_Liquid.h"

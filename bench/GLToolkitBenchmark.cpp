@@ -1,6 +1,6 @@
 // Texture loading and the blur pass, on whatever GL the display offers (run under
 // xvfb-run for Mesa llvmpipe); the renderer is reported with the figures.
-#include "benchmarks/RendererLabel.h"
+#include "RendererLabel.h"
 #include "gl/BlurPass.h"
 #include "gl/FullscreenQuad.h"
 #include "gl/GL_MemTexture.h"

@@ -1,4 +1,4 @@
-#include "app/HiResTimer.h"
+#include "base/HiResTimer.h"
 
 #include "platform/Kernel.h"
 

@@ -1,7 +1,7 @@
 // One frame of the sky scene (update and render, finished) at its busiest moments, into a
 // 1280 x 720 target, on whatever GL the display offers (run under xvfb-run for Mesa
 // llvmpipe); the renderer is reported with the figures.
-#include "benchmarks/RendererLabel.h"
+#include "RendererLabel.h"
 #include "gl/GL_FBOTexture.h"
 #include "gl/GL_MemTexture.h"
 #include "gl/GL_TextureManager.h"

@@ -1,0 +1,48 @@
+#include "app/Playback.h"
+
+#include "app/MusicStream.h"
+
+#include <cmath>
+
+namespace qelFramework {
+
+float Playback::heardTime() const {
+    if (!music || !music->stream)
+        return currentTime();
+    return musicSeconds(music) + clock.offset;
+}
+
+void Playback::seek(float t) {
+    clock.accumulated = t - clock.offset;
+    seekMusic(music, t - clock.offset);
+    if (held)
+        play();
+}
+
+void Playback::play() {
+    resumeMusic(music);
+    timeline.setState(Playing);
+    held = false;
+}
+
+void Playback::pause() {
+    pauseMusic(music);
+    timeline.setState(Paused);
+}
+
+void Playback::start(float startSeconds) {
+    resumeMusic(music);
+    clock.update(true);
+    seek(startSeconds > clock.offset ? startSeconds : clock.offset);
+}
+
+void Playback::holdAt(std::uint32_t lastMs) {
+    pause();
+    clock.accumulated = static_cast<float>(lastMs) / 1000.0f - clock.offset;
+    // The float sum may round past the last millisecond; step back until it does not.
+    while (clock.productionMilliseconds() > lastMs)
+        clock.accumulated = std::nextafter(clock.accumulated, -1.0f);
+    held = true;
+}
+
+} // namespace qelFramework

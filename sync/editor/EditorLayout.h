@@ -1,0 +1,51 @@
+#pragma once
+// Where the editor's parts lie, in window fractions with y measured from the bottom:
+// the bands of the workspace along the bottom, the panels along the top, the button
+// rows, the read-outs, and the reach of the mouse gestures.
+
+namespace qelFramework::EditorLayout {
+
+// The workspace's bands, bottom to top.
+constexpr float kZoomBandTop = 0.18f;   // the waveform, where a drag zooms: y < 0.18
+constexpr float kRulerTop = 0.2f;       // the ruler's shaded strip above the waveform
+constexpr float kAddKeyBottom = 0.2f;   // a middle click adds a key for 0.2 < y < 0.25
+constexpr float kKeyHitBottom = 0.22f;  // keys answer clicks for 0.22 <= y <= 0.24
+constexpr float kKeyHitTop = 0.24f;
+constexpr float kKeyStripTop = 0.25f;   // the key strip: 0.18 <= y < 0.25
+constexpr float kCurveAreaBottom = 0.25f; // the curve area: 0.25 < y < 0.4, values 0..1
+constexpr float kCurveAreaHeight = 0.15f;
+constexpr float kCurveAreaTop = 0.4f;   // also the top of the workspace
+
+// Reach of the mouse, in window x.
+constexpr float kKeyHitHalfWidth = 0.005f; // a key answers within this of its x
+constexpr float kSnapReach = 0.008f;       // Shift snaps to a comparison key this close
+constexpr float kSegmentKeepMargin = 0.01f; // a release this far past the segment keeps it
+constexpr float kShortestZoom = 0.005f;    // a zoom drag must be wider than this
+// A value drag: the value moves ten times the vertical mouse travel.
+constexpr float kValueDragGain = 10.0f;
+
+// The four drop-down panels along the top: title position and width.
+struct PanelPlace {
+    float x, y, width;
+};
+constexpr PanelPlace kWorkspacePanel{0.025f, 0.95f, 0.1f};
+constexpr PanelPlace kLayersPanel{0.15f, 0.95f, 0.15f};
+constexpr PanelPlace kControllersPanel{0.325f, 0.95f, 0.2f};
+constexpr PanelPlace kControllers2Panel{0.55f, 0.95f, 0.2f};
+// Controllers 0 to 39 go into the first controller panel, the rest into the second.
+constexpr int kFirstPanelControllers = 40;
+
+// The transport buttons (play, pause, record) at the top right, and the shape buttons,
+// whose group stands over the selected segment's start key at the curve area's top.
+constexpr float kTransportX = 0.9f, kTransportY = 0.87f;
+constexpr float kShapeButtonsY = kCurveAreaTop;
+
+// Read-outs.
+constexpr float kKeyReadoutY = 0.43f;     // time and value of the hovered key (value 0.02 lower)
+constexpr float kSegmentReadoutY = 0.71f; // length and span of the selected segment (0.02 lower)
+constexpr float kClockX = 0.9f, kClockLabelY = 0.98f, kClockY = 0.95f;
+constexpr float kMouseStatusY = 0.8f;
+constexpr float kNoticeRight = 0.995f, kNoticeY = 0.76f; // notices end at the right edge
+constexpr float kRecordBannerX = 0.43f, kRecordBannerY = 0.985f;
+
+} // namespace qelFramework::EditorLayout

@@ -1,0 +1,184 @@
+// The editor's drawing: the workspace, the read-outs, the panels and buttons, the help
+// and the notices, over the finished frame.
+#include "sync/editor/SyncEditor.h"
+
+#include "gl/GLHeaders.h"
+#include "gl/UnitProjection.h"
+#include "platform/Kernel.h"
+#include "platform/Messages.h"
+#include "sync/editor/EditorLayout.h"
+#include "timeline/Transport.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace qelFramework {
+
+using namespace EditorLayout;
+
+namespace {
+// The controls the help overlay lists.
+const char* const kHelpRows[][2] = {
+    {"title row", "opens a panel"},
+    {"left click in the key strip", "select a key; drag to move it"},
+    {"  with Shift", "snap to a key of the comparison"},
+    {"  with Ctrl", "add to the selection"},
+    {"right drag above the strip", "change the selected keys' value"},
+    {"middle click in the strip", "add a key on the curve"},
+    {"Delete + right click", "remove a key"},
+    {"left click over the curve", "select a segment, then a shape"},
+    {"left drag in the waveform", "zoom; right click there: whole song"},
+    {"Tab + left click", "seek the music and the clock"},
+    {"Shift + controller", "compare with another controller"},
+    {"record button, then Space", "drop keys while the music plays"},
+    {"Ctrl + Z", "undo"},
+    {"Ctrl + Y, Ctrl + Shift + Z", "redo"},
+    {"F5 / F6", "hide / show the editor"},
+};
+} // namespace
+
+void SyncEditor::drawOverlayText() {
+    const EditorFont* font = &normalFont;
+    if (selected && hovered >= 0 && hovered < selected->keyCount()) {
+        const float t = selected->keyTime(hovered);
+        const float x = axis.timeToX(t) - 0.025f;
+        printText(font, x, kKeyReadoutY, 0.6f, 0.6f, 0.6f, 1.0f, "time: %.03fs", static_cast<double>(t));
+        printText(font, x, kKeyReadoutY - 0.02f, 0.6f, 0.6f, 0.6f, 1.0f, "value: %.03fs",
+                  static_cast<double>(selected->keyValue(hovered)));
+    }
+    if (selected && segment >= 0 && segment + 1 < selected->keyCount()) {
+        const float from = selected->keyTime(segment), to = selected->nextKeyTime(segment);
+        const float x = axis.timeToX(from);
+        shapes.draw(x, kShapeButtonsY);
+        glDisable(GL_TEXTURE_2D);
+        printText(font, x, kSegmentReadoutY, 0.6f, 0.6f, 0.6f, 1.0f, "length: %.03fs", static_cast<double>(to - from));
+        printText(font, x, kSegmentReadoutY - 0.02f, 0.6f, 0.6f, 0.6f, 1.0f, "from: %.03fs - to: %0.3fs",
+                  static_cast<double>(from), static_cast<double>(to));
+    }
+    if (cursorShown) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glBegin(GL_LINES);
+        glColor4f(0.2f, 0.1f, 0.7f, 0.9f);
+        glVertex2f(mouseX, kCurveAreaTop);
+        glColor4f(0.2f, 0.1f, 0.7f, 0.5f);
+        glVertex2f(mouseX, 0.0f);
+        glEnd();
+        printText(font, mouseX - 0.008f, kKeyHitTop, 1.0f, 1.0f, 1.0f, 1.0f, "%.4fs", static_cast<double>(cursorAt));
+    }
+    if (zoomDragging)
+        printText(font, axis.timeToX(zoomAnchor) - 0.008f, kKeyHitTop, 0.5f, 0.5f, 1.0f, 1.0f, "%.4fs",
+                  static_cast<double>(zoomAnchor));
+    printText(font, kClockX, kClockLabelY, 1.0f, 1.0f, 1.0f, 1.0f, "runtime");
+    printText(&clockFont, kClockX, kClockY, 1.0f, 1.0f, 1.0f, 1.0f, "%0.3fs", static_cast<double>(axis.currentTime));
+    printText(font, kClockX, kMouseStatusY, 1.0f, 1.0f, 1.0f, 1.0f, "%s", mouseStatusText.c_str());
+    if (recording)
+        printText(font, kRecordBannerX, kRecordBannerY, 1.0f, 0.0f, 0.0f, 1.0f, ">>>RECORD MODE<<<");
+}
+
+void SyncEditor::drawHelp() {
+    const float left = 0.3f, right = 0.72f, top = 0.88f;
+    const float row = 0.025f;
+    const float bottom = top - row * static_cast<float>(std::size(kHelpRows) + 2);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.75f);
+    glRectf(left, bottom, right, top);
+    glColor4f(0.8f, 0.8f, 0.8f, 0.65f);
+    glBegin(GL_LINE_LOOP);
+    glVertex2f(left, bottom);
+    glVertex2f(right, bottom);
+    glVertex2f(right, top);
+    glVertex2f(left, top);
+    glEnd();
+    printText(&normalFont, left + 0.01f, top - row, 1.0f, 0.8f, 0.4f, 1.0f, "CONTROLS  (click anywhere to close)");
+    for (std::size_t i = 0; i < std::size(kHelpRows); ++i) {
+        const float y = top - row * static_cast<float>(i + 2);
+        printText(&normalFont, left + 0.01f, y, 0.8f, 0.8f, 0.8f, 1.0f, "%s", kHelpRows[i][0]);
+        printText(&normalFont, left + 0.2f, y, 1.0f, 1.0f, 1.0f, 1.0f, "%s", kHelpRows[i][1]);
+    }
+}
+
+void SyncEditor::drawNotice() {
+    if (noticeText.empty() || platform::queryPerformanceCounter() >= noticeUntil)
+        return;
+    GLint viewport[4] = {0, 0, 1, 1};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const float width = normalFont.textWidth(noticeText) / static_cast<float>(std::max(viewport[2], 1));
+    const float x = std::max(0.0f, kNoticeRight - width);
+    if (noticeIsWarning)
+        printText(&normalFont, x, kNoticeY, 1.0f, 0.69f, 0.29f, 1.0f, "%s", noticeText.c_str());
+    else
+        printText(&normalFont, x, kNoticeY, 0.7f, 0.9f, 0.7f, 1.0f, "%s", noticeText.c_str());
+}
+
+void SyncEditor::draw() {
+    if (!initialised)
+        return;
+    // 1. The time axis takes the selection and the production time; its curve list is
+    // compiled once a frame, here.
+    axis.selected = selected;
+    axis.selectedSegment = segment;
+    axis.rebuildCurveList();
+    axis.selectedKeys = selectedKeyList;
+    axis.currentTime = transport.currentTime();
+
+    // 2. Hide and show.
+    if (platform::getAsyncKeyState(VK_F5))
+        isHidden = true;
+    if (platform::getAsyncKeyState(VK_F6))
+        isHidden = false;
+    if (isHidden)
+        return;
+    // 3. Record mode; a dropped key shows in this frame's curve list.
+    if (pollRecordKey())
+        axis.rebuildCurveList();
+
+    // 4. The overlay's state; whatever the layers left is restored afterwards.
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    glUseProgram(0);
+    glDepthMask(GL_TRUE);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glDepthMask(GL_FALSE);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_FOG);
+    glDisable(GL_ALPHA_TEST);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    pushUnitProjection(false);
+
+    // 5 to 9. Read-outs.
+    drawOverlayText();
+
+    // 10. Workspace, panels, transport.
+    popUnitProjection();
+    axis.drawWorkspace();
+    pushUnitProjection(false);
+    workspace.draw(&normalFont, kWorkspacePanel.x, kWorkspacePanel.y, kWorkspacePanel.width, -1);
+    layers.draw(&normalFont, kLayersPanel.x, kLayersPanel.y, kLayersPanel.width, selectedIndex);
+    controllers.draw(&normalFont, kControllersPanel.x, kControllersPanel.y, kControllersPanel.width, selectedIndex);
+    controllers2.draw(&normalFont, kControllers2Panel.x, kControllers2Panel.y, kControllers2Panel.width,
+                      selectedIndex);
+    playButtons.draw(kTransportX, kTransportY);
+    glDisable(GL_TEXTURE_2D);
+
+    if (helpShown)
+        drawHelp();
+    drawNotice();
+
+    popUnitProjection();
+    glDepthMask(GL_TRUE);
+    glUseProgram(static_cast<GLuint>(program));
+    glPopAttrib();
+}
+
+} // namespace qelFramework

@@ -1,0 +1,69 @@
+// The transport: the production clock and the soundtrack moved by one formula.
+#include "app/MusicStream.h"
+#include "app/Playback.h"
+#include "platform/Mp3Encoder.h"
+#include "platform/Paths.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace qelFramework;
+
+TEST(Playback, ClockAndMusicAgreeThroughSeekStartHoldAndPlay) {
+    qmtest::WorkingFolder folder;
+    ASSERT_TRUE(platform::makeFolder("data"));
+    std::string error;
+    ASSERT_TRUE(platform::encodeMp3File("data/quillmont.mp3", std::vector<std::int16_t>(2 * 8000 * 40), 8000, 32,
+                                        error))
+        << error;
+    MusicStream music;
+    music.stream = FSOUND_Stream_Open("data\\quillmont.mp3", FSOUND_STEREO | FSOUND_MPEGACCURATE, 0, 0);
+    ASSERT_NE(music.stream, nullptr) << platform::soundError();
+
+    HiResTimer clock;
+    clock.reset(2.0f); // the show's first entry starts at 2 s; the music starts with it
+    Timeline timeline;
+    timeline.setState(Playing);
+    Playback playback(clock, timeline);
+    playback.setMusic(&music);
+
+    // A seek: production second t, the music at t minus the offset.
+    playback.seek(12.5f);
+    EXPECT_FLOAT_EQ(clock.productionSeconds(), 12.5f);
+    EXPECT_EQ(FSOUND_Stream_GetTime(music.stream), 10500);
+    EXPECT_FLOAT_EQ(playback.heardTime(), 12.5f);
+    playback.seek(1.0f); // before the show: the music at its start
+    EXPECT_EQ(FSOUND_Stream_GetTime(music.stream), 0);
+
+    // The start of playback takes the same road; a start before the offset is the offset.
+    playback.start(5.0f);
+    EXPECT_FLOAT_EQ(clock.productionSeconds(), 5.0f);
+    EXPECT_EQ(FSOUND_Stream_GetTime(music.stream), 3000);
+    playback.start(0.5f);
+    EXPECT_FLOAT_EQ(clock.productionSeconds(), 2.0f);
+    EXPECT_EQ(FSOUND_Stream_GetTime(music.stream), 0);
+
+    // Held at the end: paused on the last millisecond; a seek plays on from there.
+    playback.holdAt(41999);
+    EXPECT_EQ(clock.productionMilliseconds(), 41999u);
+    EXPECT_TRUE(playback.heldAtEnd());
+    EXPECT_FALSE(playback.playing());
+    playback.seek(20.0f);
+    EXPECT_TRUE(playback.playing());
+    EXPECT_FALSE(playback.heldAtEnd());
+    EXPECT_EQ(FSOUND_Stream_GetTime(music.stream), 18000);
+    // A plain pause and seek stay paused; play goes on.
+    playback.pause();
+    playback.seek(30.0f);
+    EXPECT_FALSE(playback.playing());
+    playback.holdAt(41999);
+    playback.play();
+    EXPECT_TRUE(playback.playing());
+    EXPECT_FALSE(playback.heldAtEnd());
+
+    // Without music the heard moment is the production time.
+    playback.setMusic(nullptr);
+    playback.seek(7.0f);
+    EXPECT_FLOAT_EQ(playback.heardTime(), 7.0f);
+    FSOUND_Stream_Close(music.stream);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The one way production time is moved: the editor, the capture and the start of
+// playback seek, play and pause through it, so that the clock and the music always
+// agree on where the show is.
+
+namespace qelFramework {
+
+class Transport {
+public:
+    virtual ~Transport() = default;
+
+    // Production time, seconds.
+    virtual float currentTime() const = 0;
+    // The moment being heard, in production seconds: the music's position where there is
+    // music, else the production time.
+    virtual float heardTime() const = 0;
+    // Moves the clock and the music to production second t.
+    virtual void seek(float t) = 0;
+    virtual void play() = 0;
+    virtual void pause() = 0;
+    virtual bool playing() const = 0;
+};
+
+} // namespace qelFramework
