@@ -55,6 +55,10 @@ int virtualKeyFromSdl(SDL_Keycode k) {
     case SDLK_RSHIFT: return VK_SHIFT;
     case SDLK_LCTRL:
     case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT: return VK_MENU;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
     case SDLK_LEFT: return 0x25;
     case SDLK_UP: return 0x26;
     case SDLK_RIGHT: return 0x27;
@@ -71,6 +75,9 @@ SDL_Keycode sdlKeyFromName(const std::string& name) {
     if (name == "Delete") return SDLK_DELETE;
     if (name == "Shift") return SDLK_LSHIFT;
     if (name == "Control") return SDLK_LCTRL;
+    if (name == "Alt") return SDLK_LALT;
+    if (name == "PageUp") return SDLK_PAGEUP;
+    if (name == "PageDown") return SDLK_PAGEDOWN;
     if (name.size() >= 2 && name[0] == 'F') {
         int n = std::atoi(name.c_str() + 1);
         if (n >= 1 && n <= 12)

@@ -53,6 +53,28 @@ bool fileExists(const std::string& path) {
     return stat(nativePath(path).c_str(), &st) == 0;
 }
 
+bool fileStamp(const std::string& path, FileStamp& stamp) {
+    stamp = FileStamp{};
+    struct stat st{};
+    if (stat(nativePath(path).c_str(), &st) != 0)
+        return false;
+    stamp.seconds = static_cast<long long>(st.st_mtim.tv_sec);
+    stamp.nanoseconds = static_cast<long>(st.st_mtim.tv_nsec);
+    stamp.size = static_cast<long long>(st.st_size);
+    stamp.identity = static_cast<unsigned long long>(st.st_ino);
+    return true;
+}
+
+std::string absolutePath(const std::string& path) {
+    const std::string native = nativePath(path);
+    if (native.empty() || native[0] == '/')
+        return native;
+    char cwd[PATH_MAX];
+    if (!getcwd(cwd, sizeof cwd))
+        return native;
+    return std::string(cwd) + "/" + native;
+}
+
 std::string executableFolder() {
     char buffer[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);

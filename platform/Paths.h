@@ -38,6 +38,27 @@ bool makeFolder(const std::string& path, std::string& error);
 
 bool fileExists(const std::string& path);
 
+// What tells one version of a file from the next without reading it: the modification
+// time, the size and the file's identity (a save that renames a new file over the old
+// one changes it).
+struct FileStamp {
+    long long seconds = 0;
+    long nanoseconds = 0;
+    long long size = -1;
+    unsigned long long identity = 0;
+    bool operator==(const FileStamp& other) const {
+        return seconds == other.seconds && nanoseconds == other.nanoseconds && size == other.size &&
+               identity == other.identity;
+    }
+    bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+// False (and an empty stamp) when the file cannot be looked at.
+bool fileStamp(const std::string& path, FileStamp& stamp);
+
+// The path from the root, for a name relative to the working folder (which start-up
+// may change); an absolute path comes back as it is.
+std::string absolutePath(const std::string& path);
+
 // The folder of the running executable, without a trailing slash.
 std::string executableFolder();
 
