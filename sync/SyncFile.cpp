@@ -109,6 +109,10 @@ SyncReadResult readSyncFile(const std::string& path, SyncData& data) {
     std::vector<unsigned char> image;
     if (!platform::readWholeFile(path, image))
         return SyncReadResult::missing;
+    return mergeSyncImage(image, path, data);
+}
+
+SyncReadResult mergeSyncImage(const std::vector<unsigned char>& image, const std::string& path, SyncData& data) {
     SyncFileDecoder decoder(image.data(), image.size());
     std::unordered_map<std::string, std::uint32_t> seen;
     int mendedRecords = 0;

@@ -25,6 +25,9 @@ bool writeSyncFile(const std::string& path, const SyncData& data);
 // exactly the file's keys (created when missing); the others keep theirs. A damaged
 // record and everything behind it are left out, and that controller keeps its keys.
 SyncReadResult readSyncFile(const std::string& path, SyncData& data);
+// The same merge from a file image held in memory; name stands for the file in warnings.
+// Never missing: an empty image is a file without a controller count (damaged).
+SyncReadResult mergeSyncImage(const std::vector<unsigned char>& image, const std::string& name, SyncData& data);
 
 // "editor\--<counter>--<year>-<month>-<day>!<hour>-<minute>-<second>.dat"
 std::string snapshotFileName(unsigned counter, const platform::SystemTime& time);

@@ -265,6 +265,13 @@ bool parseSyncFloat(const std::string& token, float& f) {
     return true;
 }
 
+std::string formatSyncKeyLine(const SyncFileKey& key, bool first) {
+    const std::string time = "    " + padded(formatSyncFloat(key.time), 10) + " ";
+    if (first)
+        return time + formatSyncFloat(key.value);
+    return time + padded(formatSyncFloat(key.value), 10) + " " + shapeWord(key.kind) + " " + presetWord(key.ends);
+}
+
 std::string formatSyncText(const std::vector<SyncFileRecord>& records) {
     std::string out;
     for (std::size_t r = 0; r < records.size(); ++r) {
@@ -272,22 +279,17 @@ std::string formatSyncText(const std::vector<SyncFileRecord>& records) {
         if (r > 0)
             out += '\n';
         out += "controller " + quoteSyncName(record.name) + "\n";
-        for (std::size_t i = 0; i < record.keys.size(); ++i) {
-            const SyncFileKey& key = record.keys[i];
-            out += "    " + padded(formatSyncFloat(key.time), 10) + " ";
-            if (i == 0) {
-                out += formatSyncFloat(key.value) + "\n";
-                continue;
-            }
-            out += padded(formatSyncFloat(key.value), 10) + " " + shapeWord(key.kind) + " " + presetWord(key.ends) + "\n";
-        }
+        for (std::size_t i = 0; i < record.keys.size(); ++i)
+            out += formatSyncKeyLine(record.keys[i], i == 0) + "\n";
     }
     return out;
 }
 
 bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records, std::string& error,
-                   std::vector<std::string>* notes) {
+                   std::vector<std::string>* notes, std::vector<SyncTextLine>* lines) {
     records.clear();
+    if (lines)
+        lines->clear();
     std::unordered_map<std::string, std::size_t> namedOnLine;
     std::vector<Token> tokens;
     std::size_t lineNumber = 0;
@@ -335,6 +337,15 @@ bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records
             } else {
                 ok = parseKey(tokens, records.back(), problem, note);
             }
+        }
+        if (lines) {
+            SyncTextLine where;
+            where.record = static_cast<int>(records.size()) - 1;
+            if (ok && !tokens.empty() && !(!tokens[0].quoted && tokens[0].text == "controller")) {
+                where.key = static_cast<int>(records.back().keys.size()) - 1;
+                where.shaped = tokens.size() > 2;
+            }
+            lines->push_back(where);
         }
         if (!ok) {
             error = "line " + std::to_string(lineNumber) + ": " + problem;

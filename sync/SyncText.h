@@ -29,8 +29,21 @@ std::string formatSyncText(const std::vector<SyncFileRecord>& records);
 // What the text may hold but the program would change when it reads the file (a key
 // before the previous key's time, a name given a second time, a zero byte in a name) is
 // accepted and, when notes is given, described there, one "line N: ..." a line.
+// What a line of the text gave: the record it belongs to (-1 before the first
+// controller line) and, for a key line, the key's index in that record and whether the
+// line spelt out a shape.
+struct SyncTextLine {
+    int record = -1;
+    int key = -1;
+    bool shaped = false;
+};
+
 bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records, std::string& error,
-                   std::vector<std::string>* notes = nullptr);
+                   std::vector<std::string>* notes = nullptr, std::vector<SyncTextLine>* lines = nullptr);
+
+// One key line as formatSyncText writes it (without the line end); the first key of a
+// record has no shape and preset.
+std::string formatSyncKeyLine(const SyncFileKey& key, bool first);
 
 // A name in double quotes as the text writes it, escapes included.
 std::string quoteSyncName(const std::string& name);

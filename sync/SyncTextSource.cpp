@@ -1,0 +1,73 @@
+#include "sync/SyncTextSource.h"
+
+#include "base/Trace.h"
+#include "platform/Kernel.h"
+#include "sync/SyncData.h"
+#include "sync/SyncFile.h"
+#include "sync/SyncTextFile.h"
+
+namespace qelFramework {
+
+namespace {
+const char* const kTag = "syncText";
+} // namespace
+
+SyncTextSource::SyncTextSource(std::string path, std::string shownName, double checkSeconds)
+    : filePath(std::move(path)), name(std::move(shownName)),
+      checkTicks(static_cast<std::int64_t>(checkSeconds * static_cast<double>(platform::queryPerformanceFrequency()))) {}
+
+bool SyncTextSource::load(SyncData& data, std::string& error) {
+    platform::FileStamp stamp;
+    platform::fileStamp(filePath, stamp);
+    std::vector<unsigned char> image;
+    std::size_t controllers = 0;
+    if (!compileSyncTextFile(filePath, name, image, controllers, error))
+        return false;
+    seen = stamp;
+    pending = false;
+    nextCheck = platform::queryPerformanceCounter() + checkTicks; // a load is a look
+    mergeSyncImage(image, name, data);
+    return true;
+}
+
+SyncTextSource::Change SyncTextSource::poll() {
+    const std::int64_t now = platform::queryPerformanceCounter();
+    if (now < nextCheck)
+        return Change::none;
+    nextCheck = now + checkTicks;
+    platform::FileStamp stamp;
+    platform::fileStamp(filePath, stamp);
+    if (stamp == seen)
+        return Change::none;
+    // The stamp is taken before the read: a save that lands during the read shows as
+    // another change at the next look.
+    seen = stamp;
+    std::string error;
+    if (!compileSyncTextFile(filePath, name, compiled, compiledControllers, error)) {
+        pending = false;
+        compiled.clear();
+        lastMessage = error;
+        Trace::write(Trace::WARNING, kTag, "%s", error.c_str());
+        return Change::failed;
+    }
+    pending = true;
+    lastMessage = "reloaded " + name + ": " + std::to_string(compiledControllers) + " controllers";
+    return Change::compiled;
+}
+
+void SyncTextSource::merge(SyncData& data) {
+    if (!pending)
+        return;
+    pending = false;
+    mergeSyncImage(compiled, name, data);
+    Trace::write(Trace::INFO, kTag, "%s", lastMessage.c_str());
+}
+
+bool SyncTextSource::save(const SyncData& data, std::string& error) {
+    if (!writeSyncTextFile(filePath, data, error))
+        return false;
+    platform::fileStamp(filePath, seen);
+    return true;
+}
+
+} // namespace qelFramework
