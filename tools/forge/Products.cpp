@@ -86,6 +86,8 @@ const std::vector<Product>& allProducts() {
         {"flyingBird", "data\\textures\\flyingBird.jpg", makeFlyingBird},
         {"backlight", "data\\textures\\backlight.jpg", makeBacklight},
         {"choreography", "data\\demosynch.dat", compileChoreography},
+        {"tempo", "data\\tempo.txt", makeTempoFile},
+        {"bookmarks", "editor\\bookmarks.txt", makeFirstBookmarks},
     };
     return products;
 }

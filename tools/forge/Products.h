@@ -75,6 +75,12 @@ bool makeTowerTextureFile(const std::string& path, std::string& note, std::strin
 bool makeFlyingBird(const std::string& path, std::string& note, std::string& error);
 bool makeBacklight(const std::string& path, std::string& note, std::string& error);
 
+// For the sync editor: the beat grid (data/tempo.txt) and a first set of bookmarks
+// (editor/bookmarks.txt, left alone when it is there) at the scene changes.
+bool makeTempoFile(const std::string& path, std::string& note, std::string& error);
+bool makeFirstBookmarks(const std::string& path, std::string& note, std::string& error);
+const std::vector<double>& sceneChangeTimes();
+
 // Choreography: compiles content/choreography.txt into the sync file.
 bool compileChoreography(const std::string& path, std::string& note, std::string& error);
 
