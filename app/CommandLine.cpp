@@ -62,6 +62,13 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             windowed = true;
         } else if (a == "--editor") {
             out.editor = true;
+        } else if (a == "--sync-text") {
+            if (!value(out.syncText))
+                return false;
+            if (out.syncText.empty()) {
+                error = "--sync-text needs a file name";
+                return false;
+            }
         } else if (a == "--input-script") {
             if (!value(out.inputScript))
                 return false;
@@ -130,6 +137,10 @@ const char* usageText() {
            "  --windowed          with --size: play in a window (the default)\n"
            "  --editor            attach the sync editor over the production (edit the\n"
            "                      controllers against the music; saves data/demosynch.dat)\n"
+           "  --sync-text FILE    take the sync data from the text FILE (the form of\n"
+           "                      quillmont-sync) instead of data/demosynch.dat; FILE is\n"
+           "                      watched and reloaded when it changes, and the editor's\n"
+           "                      save writes it\n"
            "  --input-script FILE feed timed synthetic input (automated runs)\n"
            "  --capture OUT       play on a frame clock and write every frame: numbered PNG\n"
            "                      files when OUT is a folder, an H.264 video with the\n"

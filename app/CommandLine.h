@@ -15,6 +15,8 @@ struct CommandLine {
     bool fullscreen = false;   // --fullscreen (with --size); --windowed is the default then
     std::string inputScript;   // --input-script FILE: timed synthetic input
     bool editor = false;       // --editor: attach the sync editor
+    std::string syncText;      // --sync-text FILE: the sync data from this text, watched
+    std::string syncTextPath;  // FILE from the root (main sets it before start-up moves the working folder)
     std::string capture;       // --capture OUT: write every frame (folder of PNGs or .mp4)
     int fps = 60;              // --fps N (capture)
     double from = 0.0;         // --from S (capture), as written: no float rounding

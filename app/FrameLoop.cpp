@@ -144,6 +144,7 @@ void Production::runFrameLoop(HWND window) {
 }
 
 void Production::playFrame() {
+    beforeFrame();
     const std::uint32_t now = productionClock.productionMilliseconds();
     const bool paused = tracks.state() == Paused;
     if (!paused) {

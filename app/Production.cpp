@@ -1,8 +1,10 @@
 #include "app/Production.h"
 
+#include "base/Trace.h"
 #include "gl/GL_TextureManager.h"
 #include "sync/SyncData.h"
 #include "sync/SyncFile.h"
+#include "sync/SyncTextSource.h"
 #include "sync/editor/SyncEditor.h"
 
 namespace qelFramework {
@@ -22,14 +24,38 @@ Production::~Production() {
         current = nullptr;
 }
 
+void Production::useSyncText(const std::string& path, const std::string& shownName, double checkSeconds) {
+    syncTextSource = std::make_unique<SyncTextSource>(path, shownName, checkSeconds);
+}
+
 void Production::setUp(MusicStream* music) {
     textureCache = std::make_unique<GL_TextureManager>();
     soundtrack = music;
     playback.setMusic(music);
-    readSyncFile(kSyncFile, *controllers);
+    std::string error;
+    if (!syncTextSource)
+        readSyncFile(kSyncFile, *controllers);
+    else if (!syncTextSource->load(*controllers, error))
+        Trace::write(Trace::WARNING, "syncText", "%s", error.c_str()); // watched on: a mended text comes in
 }
 
-void Production::attachEditor(std::unique_ptr<SyncEditor> editor) { attachedEditor = std::move(editor); }
+void Production::attachEditor(std::unique_ptr<SyncEditor> editor) {
+    attachedEditor = std::move(editor);
+    if (attachedEditor && syncTextSource)
+        attachedEditor->saveToSyncText(syncTextSource.get());
+}
+
+void Production::beforeFrame() {
+    const SyncTextSource::Change change = syncTextSource ? syncTextSource->poll() : SyncTextSource::Change::none;
+    if (change != SyncTextSource::Change::none) {
+        if (attachedEditor)
+            attachedEditor->takeSyncTextChange(*syncTextSource, change);
+        else
+            syncTextSource->merge(*controllers);
+    }
+    if (attachedEditor)
+        attachedEditor->beforeFrame();
+}
 
 bool Production::runLoadingScreen(HWND window) {
     return loading.runLoadingScreen(tracks, textureCache.get(), controllers.get(), window);

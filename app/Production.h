@@ -10,12 +10,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace qelFramework {
 
 class GL_TextureManager;
 class SyncData;
 class SyncEditor;
+class SyncTextSource;
 struct MusicStream;
 
 // Called with the window after a frame is drawn and before it is presented (capture mode).
@@ -32,8 +34,12 @@ public:
     Production(const Production&) = delete;
     Production& operator=(const Production&) = delete;
 
+    // Before setUp: the sync data comes from the text file at path (named shownName in
+    // the trace) instead of the sync file, and the file is watched while the show plays,
+    // every change merged before the next frame; the editor's save writes it.
+    void useSyncText(const std::string& path, const std::string& shownName, double checkSeconds = 1.0);
     // Creates the texture cache, keeps the soundtrack (null: none) and reads the sync
-    // file into the sync data.
+    // file (or the text file) into the sync data.
     void setUp(MusicStream* music);
     // Attaches an editor before the frame loop, which initialises it and shuts it down.
     void attachEditor(std::unique_ptr<SyncEditor> editor);
@@ -59,6 +65,7 @@ public:
     HiResTimer& clock() { return productionClock; }
     MusicStream* music() const { return soundtrack; }
     SyncEditor* editor() const { return attachedEditor.get(); }
+    SyncTextSource* syncText() const { return syncTextSource.get(); }
     const LoadingScreen& loadingScreen() const { return loading; }
     HWND window() const { return windowHandle; }
     // The F10 graph's next slot.
@@ -69,6 +76,9 @@ private:
     static Production* current;
 
     void playFrame();
+    // Every frame before the time is read: a changed sync text is merged, and the
+    // editor's loop goes back to its start.
+    void beforeFrame();
     void drawDiagnostics();
     void teardown();
 
@@ -77,6 +87,7 @@ private:
     Playback playback{productionClock, tracks};
     MusicStream* soundtrack = nullptr;
     std::unique_ptr<SyncData> controllers;
+    std::unique_ptr<SyncTextSource> syncTextSource;
     std::unique_ptr<GL_TextureManager> textureCache;
     LoadingScreen loading;
     std::unique_ptr<SyncEditor> attachedEditor;

@@ -11,17 +11,26 @@
 #include "platform/Paths.h"
 #include "platform/VideoPipe.h"
 #include "sync/SyncData.h"
+#include "sync/SyncTextFile.h"
 #include "sync/editor/SyncEditor.h"
 
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qelFramework {
 
 GL_Window& productionWindow() {
     static GL_Window window;
     return window;
+}
+
+bool checkSyncText(CommandLine& options, std::string& error) {
+    options.syncTextPath = platform::absolutePath(options.syncText);
+    std::vector<unsigned char> image;
+    std::size_t controllers = 0;
+    return compileSyncTextFile(options.syncTextPath, options.syncText, image, controllers, error);
 }
 
 int runProduction(const CommandLine& options) {
@@ -64,6 +73,9 @@ int runProduction(const CommandLine& options) {
         // 5. Sync data and timeline (texture cache, sync file). The production is gone
         // before the window, so that its GL objects go while the context lives.
         Production production;
+        if (!options.syncText.empty())
+            production.useSyncText(options.syncTextPath.empty() ? options.syncText : options.syncTextPath,
+                                   options.syncText);
         production.setUp(&music);
 
         // 6 and 7. Layers and schedule.

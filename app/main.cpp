@@ -29,6 +29,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quillmont: %s\n", error.c_str());
         return 2;
     }
+    if (!options.syncText.empty() && !checkSyncText(options, error)) {
+        std::fprintf(stderr, "quillmont: %s\n", error.c_str());
+        return 2;
+    }
     if (platform::enterContentFolder().empty())
         std::fprintf(stderr, "quillmont: no data/ folder here or beside the program; the first missing file will "
                              "stop the show (make the content with quillmont-forge FOLDER, or run scripts/setup)\n");

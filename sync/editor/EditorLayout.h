@@ -16,6 +16,17 @@ constexpr float kCurveAreaBottom = 0.25f; // the curve area: 0.25 < y < 0.4, val
 constexpr float kCurveAreaHeight = 0.15f;
 constexpr float kCurveAreaTop = 0.4f;   // also the top of the workspace
 
+// On the ruler: the loop's band over the whole strip, bar lines across it with their
+// numbers inside it, beat ticks hanging from its top, and bookmark flags above it.
+constexpr float kBeatTickBottom = 0.194f;
+constexpr float kBarNumberY = 0.1825f;
+constexpr float kBookmarkFlagTop = 0.21f;
+constexpr float kBookmarkFlagWidth = 0.004f;
+// Beat ticks and bar lines are drawn only this many pixels apart or more; bar numbers
+// at least this far apart (every bar, every second, fourth, ... bar).
+constexpr float kBeatTickSpacingPixels = 6.0f;
+constexpr float kBarNumberSpacingPixels = 40.0f;
+
 // Reach of the mouse, in window x.
 constexpr float kKeyHitHalfWidth = 0.005f; // a key answers within this of its x
 constexpr float kSnapReach = 0.008f;       // Shift snaps to a comparison key this close

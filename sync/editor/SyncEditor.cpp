@@ -1,5 +1,6 @@
 // The editor's life (init, shutdown) and its commands: selection, snapshots, undo and
-// redo, save, reset, and keeping unsaved edits at the end.
+// redo, save, reset, keeping unsaved edits at the end, the sync text's reloads, the loop,
+// bookmarks, and copy and paste.
 #include "sync/editor/SyncEditor.h"
 
 #include "base/Trace.h"
@@ -13,6 +14,7 @@
 #include "sync/SyncFileFormat.h"
 #include "sync/editor/EditorLayout.h"
 #include "timeline/Timeline.h"
+#include "timeline/Transport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -140,6 +142,10 @@ void SyncEditor::init() {
     glGetIntegerv(GL_VIEWPORT, viewport);
     makeFonts(viewport[3]);
     axis.rulerFont = &rulerFont;
+    grid.load(kTempoFile);
+    axis.grid = &grid;
+    marks.load(kBookmarksFile);
+    axis.bookmarks = &marks.times();
     makeButtons();
     hovered = -1;
     fillPanels();
@@ -236,7 +242,28 @@ bool SyncEditor::keepUnsavedEdits() {
 }
 
 void SyncEditor::workspaceCommand(int id) {
-    if (id == WorkspaceSave) {
+    if (id == WorkspaceSave && textSource) {
+        std::string error;
+        const std::string& name = textSource->shownName();
+        if (textSource->save(sync, error)) {
+            rememberSavedState();
+            Trace::write(Trace::INFO, kTag, "saved %s", name.c_str());
+            setNotice("saved " + name, false);
+        } else {
+            Trace::write(Trace::WARNING, kTag, "%s not written, the old one is kept: %s", name.c_str(), error.c_str());
+            setNotice("save failed: " + name + " kept as it was", true);
+        }
+    } else if (id == WorkspaceReset && textSource) {
+        takeSnapshot();
+        std::string error;
+        if (textSource->load(sync, error)) {
+            keepSelectionValid();
+            setNotice("reset to " + textSource->shownName(), false);
+        } else {
+            Trace::write(Trace::WARNING, kTag, "reset: %s; nothing changed", error.c_str());
+            setNotice("reset: " + error, true);
+        }
+    } else if (id == WorkspaceSave) {
         if (writeSyncFile(syncFile, sync)) {
             rememberSavedState();
             Trace::write(Trace::INFO, kTag, "saved %s", syncFile.c_str());
@@ -260,6 +287,162 @@ void SyncEditor::workspaceCommand(int id) {
             setNotice("reset to " + syncFile, false);
         }
     }
+}
+
+void SyncEditor::keepSelectionValid() {
+    if (sync.count() != controllers.allItems().size() + controllers2.allItems().size())
+        fillPanels(); // the text named controllers the editor had not seen
+    const int keys = selected ? selected->keyCount() : 0;
+    selectedKeyList.erase(std::remove_if(selectedKeyList.begin(), selectedKeyList.end(),
+                                         [keys](int k) { return k < 0 || k >= keys; }),
+                          selectedKeyList.end());
+    if (segment + 1 >= keys)
+        segment = -1;
+    if (drag != NoDrag && selectedKeyList.empty())
+        drag = NoDrag;
+    hovered = -1;
+}
+
+void SyncEditor::takeSyncTextChange(SyncTextSource& source, SyncTextSource::Change change) {
+    if (change == SyncTextSource::Change::failed) {
+        if (initialised)
+            setNotice(source.message(), true);
+        return;
+    }
+    if (change != SyncTextSource::Change::compiled)
+        return;
+    if (!initialised) {
+        source.merge(sync);
+        return;
+    }
+    // Edits made here and not yet saved stay unsaved (and are kept at quit); without
+    // them the data is what the text says.
+    const bool wasSaved = !hasUnsavedEdits();
+    takeSnapshot();
+    source.merge(sync);
+    if (wasSaved)
+        rememberSavedState();
+    keepSelectionValid();
+    setNotice(source.message(), false);
+}
+
+void SyncEditor::seekTo(float t) {
+    transport.seek(t);
+    lastFrameTime = transport.currentTime();
+}
+
+void SyncEditor::beforeFrame() {
+    if (!initialised)
+        return;
+    const float now = transport.currentTime();
+    // The show holds on its last millisecond: a loop that reaches it wraps from there.
+    const float showEnd = timeline.latestEnd() > 0 ? static_cast<float>(timeline.latestEnd()) / 1000.0f - 0.001f
+                                                   : axis.songSeconds();
+    const float end = std::min(loopTo, showEnd);
+    if (loopOn && lastFrameTime < end && now >= end)
+        seekTo(loopFrom);
+    else
+        lastFrameTime = now;
+}
+
+void SyncEditor::toggleLoop() {
+    loopOn = !loopOn;
+    axis.loopVisible = loopOn;
+    if (!loopOn)
+        return;
+    const double rate = axis.framesPerSecond;
+    loopFrom = static_cast<float>(axis.viewStart / rate);
+    loopTo = std::min(static_cast<float>(axis.viewEnd / rate), axis.songSeconds());
+    axis.loopFrom = loopFrom;
+    axis.loopTo = loopTo;
+    // A play line outside the range starts the loop from its beginning.
+    const float now = transport.currentTime();
+    if (now < loopFrom || now >= loopTo)
+        seekTo(loopFrom);
+    else
+        lastFrameTime = now;
+}
+
+void SyncEditor::toggleBookmark() {
+    // A bookmark answers within the reach a key has under the mouse.
+    const float reach = axis.xToTime(kKeyHitHalfWidth) - axis.xToTime(0.0f);
+    const float t = transport.currentTime();
+    const bool added = marks.toggle(t, reach);
+    char text[64];
+    std::snprintf(text, sizeof text, "%s %.3fs", added ? "bookmark at" : "bookmark removed at", static_cast<double>(t));
+    if (marks.save(kBookmarksFile))
+        setNotice(text, false);
+    else
+        setNotice(std::string("bookmarks not saved: ") + kBookmarksFile + " kept as it was", true);
+}
+
+void SyncEditor::jumpToBookmark(bool forward) {
+    const float now = transport.currentTime();
+    const float t = forward ? marks.after(now + 0.001f) : marks.atOrBefore(now - kBookmarkBackReach);
+    if (t >= 0.0f)
+        seekTo(t);
+}
+
+void SyncEditor::copyKeys() {
+    if (!selected || selectedKeyList.empty())
+        return;
+    std::vector<int> chosen = selectedKeyList;
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    copied.clear();
+    const double first = selected->keyTime(chosen.front());
+    for (int index : chosen) {
+        if (index < 0 || index >= selected->keyCount())
+            continue;
+        CopiedKey key;
+        key.after = static_cast<double>(selected->keyTime(index)) - first;
+        key.value = selected->keyValue(index);
+        const std::vector<SyncSegment>& segments = selected->segments();
+        const SyncSegment before = index > 0 && index - 1 < static_cast<int>(segments.size())
+                                       ? segments[static_cast<std::size_t>(index - 1)]
+                                       : SyncSegment{};
+        key.kind = before.kind;
+        key.ends = before.ends;
+        copied.push_back(key);
+    }
+    setNotice("copied " + std::to_string(copied.size()) + (copied.size() == 1 ? " key" : " keys"), false);
+}
+
+void SyncEditor::pasteKeys() {
+    if (!selected || copied.empty())
+        return;
+    const double at = transport.currentTime();
+    std::vector<std::pair<float, const CopiedKey*>> placed;
+    for (const CopiedKey& key : copied) {
+        const float t = static_cast<float>(at + key.after);
+        if (insideSong(t)) // keys past the song's end are left out, as by hand
+            placed.emplace_back(t, &key);
+    }
+    if (placed.empty())
+        return;
+    takeSnapshot(); // the whole paste is one edit
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const auto [t, key] = placed[i];
+        selected->addKey(t, key->value); // after any key of the same time
+        // The first pasted key keeps the segment that leads into it, as a key added by
+        // hand does; the others bring the shape and preset they had in the copy.
+        if (key == &copied.front())
+            continue;
+        const std::vector<SyncKey>& keys = selected->keys();
+        const int index = static_cast<int>(std::upper_bound(keys.begin(), keys.end(), t,
+                                                            [](float v, const SyncKey& k) { return v < k.time; }) -
+                                           keys.begin()) - 1;
+        if (index > 0) {
+            selected->setSegmentKind(index - 1, key->kind);
+            selected->setSegmentEnds(index - 1, key->ends);
+        }
+    }
+    selectedKeyList.clear();
+    segment = -1;
+    hovered = -1;
+    char text[96];
+    std::snprintf(text, sizeof text, "pasted %zu %s at %.3fs", placed.size(), placed.size() == 1 ? "key" : "keys", at);
+    setNotice(text, false);
 }
 
 void SyncEditor::shutdown() {

@@ -9,6 +9,9 @@
 // SyncEditor.cpp holds its life and commands, SyncEditorInput.cpp the input,
 // SyncEditorOverlay.cpp the drawing; EditorLayout.h says where everything lies.
 #include "platform/WinTypes.h"
+#include "sync/SyncTextSource.h"
+#include "sync/editor/BeatGrid.h"
+#include "sync/editor/Bookmarks.h"
 #include "sync/editor/ButtonGroup.h"
 #include "sync/editor/DropDownList.h"
 #include "sync/editor/EditorFont.h"
@@ -35,6 +38,11 @@ class SyncEditor {
 public:
     static constexpr const char* kSongFile = "data\\quillmont.mp3";
     static constexpr const char* kSnapshotFolder = "editor";
+    static constexpr const char* kTempoFile = "data\\tempo.txt";
+    static constexpr const char* kBookmarksFile = "editor\\bookmarks.txt";
+    // PageUp within this many seconds after a bookmark goes to the one before it, so
+    // that presses while the music plays walk back.
+    static constexpr float kBookmarkBackReach = 0.5f;
 
     enum DragMode : int { NoDrag = 0, MovingKey = 1, ChangingValues = 2 };
 
@@ -43,9 +51,19 @@ public:
     SyncEditor(const Timeline& timeline, SyncData& sync, Transport& transport, std::string syncFile);
     virtual ~SyncEditor();
 
-    // Before the first frame: fonts, button pictures, panels and the song. Needs the
-    // production's GL context to be current.
+    // With a sync text (--sync-text): "save" writes the text file, "reset" reads it back.
+    void saveToSyncText(SyncTextSource* source) { textSource = source; }
+
+    // Before the first frame: fonts, button pictures, panels, the song, the beat grid and
+    // the bookmarks. Needs the production's GL context to be current.
     virtual void init();
+    // Every frame before the controllers are evaluated: when the play line has run past
+    // the loop's end, the transport goes back to the loop's start.
+    void beforeFrame();
+    // The watched sync text changed: what compiled is merged as one edit (undo takes it
+    // back; the selection and the view stay), and the trace record shows as a notice;
+    // a text that did not compile changes nothing and shows its message as a warning.
+    void takeSyncTextChange(SyncTextSource& source, SyncTextSource::Change change);
     // Every rendered frame, after the layers; compiles the curve list once a frame.
     virtual void draw();
     // Every window message, before the layers see it.
@@ -90,6 +108,19 @@ public:
     const std::string& mouseStatus() const { return mouseStatusText; }
     // The last notice shown on screen (saves, failures), empty when none.
     const std::string& notice() const { return noticeText; }
+    const BeatGrid& beatGrid() const { return grid; }
+    const Bookmarks& bookmarks() const { return marks; }
+    bool looping() const { return loopOn; }
+    float loopStart() const { return loopFrom; }
+    float loopEnd() const { return loopTo; }
+    // Keys Ctrl+C copied: the time after the first copied key, value, and the shape and
+    // preset of the segment that ends at the key.
+    struct CopiedKey {
+        double after = 0.0;
+        float value = 0.0f;
+        std::int32_t kind = 0, ends = 0;
+    };
+    const std::vector<CopiedKey>& copiedKeys() const { return copied; }
     DropDownList& workspacePanel() { return workspace; }
     DropDownList& layersPanel() { return layers; }
     DropDownList& controllersPanel() { return controllers; }
@@ -117,6 +148,10 @@ private:
 
     int keyHitTest() const;
     float snapTime() const;
+    // Seeks, and counts the new time as seen by the loop (a seek is no run past its end).
+    void seekTo(float t);
+    // After the data changed under the editor: indices that no longer exist are dropped.
+    void keepSelectionValid();
     bool keyHeld(int virtualKey) const { return keyState[virtualKey]; }
 
     void onMouseMove(LPARAM lParam);
@@ -125,6 +160,13 @@ private:
     void onRightDown();
     void onRightUp();
     void onMiddleDown();
+    // A key pressed with the editor ready; fresh is false for the keyboard's repeats.
+    void onKeyDown(int key, bool fresh);
+    void toggleLoop();
+    void toggleBookmark();
+    void jumpToBookmark(bool forward);
+    void copyKeys();
+    void pasteKeys();
     void pickController(DropDownList& clicked, DropDownList& other, int id);
     void workspaceCommand(int id);
     bool insideSong(float t) const { return t >= 0.0f && t <= axis.songSeconds(); }
@@ -166,6 +208,14 @@ private:
     DropDownList layers{"LAYERS"};
     DropDownList controllers{"CONTROLLERS"};
     DropDownList controllers2{"CONTROLLERS 2"};
+
+    SyncTextSource* textSource = nullptr;
+    BeatGrid grid;
+    Bookmarks marks;
+    bool loopOn = false;
+    float loopFrom = 0.0f, loopTo = 0.0f;
+    float lastFrameTime = 0.0f; // the production time the loop saw last
+    std::vector<CopiedKey> copied;
 
     int drag = NoDrag;
     float dragStartY = 0.0f, dragStartValue = 0.0f;

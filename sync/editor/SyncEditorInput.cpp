@@ -47,6 +47,7 @@ void SyncEditor::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN || message == WM_KEYUP) {
         if (wParam >= 256)
             return;
+        const bool fresh = !keyState[wParam];
         keyState[wParam] = message == WM_KEYDOWN;
         // Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo (auto-repeat keeps going).
         if (message == WM_KEYDOWN && keyHeld(VK_CONTROL)) {
@@ -55,6 +56,8 @@ void SyncEditor::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             else if (keyHeld('Z') || keyHeld('Y'))
                 redo();
         }
+        if (message == WM_KEYDOWN && initialised)
+            onKeyDown(static_cast<int>(wParam), fresh);
         return;
     }
     if (!initialised)
@@ -86,8 +89,11 @@ void SyncEditor::onMouseMove(LPARAM lParam) {
     hovered = keyHitTest();
 
     if (drag == MovingKey && selectedKeyList.size() == 1 && selected) {
+        // Shift snaps to a comparison key within reach, Alt to the nearest beat.
         float t = keyHeld(VK_SHIFT) ? snapTime() : -1.0f;
-        if (!keyHeld(VK_SHIFT) || t < 0.0f)
+        if (t < 0.0f && keyHeld(VK_MENU))
+            t = grid.nearestBeat(axis.xToTime(mouseX), 0.0f, axis.songSeconds());
+        if (t < 0.0f)
             t = axis.xToTime(mouseX);
         t = std::clamp(t, 0.0f, axis.songSeconds()); // a key never leaves the song
         selected->moveKey(selectedKeyList[0], t);    // refuses a time that would reorder the keys
@@ -120,7 +126,7 @@ void SyncEditor::onLeftDown() {
         selectedKeyList.clear();
 
     if (keyHeld(VK_TAB)) {
-        transport.seek(axis.xToTime(mouseX));
+        seekTo(axis.xToTime(mouseX));
         return;
     }
 
@@ -270,6 +276,22 @@ void SyncEditor::onMiddleDown() {
     hovered = keyHitTest();
 }
 
+void SyncEditor::onKeyDown(int key, bool fresh) {
+    if (keyHeld(VK_CONTROL)) {
+        if (key == 'C' && fresh)
+            copyKeys();
+        else if (key == 'V' && fresh)
+            pasteKeys();
+        return;
+    }
+    if (key == 'L' && fresh)
+        toggleLoop();
+    else if (key == 'B' && fresh)
+        toggleBookmark();
+    else if (key == VK_PRIOR || key == VK_NEXT)
+        jumpToBookmark(key == VK_NEXT);
+}
+
 bool SyncEditor::pollRecordKey() {
     const bool down = platform::getAsyncKeyState(VK_SPACE) != 0;
     if (!down) {
@@ -279,8 +301,11 @@ bool SyncEditor::pollRecordKey() {
     if (!recording || recordLatch)
         return false;
     recordLatch = true;
-    // The heard moment: the music's position, or the production clock without music.
-    const float t = transport.heardTime();
+    // The heard moment: the music's position, or the production clock without music;
+    // with Alt the beat nearest it.
+    float t = transport.heardTime();
+    if (platform::getAsyncKeyState(VK_MENU) && grid.present())
+        t = grid.nearestBeat(t, 0.0f, axis.songSeconds());
     if (!selected || !insideSong(t))
         return false;
     selected->addKey(t, 0.0f);

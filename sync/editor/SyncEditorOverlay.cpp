@@ -22,6 +22,7 @@ const char* const kHelpRows[][2] = {
     {"title row", "opens a panel"},
     {"left click in the key strip", "select a key; drag to move it"},
     {"  with Shift", "snap to a key of the comparison"},
+    {"  with Alt", "snap to the nearest beat"},
     {"  with Ctrl", "add to the selection"},
     {"right drag above the strip", "change the selected keys' value"},
     {"middle click in the strip", "add a key on the curve"},
@@ -31,6 +32,11 @@ const char* const kHelpRows[][2] = {
     {"Tab + left click", "seek the music and the clock"},
     {"Shift + controller", "compare with another controller"},
     {"record button, then Space", "drop keys while the music plays"},
+    {"  Alt + Space", "drop a key on the nearest beat"},
+    {"L", "loop the zoomed range (again: stop)"},
+    {"B", "bookmark the play line (again: remove)"},
+    {"PageUp / PageDown", "previous / next bookmark"},
+    {"Ctrl + C, Ctrl + V", "copy the selected keys, paste at the play line"},
     {"Ctrl + Z", "undo"},
     {"Ctrl + Y, Ctrl + Shift + Z", "redo"},
     {"F5 / F6", "hide / show the editor"},
@@ -77,8 +83,9 @@ void SyncEditor::drawOverlayText() {
 }
 
 void SyncEditor::drawHelp() {
-    const float left = 0.3f, right = 0.72f, top = 0.88f;
-    const float row = 0.025f;
+    // Rows close enough that the box ends above the key read-outs.
+    const float left = 0.3f, right = 0.72f, top = 0.92f;
+    const float row = 0.02f;
     const float bottom = top - row * static_cast<float>(std::size(kHelpRows) + 2);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

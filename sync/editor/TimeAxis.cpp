@@ -1,6 +1,7 @@
 #include "sync/editor/TimeAxis.h"
 
 #include "gl/UnitProjection.h"
+#include "sync/editor/BeatGrid.h"
 #include "sync/editor/EditorFont.h"
 
 #include <algorithm>
@@ -179,6 +180,78 @@ void TimeAxis::compileRuler() const {
     }
 }
 
+void TimeAxis::compileBeatGrid() const {
+    if (!grid || !grid->present() || viewEnd <= viewStart || !framesPerSecond)
+        return;
+    GLint viewport[4] = {0, 0, 1, 1};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const double viewSeconds = (static_cast<double>(viewEnd) - viewStart) / framesPerSecond;
+    const double pixelsPerBeat = grid->beatSeconds() / viewSeconds * std::max(viewport[2], 1);
+    const long long perBar = grid->beatsPerBar();
+    // Beat ticks and bar lines only where they stand apart; bar numbers every bar, or
+    // every second, fourth, ... bar so that they do not run into each other.
+    const bool beats = pixelsPerBeat >= kBeatTickSpacingPixels;
+    const bool bars = pixelsPerBeat * static_cast<double>(perBar) >= kBeatTickSpacingPixels;
+    long long labelEvery = 1;
+    while (pixelsPerBeat * static_cast<double>(perBar * labelEvery) < kBarNumberSpacingPixels && labelEvery < (1LL << 40))
+        labelEvery *= 2;
+    const long long step = beats ? 1 : bars ? perBar : perBar * labelEvery;
+    const double from = static_cast<double>(viewStart) / framesPerSecond;
+    long long n = grid->beatAtOrBefore(from);
+    n -= ((n % step) + step) % step; // a multiple of the step, so that bars stay aligned
+    const long long last = grid->beatAtOrBefore(from + viewSeconds) + 1;
+    glLineWidth(1.0f);
+    for (; n <= last; n += step) {
+        const float x = timeToX(static_cast<float>(grid->beatTime(n)));
+        if (!(x >= 0.0f && x < 1.0f))
+            continue;
+        const bool barStart = n % perBar == 0;
+        const long long bar = grid->barOf(n);
+        const bool labelled = barStart && ((bar - 1) % labelEvery + labelEvery) % labelEvery == 0;
+        glBegin(GL_LINES);
+        if (barStart) {
+            glColor4f(1.0f, 0.7f, 0.3f, labelled ? 0.9f : 0.5f);
+            line(x, kZoomBandTop, x, kRulerTop);
+        } else {
+            glColor4f(1.0f, 0.7f, 0.3f, 0.45f);
+            line(x, kBeatTickBottom, x, kRulerTop);
+        }
+        glEnd();
+        if (rulerFont && labelled)
+            printText(rulerFont, x + 0.002f, kBarNumberY, 1.0f, 0.75f, 0.4f, 1.0f, "%lld", bar);
+    }
+}
+
+void TimeAxis::compileLoopAndBookmarks() const {
+    if (loopVisible) {
+        const float from = timeToX(loopFrom), to = timeToX(loopTo);
+        gradientQuad(from, to, kZoomBandTop, {0.2f, 0.6f, 1.0f, 0.25f}, kRulerTop, {0.2f, 0.6f, 1.0f, 0.45f});
+        glColor4f(0.4f, 0.8f, 1.0f, 0.9f);
+        glLineWidth(2.0f);
+        glBegin(GL_LINES);
+        line(from, kZoomBandTop, from, kRulerTop);
+        line(to, kZoomBandTop, to, kRulerTop);
+        glEnd();
+        glLineWidth(1.0f);
+    }
+    if (!bookmarks)
+        return;
+    for (float t : *bookmarks) {
+        const float x = timeToX(t);
+        if (!(x >= 0.0f && x <= 1.0f))
+            continue;
+        glColor4f(0.4f, 1.0f, 0.6f, 0.9f);
+        glBegin(GL_LINES);
+        line(x, kZoomBandTop, x, kBookmarkFlagTop);
+        glEnd();
+        glBegin(GL_TRIANGLES);
+        glVertex2f(x, kBookmarkFlagTop);
+        glVertex2f(x + kBookmarkFlagWidth, kBookmarkFlagTop - 0.005f);
+        glVertex2f(x, kBookmarkFlagTop - 0.01f);
+        glEnd();
+    }
+}
+
 void TimeAxis::rebuildCurveList() {
     release();
     curveList = glGenLists(1);
@@ -189,6 +262,8 @@ void TimeAxis::rebuildCurveList() {
     compileWaveform();
     compileKeys();
     compileRuler();
+    compileBeatGrid();
+    compileLoopAndBookmarks();
     glLineWidth(1.0f);
     glEndList();
 }

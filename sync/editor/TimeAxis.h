@@ -12,6 +12,7 @@
 
 namespace qelFramework {
 
+class BeatGrid;
 class EditorFont;
 
 class TimeAxis {
@@ -57,6 +58,11 @@ public:
     // Frames spanning x = 0..1.
     std::uint32_t viewStart = 0, viewEnd = 0;
     const EditorFont* rulerFont = nullptr; // labels only when set
+    // The ruler's marks: bar lines and beat ticks (null: no grid), bookmarks, the loop.
+    const BeatGrid* grid = nullptr;
+    const std::vector<float>* bookmarks = nullptr;
+    bool loopVisible = false;
+    float loopFrom = 0.0f, loopTo = 0.0f;
     SyncController* selected = nullptr;
     SyncController* comparison = nullptr;
     std::vector<int> selectedKeys;
@@ -67,6 +73,8 @@ private:
     void compileWaveform() const;
     void compileKeys();
     void compileRuler() const;
+    void compileBeatGrid() const;
+    void compileLoopAndBookmarks() const;
     // The selected segment when it exists in the selected controller.
     bool segmentSpan(float& fromX, float& toX) const;
 

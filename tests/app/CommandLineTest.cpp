@@ -59,3 +59,12 @@ TEST(CommandLine, RejectsUnknownAndMalformedInput) {
         EXPECT_FALSE(e.empty());
     }
 }
+
+TEST(CommandLine, SyncTextTakesAFileInEveryMode) {
+    CommandLine c;
+    std::string e;
+    ASSERT_TRUE(parse({"--capture", "out", "--sync-text", "c.txt", "--editor"}, c, e)) << e;
+    EXPECT_EQ(c.syncText, "c.txt");
+    EXPECT_FALSE(parse({"--sync-text"}, c, e));
+    EXPECT_FALSE(parse({"--sync-text", ""}, c, e));
+}

@@ -242,3 +242,85 @@ TEST_F(FrameLoopTest, AStartInsideTheShowCountsFromTheEarliestStart) {
     play();
     EXPECT_NEAR(firstTime, 2.0f, 0.01f);
 }
+
+TEST_F(FrameLoopTest, AChangedSyncTextShowsOnTheNextFrameAndABrokenOneChangesNothing) {
+    qmtest::TempFolder dir;
+    static std::string path;
+    path = dir.file("c.txt");
+    qmtest::writeFile(path, "controller \"Test: Level\"\n0 0.25\n");
+    production.useSyncText(path, "c.txt", 0.0); // looked at every frame
+    production.setUp(nullptr);
+    Trace::setHighestLevel(Trace::INFO);
+    static std::vector<float> seen;
+    seen.clear();
+    struct Probe : Layer_Base {
+        SyncController* level = nullptr;
+        bool init(GL_TextureManager*, SyncData*) override { return true; }
+        void update(const FrameInfo&) override { seen.push_back(level->value); }
+        void render() override {
+            if (seen.size() == 3)
+                qmtest::writeFile(path, "controller \"Test: Level\"\n0 0.5\n");
+            else if (seen.size() == 6)
+                qmtest::writeFile(path, "# broken\ncontroller \"Test: Level\"\n0 1 linear\n");
+            else if (seen.size() == 9)
+                platform::postMessage(g_window, WM_KEYDOWN, VK_ESCAPE, 0);
+        }
+        void unload() override {}
+    };
+    auto* probe = new Probe;
+    probe->level = production.sync().find("Test: Level");
+    ASSERT_NE(probe->level, nullptr);
+    t.registerLayer(probe, "probe");
+    t.addEntry("probe", 0, 0, 100000);
+    t.setState(Loaded);
+    play();
+    EXPECT_EQ(seen, (std::vector<float>{0.25f, 0.25f, 0.25f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f}));
+    std::vector<std::string> records;
+    for (const std::string& r : trace.records())
+        if (r.find("(syncText)") != std::string::npos)
+            records.push_back(r);
+    EXPECT_EQ(records,
+              (std::vector<std::string>{"INFO (syncText): reloaded c.txt: 1 controllers",
+                                        "WARNING (syncText): c.txt: line 3: expected only TIME VALUE: the first key "
+                                        "of a controller starts no segment"}));
+    Trace::reset();
+}
+
+TEST_F(FrameLoopTest, TheEditorsLoopWrapsThroughTheTransportAlsoAtTheEndOfTheShow) {
+    qmtest::WorkingFolder folder; // whatever the editor writes
+    static std::vector<std::uint32_t> times;
+    times.clear();
+    struct Looper : Layer_Base {
+        int wraps = 0;
+        bool init(GL_TextureManager*, SyncData*) override { return true; }
+        void update(const FrameInfo&) override {
+            const std::uint32_t now = g_production->clock().productionMilliseconds();
+            if (!times.empty() && now < times.back() && ++wraps == 2)
+                platform::postMessage(g_window, WM_KEYDOWN, VK_ESCAPE, 0);
+            times.push_back(now);
+        }
+        void render() override {
+            if (times.size() == 1) { // L over the whole song, which runs past the show's end
+                platform::postMessage(g_window, WM_KEYDOWN, 'L', 0);
+                platform::postMessage(g_window, WM_KEYUP, 'L', 0);
+            }
+        }
+        void unload() override {}
+    };
+    t.registerLayer(new Looper, "looper");
+    t.addEntry("looper", 0, 0, 400);
+    auto editor = std::make_unique<SyncEditor>(t, production.sync(), production.transport(), "data/demosynch.dat");
+    editor->setSong(std::vector<std::int16_t>(2000), 1000, 1000);
+    production.attachEditor(std::move(editor));
+    t.setState(Loaded);
+    play();
+    // Twice the show ran to its end and went on from 0 instead of holding.
+    int wraps = 0;
+    for (std::size_t i = 1; i < times.size(); ++i)
+        if (times[i] < times[i - 1]) {
+            ++wraps;
+            EXPECT_LE(times[i], 8u);
+            EXPECT_GE(times[i - 1], 380u);
+        }
+    EXPECT_EQ(wraps, 2);
+}

@@ -71,6 +71,12 @@ TEST(Program, OptionErrorsExitWithTwo) {
     qmtest::TempFolder dir;
     EXPECT_EQ(qmtest::runCommand("timeout 60 '" + program() + "' --input-script '" + dir.path() + "'", out), 2);
     EXPECT_NE(out.find("cannot read input script " + dir.path() + ": Is a directory"), std::string::npos) << out;
+    // A sync text that cannot be read or does not compile ends the program before it starts.
+    EXPECT_EQ(qmtest::runCommand("cd '" + dir.path() + "' && '" + program() + "' --sync-text none.txt", out), 2);
+    EXPECT_NE(out.find("quillmont: none.txt: cannot be read: No such file"), std::string::npos) << out;
+    qmtest::writeFile(dir.file("c.txt"), "controller \"a\"\n0 zero\n");
+    EXPECT_EQ(qmtest::runCommand("cd '" + dir.path() + "' && '" + program() + "' --sync-text c.txt", out), 2);
+    EXPECT_NE(out.find("quillmont: c.txt: line 2: expected a value"), std::string::npos) << out;
     EXPECT_EQ(qmtest::runCommand("'" + program() + "' --help", out), 0);
     EXPECT_NE(out.find("--size"), std::string::npos);
     EXPECT_EQ(qmtest::runCommand("'" + program() + "' --version", out), 0);

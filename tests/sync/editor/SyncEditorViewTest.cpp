@@ -29,6 +29,8 @@ protected:
 
     // A stand-in for the production's frame: a night sky over a warm horizon.
     void drawFrame() const {
+        glDisable(GL_TEXTURE_2D); // what the last frame left enabled
+        glDisable(GL_DEPTH_TEST);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glMatrixMode(GL_PROJECTION);
@@ -183,6 +185,41 @@ TEST_F(EditorView, FontsDrawOnlyTheirOwnGlyphs) {
     EXPECT_FLOAT_EQ(font.textWidth("\x80"), font.textWidth("?"));
     glDeleteLists(trap, 1);
     font.release();
+}
+
+TEST_F(EditorView, TheRulerShowsBarsBeatsTheLoopAndBookmarks) {
+    qmtest::writeFile("data/tempo.txt", "bpm 127\noffset 0.2\nbeats-per-bar 4\n");
+    editor->shutdown();
+    editor = makeEditor();
+    editor->setSong(std::vector<std::int16_t>(kFrames * 2), kFrames, kRate);
+    editor->init();
+    // Pixels of a kind in the ruler strip (y 0.181 .. 0.199) between two x.
+    auto count = [this](const qmtest::Picture& p, float x0, float x1, bool (*kind)(const unsigned char*)) {
+        int n = 0;
+        for (int y = row(0.181f); y < row(0.199f); ++y)
+            for (int x = column(x0); x < column(x1); ++x)
+                n += kind(p.at(x, y));
+        return n;
+    };
+    auto amber = [](const unsigned char* c) { return c[0] > 120 && c[1] > 60 && c[1] < c[0] - 30 && c[2] < c[1]; };
+    auto blue = [](const unsigned char* c) { return c[2] > c[0] + 25 && c[2] >= c[1]; };
+    // The whole song (40 s): beats 15 pixels apart, so ticks, bar lines and numbers.
+    EXPECT_GT(count(frame("editor-ruler-whole"), 0.0f, 1.0f, amber), 300);
+    // Zoomed to 10 .. 12 s: nothing between beat 21 (x 0.061) and beat 22 (x 0.297).
+    press(WM_LBUTTONDOWN, 0.25f, 0.1f);
+    move(0.3f, 0.1f);
+    send(WM_LBUTTONUP, 0.3f, 0.1f);
+    const qmtest::Picture zoomed = frame("editor-ruler-zoomed");
+    EXPECT_EQ(count(zoomed, 0.08f, 0.28f, amber), 0);
+    EXPECT_GT(count(zoomed, 0.29f, 0.305f, amber), 1);
+    EXPECT_EQ(count(zoomed, 0.1f, 0.4f, blue), 0);
+    // The loop over the zoomed range, and a bookmark's flag at 11 s (x 0.5).
+    keyDown('L');
+    transport.time = 11.0f;
+    keyDown('B');
+    const qmtest::Picture marked = frame("editor-ruler-loop-bookmark");
+    EXPECT_GT(count(marked, 0.1f, 0.4f, blue), 1000);
+    EXPECT_GT(countIn(marked, 0.5f, 0.2f, 0.506f, 0.212f, 102, 255, 153, 40), 3);
 }
 
 TEST(TimeAxis, MapsTimeAndWindowAndSurvivesDegenerateSongs) {
