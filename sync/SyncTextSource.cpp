@@ -17,15 +17,14 @@ SyncTextSource::SyncTextSource(std::string path, std::string shownName, double c
       checkTicks(static_cast<std::int64_t>(checkSeconds * static_cast<double>(platform::queryPerformanceFrequency()))) {}
 
 bool SyncTextSource::load(SyncData& data, std::string& error) {
-    platform::FileStamp stamp;
-    platform::fileStamp(filePath, stamp);
+    // A load is a look: a version that failed here is not warned about again.
+    platform::fileStamp(filePath, seen);
+    pending = false;
+    nextCheck = platform::queryPerformanceCounter() + checkTicks;
     std::vector<unsigned char> image;
     std::size_t controllers = 0;
     if (!compileSyncTextFile(filePath, name, image, controllers, error))
         return false;
-    seen = stamp;
-    pending = false;
-    nextCheck = platform::queryPerformanceCounter() + checkTicks; // a load is a look
     mergeSyncImage(image, name, data);
     return true;
 }

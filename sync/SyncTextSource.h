@@ -22,7 +22,7 @@ public:
     SyncTextSource(std::string path, std::string shownName, double checkSeconds = 1.0);
 
     // Compiles the file and merges it into data now, without a trace record. False with
-    // the message in error, and nothing changed.
+    // the message in error, and nothing changed; either way this version counts as seen.
     bool load(SyncData& data, std::string& error);
 
     // Once the check interval has passed: looks at the file's stamp and, when it changed
