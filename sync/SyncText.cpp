@@ -1,6 +1,7 @@
 #include "sync/SyncText.h"
 
 #include "sync/SyncController.h"
+#include "sync/TextLines.h"
 
 #include <cerrno>
 #include <climits>
@@ -293,16 +294,8 @@ bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records
     std::unordered_map<std::string, std::size_t> namedOnLine;
     std::vector<Token> tokens;
     std::size_t lineNumber = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& line : splitLines(text)) {
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
 
         std::string problem, note;
         bool ok = tokenize(line, tokens, problem);

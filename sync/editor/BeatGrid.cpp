@@ -3,6 +3,7 @@
 #include "base/Trace.h"
 #include "platform/Paths.h"
 #include "sync/SyncText.h"
+#include "sync/TextLines.h"
 
 #include <cmath>
 #include <cstdio>
@@ -39,17 +40,9 @@ bool BeatGrid::parse(const std::string& text, std::string& error) {
     static const char* const kForms[3] = {"'bpm BEATS-A-MINUTE' (1 to 1000)", "'offset SECONDS' (-3600 to 3600)",
                                           "'beats-per-bar N' (1 to 32)"};
     int line = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string content = text.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& whole : splitLines(text)) {
         ++line;
-        const std::size_t hash = content.find('#');
-        if (hash != std::string::npos)
-            content.erase(hash);
+        const std::string content = withoutComment(whole);
         std::istringstream in(content);
         std::string word, value, extra;
         if (!(in >> word))

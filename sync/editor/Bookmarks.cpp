@@ -3,6 +3,7 @@
 #include "base/Trace.h"
 #include "platform/Paths.h"
 #include "sync/SyncText.h"
+#include "sync/TextLines.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,17 +22,9 @@ std::vector<float> Bookmarks::parse(const std::string& text, int& bad, int& firs
     firstBad = 0;
     firstBadText.clear();
     int line = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string content = text.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& whole : splitLines(text)) {
         ++line;
-        const std::size_t hash = content.find('#');
-        if (hash != std::string::npos)
-            content.erase(hash);
+        const std::string content = withoutComment(whole);
         const std::size_t first = content.find_first_not_of(" \t\r");
         if (first == std::string::npos)
             continue;
