@@ -1,4 +1,5 @@
 #include "platform/Messages.h"
+#include "platform/Kernel.h"
 #include "platform/NativeWindow.h"
 #include "platform/Paths.h"
 
@@ -14,13 +15,21 @@ namespace qelFramework::platform {
 namespace {
 
 struct ScriptStep {
-    enum Kind { Wait, Move, Click, RightClick, ButtonDown, ButtonUp, Key, KeyDown, KeyUp } kind = Wait;
+    enum Kind { Wait, Move, Click, RightClick, ButtonDown, ButtonUp, Key, KeyDown, KeyUp, Type } kind = Wait;
     int a = 0, b = 0; // milliseconds, or x and y
     SDL_Keycode key = 0; // the key, or the mouse button for ButtonDown and ButtonUp
+    std::string text;    // the characters of a Type step
+};
+
+// A posted message with the moment it was posted.
+struct Posted {
+    MSG message;
+    std::int64_t counter = 0;
 };
 
 struct State {
-    std::deque<MSG> posted;
+    std::deque<Posted> posted;
+    std::int64_t messageCounter = 0; // when the message taken last happened
     bool quitPosted = false;
     bool keys[256] = {};
     int cursorCounter = 0;
@@ -50,7 +59,7 @@ int virtualKeyFromSdl(SDL_Keycode k) {
     case SDLK_SPACE: return VK_SPACE;
     case SDLK_TAB: return VK_TAB;
     case SDLK_DELETE: return VK_DELETE;
-    case SDLK_BACKSPACE: return 0x08;
+    case SDLK_BACKSPACE: return VK_BACK;
     case SDLK_LSHIFT:
     case SDLK_RSHIFT: return VK_SHIFT;
     case SDLK_LCTRL:
@@ -78,6 +87,7 @@ SDL_Keycode sdlKeyFromName(const std::string& name) {
     if (name == "Alt") return SDLK_LALT;
     if (name == "PageUp") return SDLK_PAGEUP;
     if (name == "PageDown") return SDLK_PAGEDOWN;
+    if (name == "Backspace") return SDLK_BACKSPACE;
     if (name.size() >= 2 && name[0] == 'F') {
         int n = std::atoi(name.c_str() + 1);
         if (n >= 1 && n <= 12)
@@ -130,6 +140,19 @@ void pushKey(HWND target, Uint32 type, SDL_Keycode key) {
     SDL_PushEvent(&e);
 }
 
+// Typed characters, in pieces the event can hold.
+void pushText(HWND target, const std::string& text) {
+    for (std::size_t at = 0; at < text.size(); at += SDL_TEXTINPUTEVENT_TEXT_SIZE - 1) {
+        SDL_Event e{};
+        e.type = SDL_TEXTINPUT;
+        e.text.windowID = SDL_GetWindowID(target->sdl);
+        e.text.timestamp = SDL_GetTicks();
+        const std::string piece = text.substr(at, SDL_TEXTINPUTEVENT_TEXT_SIZE - 1);
+        std::copy(piece.begin(), piece.end(), e.text.text);
+        SDL_PushEvent(&e);
+    }
+}
+
 // Injects the next script step when it is due. Clicks and key presses are split into
 // steps of their own (move, down, up) so that a toolkit sees the pointer before the button.
 void runScript() {
@@ -153,9 +176,9 @@ void runScript() {
     case ScriptStep::RightClick: {
         // The pointer moves first; press and release follow as steps of their own.
         SDL_Keycode button = step.kind == ScriptStep::Click ? SDL_BUTTON_LEFT : SDL_BUTTON_RIGHT;
-        ScriptStep wait{ScriptStep::Wait, static_cast<int>(gap), 0, 0};
-        ScriptStep press{ScriptStep::ButtonDown, step.a, step.b, button};
-        ScriptStep release{ScriptStep::ButtonUp, step.a, step.b, button};
+        ScriptStep wait{ScriptStep::Wait, static_cast<int>(gap), 0, 0, {}};
+        ScriptStep press{ScriptStep::ButtonDown, step.a, step.b, button, {}};
+        ScriptStep release{ScriptStep::ButtonUp, step.a, step.b, button, {}};
         pushMouse(target, SDL_MOUSEMOTION, step.a, step.b, 0);
         s.script.insert(s.script.begin() + static_cast<long>(s.scriptPos), {wait, press, wait, release});
         break;
@@ -166,22 +189,47 @@ void runScript() {
                   static_cast<Uint8>(step.key));
         break;
     case ScriptStep::Key: {
-        ScriptStep wait{ScriptStep::Wait, static_cast<int>(gap), 0, 0};
-        ScriptStep up{ScriptStep::KeyUp, 0, 0, step.key};
+        ScriptStep wait{ScriptStep::Wait, static_cast<int>(gap), 0, 0, {}};
+        ScriptStep up{ScriptStep::KeyUp, 0, 0, step.key, {}};
         pushKey(target, SDL_KEYDOWN, step.key);
         s.script.insert(s.script.begin() + static_cast<long>(s.scriptPos), {wait, up});
         break;
     }
     case ScriptStep::KeyDown: pushKey(target, SDL_KEYDOWN, step.key); break;
+    case ScriptStep::Type: pushText(target, step.text); break;
     case ScriptStep::KeyUp: pushKey(target, SDL_KEYUP, step.key); break;
     }
     s.scriptClock = now + gap;
 }
 
-// Turns one window-system event into a window message; false when it has none.
+// The performance-counter reading at an event's timestamp (milliseconds of SDL's clock).
+std::int64_t counterAt(Uint32 ticks) {
+    const Uint32 age = SDL_GetTicks() - ticks; // unsigned: a wrap of the tick count still gives the age
+    return queryPerformanceCounter() - static_cast<std::int64_t>(age) * queryPerformanceFrequency() / 1000;
+}
+
+// Turns one window-system event into a window message; false when it has none. Typed
+// text gives one WM_CHAR a printable character: the first is returned, the rest posted.
 bool translateEvent(const SDL_Event& e, MSG& out) {
     State& s = state();
     switch (e.type) {
+    case SDL_TEXTINPUT: {
+        HWND target = windowFromSdlId(e.text.windowID);
+        if (!target && !s.windows.empty())
+            target = s.windows.back();
+        bool first = true;
+        for (const char* c = e.text.text; *c && target; ++c) {
+            if (*c < 32 || *c > 126)
+                continue; // only printable ASCII is typed into the program's fields
+            const MSG typed{target, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(*c)), 0};
+            if (first)
+                out = typed;
+            else
+                s.posted.push_back(Posted{typed, counterAt(e.text.timestamp)});
+            first = false;
+        }
+        return !first;
+    }
     case SDL_QUIT:
         out.hwnd = s.windows.empty() ? nullptr : s.windows.back();
         out.message = WM_CLOSE;
@@ -216,7 +264,10 @@ bool translateEvent(const SDL_Event& e, MSG& out) {
         bool down = e.type == SDL_MOUSEBUTTONDOWN;
         out.hwnd = windowFromSdlId(e.button.windowID);
         switch (e.button.button) {
-        case SDL_BUTTON_LEFT: out.message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; break;
+        case SDL_BUTTON_LEFT:
+            // The second press of a double click comes as its own message.
+            out.message = !down ? WM_LBUTTONUP : e.button.clicks % 2 == 0 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN;
+            break;
         case SDL_BUTTON_RIGHT: out.message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
         case SDL_BUTTON_MIDDLE: out.message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
         default: return false;
@@ -234,7 +285,7 @@ bool translateEvent(const SDL_Event& e, MSG& out) {
 void postQuitMessage(int) { state().quitPosted = true; }
 
 bool postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    state().posted.push_back(MSG{window, message, wParam, lParam});
+    state().posted.push_back(Posted{MSG{window, message, wParam, lParam}, queryPerformanceCounter()});
     return true;
 }
 
@@ -247,7 +298,8 @@ bool peekMessage(MSG& message) {
     State& s = state();
     message = MSG{};
     if (!s.posted.empty()) {
-        message = s.posted.front();
+        message = s.posted.front().message;
+        s.messageCounter = s.posted.front().counter;
         s.posted.pop_front();
         return true;
     }
@@ -260,6 +312,7 @@ bool peekMessage(MSG& message) {
             MSG translated;
             if (translateEvent(e, translated)) {
                 message = translated;
+                s.messageCounter = counterAt(e.common.timestamp);
                 return true;
             }
         }
@@ -267,6 +320,7 @@ bool peekMessage(MSG& message) {
     if (s.quitPosted) {
         s.quitPosted = false;
         message.message = WM_QUIT;
+        s.messageCounter = queryPerformanceCounter();
         return true;
     }
     return false;
@@ -289,6 +343,10 @@ short getAsyncKeyState(int virtualKey) {
         return 0;
     return state().keys[virtualKey] ? static_cast<short>(0x8000) : 0;
 }
+
+std::int64_t getMessageCounter() { return state().messageCounter; }
+
+void setMessageCounter(std::int64_t counter) { state().messageCounter = counter; }
 
 void setKeyState(int virtualKey, bool down) {
     if (virtualKey >= 0 && virtualKey <= 255)
@@ -345,6 +403,13 @@ bool loadInputScript(const std::string& path, std::string& error) {
         } else if (verb == "key" || verb == "keydown" || verb == "keyup") {
             step.kind = verb == "key" ? ScriptStep::Key : verb == "keydown" ? ScriptStep::KeyDown : ScriptStep::KeyUp;
             ok = static_cast<bool>(in >> name) && (step.key = sdlKeyFromName(name)) != 0;
+        } else if (verb == "type") {
+            step.kind = ScriptStep::Type;
+            in >> std::ws;
+            std::getline(in, step.text);
+            if (!step.text.empty() && step.text.back() == '\r')
+                step.text.pop_back();
+            ok = !step.text.empty();
         } else {
             ok = false;
         }
@@ -352,7 +417,7 @@ bool loadInputScript(const std::string& path, std::string& error) {
             steps.push_back(step);
         else
             error = path + ":" + std::to_string(number + 1) +
-                    ": expected wait MS, move X Y, click X Y, rclick X Y or key NAME";
+                    ": expected wait MS, move X Y, click X Y, rclick X Y, key NAME or type TEXT";
     }
     if (!ok)
         return false;
@@ -366,6 +431,7 @@ bool loadInputScript(const std::string& path, std::string& error) {
 void resetMessageState() {
     State& s = state();
     s.posted.clear();
+    s.messageCounter = 0;
     s.quitPosted = false;
     std::fill(std::begin(s.keys), std::end(s.keys), false);
     s.cursorCounter = 0;
@@ -380,7 +446,8 @@ void noteWindowDestroyed(HWND window) {
     auto& w = state().windows;
     w.erase(std::remove(w.begin(), w.end(), window), w.end());
     auto& p = state().posted;
-    p.erase(std::remove_if(p.begin(), p.end(), [window](const MSG& m) { return m.hwnd == window; }), p.end());
+    p.erase(std::remove_if(p.begin(), p.end(), [window](const Posted& m) { return m.message.hwnd == window; }),
+            p.end());
 }
 
 } // namespace qelFramework::platform

@@ -3,6 +3,7 @@
 // translated into window messages, the key state and the cursor.
 #include "platform/WinTypes.h"
 
+#include <cstdint>
 #include <string>
 
 namespace qelFramework::platform {
@@ -22,6 +23,12 @@ LRESULT defWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // 0x8000 while the key is down, else 0.
 short getAsyncKeyState(int virtualKey);
 
+// The performance-counter reading at which the message peekMessage took last happened:
+// the moment of the key press or click itself, however long it waited in the queue.
+std::int64_t getMessageCounter();
+// Sets it as if a message of that moment had been taken (synthetic input).
+void setMessageCounter(std::int64_t counter);
+
 // Cursor display counter: shown while it is 0 or more. Returns the new counter.
 int showCursor(bool show);
 bool setCursorPos(int x, int y);
@@ -32,7 +39,8 @@ using RawEventHook = void (*)(const void* event);
 void setRawEventHook(RawEventHook hook);
 
 // Loads an input script: timed synthetic input for automated runs. One command a line:
-//   wait MS | move X Y | click X Y | rclick X Y | key NAME | keydown NAME | keyup NAME
+//   wait MS | move X Y | click X Y | rclick X Y | key NAME | keydown NAME | keyup NAME |
+//   type TEXT (typed characters, the rest of the line)
 // Blank lines and lines starting with # are skipped. Returns false with a message in
 // error when the script cannot be read or a line is malformed.
 bool loadInputScript(const std::string& path, std::string& error);
