@@ -23,14 +23,16 @@ LRESULT mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 LRESULT Production::mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The editor sees every message first; an Escape it takes for itself (closing a
+    // field, clearing a filter) does not quit.
+    Production* p = current;
+    const bool taken = p && p->attachedEditor && p->attachedEditor->handleMessage(message, wParam, lParam);
     if (message == WM_CLOSE)
         platform::postQuitMessage(0);
-    else if (message == WM_KEYDOWN && wParam == static_cast<WPARAM>(VK_ESCAPE))
+    else if (message == WM_KEYDOWN && wParam == static_cast<WPARAM>(VK_ESCAPE) && !taken)
         platform::postMessage(window, WM_CLOSE, 0, 0);
 
-    if (Production* p = current) {
-        if (p->attachedEditor)
-            p->attachedEditor->handleMessage(message, wParam, lParam);
+    if (p) {
         for (int track = 0; track < Timeline::kTrackCount; ++track)
             if (const TimelineEntry* entry = p->tracks.active(track); entry && entry->layer)
                 entry->layer->handleMessage(message, wParam, lParam);
@@ -147,6 +149,11 @@ void Production::playFrame() {
     beforeFrame();
     const std::uint32_t now = productionClock.productionMilliseconds();
     const bool paused = tracks.state() == Paused;
+    // A seek made while paused shows its time: this one frame evaluates the controllers
+    // and updates the layers there, with no time passing.
+    const bool refresh = paused && playback.takeRefresh();
+    if (refresh)
+        controllers->evaluateAll(static_cast<float>(now) / 1000.0f);
     if (!paused) {
         if (platform::getAsyncKeyState(VK_RETURN)) {
             char title[96];
@@ -181,6 +188,8 @@ void Production::playFrame() {
             tracks.frameInfo(*entry, now, productionClock.productionSeconds(), productionClock.delta);
         if (!paused)
             entry->layer->update(info);
+        else if (refresh)
+            entry->layer->update(tracks.frameInfo(*entry, now, productionClock.productionSeconds(), 0.0f));
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glMatrixMode(GL_MODELVIEW);

@@ -6,10 +6,11 @@
 
 namespace qelFramework {
 
-float Playback::heardTime() const {
-    if (!music || !music->stream)
+float Playback::timeAt(std::int64_t counter) const {
+    if (!playing() || clock.frequency <= 0)
         return currentTime();
-    return musicSeconds(music) + clock.offset;
+    const double since = static_cast<double>(counter - clock.currentCount) / static_cast<double>(clock.frequency);
+    return currentTime() + static_cast<float>(since);
 }
 
 void Playback::seek(float t) {
@@ -17,6 +18,8 @@ void Playback::seek(float t) {
     seekMusic(music, t - clock.offset);
     if (held)
         play();
+    else if (!playing())
+        refresh = true;
 }
 
 void Playback::play() {

@@ -20,7 +20,7 @@ public:
     void setMusic(const MusicStream* stream) { music = stream; }
 
     float currentTime() const override { return clock.productionSeconds(); }
-    float heardTime() const override;
+    float timeAt(std::int64_t counter) const override;
     // Held at the end of the show, a seek also plays on from the new time.
     void seek(float t) override;
     void play() override;
@@ -34,12 +34,19 @@ public:
     // stands on lastMs, Paused, until a seek or play moves on.
     void holdAt(std::uint32_t lastMs);
     bool heldAtEnd() const { return held; }
+    // True once after a seek made while paused: the frame loop then shows the new time.
+    bool takeRefresh() {
+        const bool was = refresh;
+        refresh = false;
+        return was;
+    }
 
 private:
     HiResTimer& clock;
     Timeline& timeline;
     const MusicStream* music = nullptr;
     bool held = false;
+    bool refresh = false;
 };
 
 } // namespace qelFramework

@@ -2,6 +2,7 @@
 // The one way production time is moved: the editor, the capture and the start of
 // playback seek, play and pause through it, so that the clock and the music always
 // agree on where the show is.
+#include <cstdint>
 
 namespace qelFramework {
 
@@ -11,9 +12,10 @@ public:
 
     // Production time, seconds.
     virtual float currentTime() const = 0;
-    // The moment being heard, in production seconds: the music's position where there is
-    // music, else the production time.
-    virtual float heardTime() const = 0;
+    // The production time at a performance-counter reading near now (a key press that
+    // waited in the queue): while playing, the clock's last reading moved on by the
+    // counts between; while paused, the production time.
+    virtual float timeAt(std::int64_t counter) const = 0;
     // Moves the clock and the music to production second t.
     virtual void seek(float t) = 0;
     virtual void play() = 0;

@@ -4,9 +4,11 @@
 
 namespace qelFramework {
 
-void ButtonGroup::add(float x, float y, GL_Texture* texture, int id) { buttons.push_back(Button{x, y, texture, id}); }
+void ButtonGroup::add(float x, float y, GL_Texture* texture, int id, const char* name) {
+    buttons.push_back(Button{x, y, texture, id, name});
+}
 
-void ButtonGroup::draw(float newOriginX, float newOriginY) {
+void ButtonGroup::draw(float newOriginX, float newOriginY, int markedId, int otherMarkedId) {
     originX = newOriginX;
     originY = newOriginY;
     glEnable(GL_BLEND);
@@ -33,6 +35,19 @@ void ButtonGroup::draw(float newOriginX, float newOriginY) {
         glEnd();
         if (b.texture)
             b.texture->unbind();
+        if (b.id == markedId || b.id == otherMarkedId) {
+            // The current choice: a cool frame around the picture.
+            glDisable(GL_TEXTURE_2D);
+            glColor4f(0.44f, 0.83f, 0.91f, 1.0f);
+            glLineWidth(2.0f);
+            glBegin(GL_LINE_LOOP);
+            glVertex2f(b.x - 0.006f, b.y - 0.006f);
+            glVertex2f(b.x + 0.031f, b.y - 0.006f);
+            glVertex2f(b.x + 0.031f, b.y + 0.061f);
+            glVertex2f(b.x - 0.006f, b.y + 0.061f);
+            glEnd();
+            glLineWidth(1.0f);
+        }
     }
     glDisable(GL_TEXTURE_2D);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
@@ -40,11 +55,16 @@ void ButtonGroup::draw(float newOriginX, float newOriginY) {
 }
 
 int ButtonGroup::hitTest(float mouseX, float mouseY) const {
+    const Button* b = buttonAt(mouseX, mouseY);
+    return b ? b->id : -1;
+}
+
+const ButtonGroup::Button* ButtonGroup::buttonAt(float mouseX, float mouseY) const {
     const float x = mouseX - originX, y = mouseY - originY;
     for (const Button& b : buttons)
         if (b.x <= x && x <= b.x + kHitWidth && b.y <= y && y <= b.y + kHitHeight)
-            return b.id;
-    return -1;
+            return &b;
+    return nullptr;
 }
 
 } // namespace qelFramework

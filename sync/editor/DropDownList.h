@@ -21,9 +21,13 @@ public:
 
     explicit DropDownList(std::string title = std::string()) : title(std::move(title)) {}
 
-    void addItem(const std::string& text, int id) { items.push_back(Item{text, id}); }
+    void addItem(const std::string& text, int id);
     // Removes every item and forgets the hover.
     void clearItems();
+    // Shows only the items whose text holds these letters, in any case (separators go
+    // while a filter is set); empty: every item. The title shows the filter.
+    void setFilter(const std::string& letters);
+    const std::string& filter() const { return filterText; }
 
     // Sets the title position and width (window fractions) and draws the panel; when
     // open, its items and the row highlights: selectedId (not -1) in red, the hovered
@@ -41,9 +45,14 @@ public:
     // Opens over the title row; while open, follows the mouse with the hover and closes
     // once the mouse leaves the panel's column or goes below its last row.
     void trackMouse(float mouseX, float mouseY);
+    // True when the point lies on the panel as drawn: its title box, and while open its
+    // rows. A click there belongs to the panel alone.
+    bool covers(float mouseX, float mouseY) const;
 
     const std::string& titleText() const { return title; }
     const std::vector<Item>& allItems() const { return items; }
+    // The items shown, top to bottom (all of them without a filter).
+    std::vector<Item> shownItems() const;
     float left() const { return x; }
     float top() const { return y; }
     float panelWidth() const { return width; }
@@ -54,9 +63,13 @@ public:
 
 private:
     void drawRowHighlight(int row, float r, float g, float b, float alphaLeft, float alphaRight) const;
+    void refilter();
+    float bottom() const;
 
     std::string title;
     std::vector<Item> items;
+    std::string filterText;
+    std::vector<std::size_t> shown; // indices of the items shown
     float x = 0.0f, y = 0.0f, width = 0.0f;
 };
 

@@ -50,6 +50,8 @@ constexpr int kFirstPanelControllers = 40;
 // whose group stands over the selected segment's start key at the curve area's top.
 constexpr float kTransportX = 0.9f, kTransportY = 0.87f;
 constexpr float kShapeButtonsY = kCurveAreaTop;
+// The shape group: ids 0..3 set the segment's kind (1..4), ids 4..10 its ends (1..7).
+constexpr int kKindButtonCount = 4;
 
 // Read-outs.
 constexpr float kKeyReadoutY = 0.43f;     // time and value of the hovered key (value 0.02 lower)
@@ -58,5 +60,14 @@ constexpr float kClockX = 0.9f, kClockLabelY = 0.98f, kClockY = 0.95f;
 constexpr float kMouseStatusY = 0.8f;
 constexpr float kNoticeRight = 0.995f, kNoticeY = 0.76f; // notices end at the right edge
 constexpr float kRecordBannerX = 0.43f, kRecordBannerY = 0.985f;
+// The selected controller's name and value, at the top left of the curve area.
+constexpr float kNameX = 0.005f, kNameY = kCurveAreaTop - 0.02f;
+// A dragged key's numbers stand this far right of and above the pointer; labels keep
+// this gap from the line they belong to.
+constexpr float kDragReadoutGap = 0.012f;
+constexpr float kLabelGap = 0.004f;
+// The key-entry field, above the workspace over its key.
+constexpr float kEntryY = kCurveAreaTop + 0.04f;
+constexpr float kEntryWidth = 0.3f;
 
 } // namespace qelFramework::EditorLayout

@@ -29,8 +29,6 @@ const char* const kTag = "syncEditor";
 // Without a decodable song the axis spans the schedule (or this) at this rate.
 constexpr std::uint32_t kFallbackRate = 44100;
 constexpr std::uint32_t kFallbackMilliseconds = 260000;
-// How long a notice stays on screen.
-constexpr double kNoticeSeconds = 6.0;
 
 // The buttons' pictures and places: the shape group's (ids 0..3 set the kind, 4..10 the
 // preset, placed relative to the selected segment) and the transport's (relative to
@@ -40,22 +38,23 @@ struct ButtonPlace {
     bool shape; // else transport
     int id;
     float x, y;
+    const char* name; // shown while the mouse is over the button
 };
 const ButtonPlace kButtons[] = {
-    {"editor//button-linear.png", true, 0, 0.0f, 0.23f},
-    {"editor//button-smoothstep.png", true, 1, 0.0f, 0.17f},
-    {"editor//button-exponential.png", true, 2, 0.0f, 0.11f},
-    {"editor//button-minexponential.png", true, 3, 0.0f, 0.05f},
-    {"editor//button-man-valval.png", true, 4, 0.038f, 0.05f},
-    {"editor//button-man-valzero.png", true, 5, 0.038f, 0.11f},
-    {"editor//button-man-valone.png", true, 6, 0.038f, 0.17f},
-    {"editor//button-man-zeroval.png", true, 7, 0.038f, 0.23f},
-    {"editor//button-man-oneval.png", true, 8, 0.066f, 0.23f},
-    {"editor//button-man-oneone.png", true, 9, 0.066f, 0.17f},
-    {"editor//button-man-zerozero.png", true, 10, 0.066f, 0.11f},
-    {"editor//button-play.png", false, 0, 0.0f, 0.0f},
-    {"editor//button-pause.png", false, 1, 0.033f, 0.0f},
-    {"editor//button-record.png", false, 2, 0.066f, 0.0f},
+    {"editor//button-linear.png", true, 0, 0.0f, 0.23f, "linear"},
+    {"editor//button-smoothstep.png", true, 1, 0.0f, 0.17f, "smoothstep"},
+    {"editor//button-exponential.png", true, 2, 0.0f, 0.11f, "exponential"},
+    {"editor//button-minexponential.png", true, 3, 0.0f, 0.05f, "minexponential"},
+    {"editor//button-man-valval.png", true, 4, 0.038f, 0.05f, "valval: value to value"},
+    {"editor//button-man-valzero.png", true, 5, 0.038f, 0.11f, "valzero: value to 0"},
+    {"editor//button-man-valone.png", true, 6, 0.038f, 0.17f, "valone: value to 1"},
+    {"editor//button-man-zeroval.png", true, 7, 0.038f, 0.23f, "zeroval: 0 to value"},
+    {"editor//button-man-oneval.png", true, 8, 0.066f, 0.23f, "oneval: 1 to value"},
+    {"editor//button-man-oneone.png", true, 9, 0.066f, 0.17f, "oneone: 1 to 1"},
+    {"editor//button-man-zerozero.png", true, 10, 0.066f, 0.11f, "zerozero: 0 to 0"},
+    {"editor//button-play.png", false, 0, 0.0f, 0.0f, "play"},
+    {"editor//button-pause.png", false, 1, 0.033f, 0.0f, "pause"},
+    {"editor//button-record.png", false, 2, 0.066f, 0.0f, "record: Space drops keys"},
 };
 } // namespace
 
@@ -106,7 +105,7 @@ void SyncEditor::makeButtons() {
             texture = textures->getTexture(b.texture);
         else
             Trace::write(Trace::WARNING, kTag, "button picture %s is missing; the button is drawn blank", b.texture);
-        (b.shape ? shapes : playButtons).add(b.x, b.y, texture, b.id);
+        (b.shape ? shapes : playButtons).add(b.x, b.y, texture, b.id, b.name);
     }
     playButtons.setOrigin(kTransportX, kTransportY);
 }
@@ -170,15 +169,15 @@ void SyncEditor::selectController(int index) {
     selected = chosen;
 }
 
-void SyncEditor::setNotice(const std::string& text, bool warning) {
+void SyncEditor::setNotice(const std::string& text, bool warning, double seconds) {
     noticeText = text;
     noticeIsWarning = warning;
     const std::int64_t frequency = platform::queryPerformanceFrequency();
-    noticeUntil = platform::queryPerformanceCounter() + static_cast<std::int64_t>(kNoticeSeconds * frequency);
+    noticeUntil = platform::queryPerformanceCounter() + static_cast<std::int64_t>(seconds * frequency);
 }
 
-void SyncEditor::takeSnapshot() {
-    if (history.beforeEdit())
+void SyncEditor::takeSnapshot(const char* what) {
+    if (history.beforeEdit(what))
         return;
     // The edit goes ahead; only this step cannot be undone.
     Trace::write(Trace::WARNING, kTag, "snapshot not written: this edit cannot be undone");
@@ -188,6 +187,8 @@ void SyncEditor::takeSnapshot() {
 void SyncEditor::reportStep(const UndoHistory::Step& step, const char* what) {
     if (!step.taken)
         return;
+    // What it did, briefly, where notices show; a problem below replaces it.
+    setNotice(std::string(what) + ": " + step.what, false, kUndoNoticeSeconds);
     if (!step.leftKept) {
         Trace::write(Trace::WARNING, kTag, "%s: snapshot not written: this %s cannot be taken back", what, what);
         setNotice(std::string("snapshot not written: this ") + what + " cannot be taken back", true);
@@ -254,7 +255,7 @@ void SyncEditor::workspaceCommand(int id) {
             setNotice("save failed: " + name + " kept as it was", true);
         }
     } else if (id == WorkspaceReset && textSource) {
-        takeSnapshot();
+        takeSnapshot("reset");
         std::string error;
         if (textSource->load(sync, error)) {
             keepSelectionValid();
@@ -276,7 +277,7 @@ void SyncEditor::workspaceCommand(int id) {
         undo();
     } else if (id == WorkspaceReset) {
         // The edits since the last save stay on the undo stack, so that a reset can be undone.
-        takeSnapshot();
+        takeSnapshot("reset");
         const SyncReadResult result = readSyncFile(syncFile, sync);
         if (result == SyncReadResult::missing) {
             Trace::write(Trace::WARNING, kTag, "reset: %s could not be read; nothing changed", syncFile.c_str());
@@ -318,7 +319,7 @@ void SyncEditor::takeSyncTextChange(SyncTextSource& source, SyncTextSource::Chan
     // Edits made here and not yet saved stay unsaved (and are kept at quit); without
     // them the data is what the text says.
     const bool wasSaved = !hasUnsavedEdits();
-    takeSnapshot();
+    takeSnapshot("reload of the sync text");
     source.merge(sync);
     if (wasSaved)
         rememberSavedState();
@@ -420,7 +421,7 @@ void SyncEditor::pasteKeys() {
     }
     if (placed.empty())
         return;
-    takeSnapshot(); // the whole paste is one edit
+    takeSnapshot("paste keys"); // the whole paste is one edit
     for (std::size_t i = 0; i < placed.size(); ++i) {
         const auto [t, key] = placed[i];
         selected->addKey(t, key->value); // after any key of the same time

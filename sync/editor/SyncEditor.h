@@ -16,6 +16,7 @@
 #include "sync/editor/DropDownList.h"
 #include "sync/editor/EditorFont.h"
 #include "sync/editor/EditorLayout.h"
+#include "sync/editor/KeyEntry.h"
 #include "sync/editor/TimeAxis.h"
 #include "sync/editor/UndoHistory.h"
 
@@ -43,6 +44,9 @@ public:
     // PageUp within this many seconds after a bookmark goes to the one before it, so
     // that presses while the music plays walk back.
     static constexpr float kBookmarkBackReach = 0.5f;
+    // How long a notice stays on screen; what undo and redo did, more briefly.
+    static constexpr double kNoticeSeconds = 6.0;
+    static constexpr double kUndoNoticeSeconds = 2.0;
 
     enum DragMode : int { NoDrag = 0, MovingKey = 1, ChangingValues = 2 };
 
@@ -66,8 +70,10 @@ public:
     void takeSyncTextChange(SyncTextSource& source, SyncTextSource::Change change);
     // Every rendered frame, after the layers; compiles the curve list once a frame.
     virtual void draw();
-    // Every window message, before the layers see it.
-    virtual void handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Every window message, before the layers see it. True when the editor used the
+    // message for itself: an Escape it took (closing a field, clearing a filter) then
+    // does not quit the production.
+    virtual bool handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Once at teardown: keeps edits never saved in a file of their own, deletes the
     // session's snapshot files and the GL objects the editor made.
     virtual void shutdown();
@@ -76,9 +82,9 @@ public:
     // one, init decodes the soundtrack.
     void setSong(std::vector<std::int16_t> samples, std::uint32_t frameCount, std::uint32_t framesPerSecond);
 
-    // Saves every controller to a new snapshot file and pushes its name; the edit that
-    // follows clears the redo list.
-    void takeSnapshot();
+    // Saves every controller to a new snapshot file and pushes its name with the edit's
+    // (what: "move key"); the edit that follows clears the redo list.
+    void takeSnapshot(const char* what);
     // Restores the newest snapshot and pops it, after saving the state it leaves for redo.
     void undo();
     // Brings back what the last undo took, after saving the state it leaves for undo.
@@ -99,7 +105,10 @@ public:
     bool hidden() const { return isHidden; }
     bool zooming() const { return zoomDragging; }
     bool cursorVisible() const { return cursorShown; }
-    float cursorTime() const { return cursorAt; }
+    // The time under the mouse in the current view.
+    float cursorTime() const { return axis.xToTime(mouseX); }
+    // The field for typing a key's time and value, while open.
+    const KeyEntry& keyEntry() const { return entry; }
     bool helpVisible() const { return helpShown; }
     const std::vector<std::string>& undoStack() const { return history.undoStack(); }
     const std::vector<std::string>& redoStack() const { return history.redoStack(); }
@@ -141,7 +150,7 @@ private:
     void selectController(int index);
     // The four panels with the places they are drawn at.
     std::array<std::pair<DropDownList*, EditorLayout::PanelPlace>, 4> panelPlaces();
-    void setNotice(const std::string& text, bool warning);
+    void setNotice(const std::string& text, bool warning, double seconds = kNoticeSeconds);
     void reportStep(const UndoHistory::Step& step, const char* what);
     void rememberSavedState();
     bool keepUnsavedEdits();
@@ -170,12 +179,28 @@ private:
     void pickController(DropDownList& clicked, DropDownList& other, int id);
     void workspaceCommand(int id);
     bool insideSong(float t) const { return t >= 0.0f && t <= axis.songSeconds(); }
-    // True when a key was dropped.
-    bool pollRecordKey();
+    // A press of Space in record mode, at the performance-counter reading it happened.
+    void recordKeyAt(std::int64_t counter);
+    // True when the mouse lies on a panel (its title, and its rows while open); with
+    // overControl also on a transport button or a shape button being shown. A click
+    // there goes to that element alone.
+    bool overPanel() const;
+    bool overControl() const;
+    bool controllerPanelOpen() const { return controllers.open || controllers2.open; }
+    void setControllerFilter(const std::string& letters);
+    // The key-entry field: opens on a key, and Enter applies what was typed.
+    void openKeyEntry(int key);
+    void applyKeyEntry();
+    bool onEntryKey(int key);
 
     void drawOverlayText();
     void drawHelp();
     void drawNotice();
+    void drawKeyEntry();
+    void drawControllerName();
+    void drawButtonName();
+    // Text in the normal font, in window fractions: its width, and drawn to end at x.
+    float textWidth(const std::string& text) const;
 
     // The WORKSPACE panel's items.
     enum WorkspaceItem : int { WorkspaceSave = 0, WorkspaceUndo = 1, WorkspaceReset = 2, WorkspaceHelp = 3 };
@@ -190,7 +215,6 @@ private:
     int selectedIndex = -1;
     int segment = -1;
     bool cursorShown = false;
-    float cursorAt = 0.0f;
     float mouseX = 0.0f, mouseY = 0.0f;
     bool keyState[256] = {};
     bool recording = false;
@@ -219,7 +243,8 @@ private:
 
     int drag = NoDrag;
     float dragStartY = 0.0f, dragStartValue = 0.0f;
-    bool recordLatch = false;
+    bool recordedThisTake = false; // a key of the current recording took its snapshot
+    KeyEntry entry;
     bool isHidden = false;
     std::string mouseStatusText;
     bool helpShown = false;

@@ -1,5 +1,5 @@
-// The editor's input: window messages turned into selections, edits and transport
-// moves, and the record key polled once a frame.
+// The editor's input: window messages turned into selections, edits, typed numbers and
+// transport moves.
 #include "sync/editor/SyncEditor.h"
 
 #include "gl/GLHeaders.h"
@@ -10,14 +10,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace qelFramework {
 
 using namespace EditorLayout;
 
 namespace {
-// The shape buttons: ids 0..3 set the kind (1..4), ids 4..10 the preset (1..7).
-constexpr int kKindButtons = 4;
 // The transport buttons' ids.
 enum : int { PlayButton = 0, PauseButton = 1, RecordButton = 2 };
 } // namespace
@@ -43,34 +42,154 @@ float SyncEditor::snapTime() const {
     return -1.0f;
 }
 
-void SyncEditor::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+bool SyncEditor::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN || message == WM_KEYUP) {
         if (wParam >= 256)
-            return;
-        const bool fresh = !keyState[wParam];
-        keyState[wParam] = message == WM_KEYDOWN;
+            return false;
+        const int key = static_cast<int>(wParam);
+        const bool fresh = !keyState[key];
+        keyState[key] = message == WM_KEYDOWN;
+        if (message != WM_KEYDOWN)
+            return false;
+        // An open key-entry field takes the keyboard.
+        if (initialised && entry.isOpen() && onEntryKey(key))
+            return true;
         // Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo (auto-repeat keeps going).
-        if (message == WM_KEYDOWN && keyHeld(VK_CONTROL)) {
+        if (keyHeld(VK_CONTROL)) {
             if (keyHeld('Z') && !keyHeld(VK_SHIFT))
                 undo();
             else if (keyHeld('Z') || keyHeld('Y'))
                 redo();
         }
-        if (message == WM_KEYDOWN && initialised)
-            onKeyDown(static_cast<int>(wParam), fresh);
-        return;
+        if (!initialised)
+            return false;
+        // Typing into a controller panel's filter: its letters come as characters, its
+        // editing keys here; the editor's letter keys wait until the panel closes.
+        if (controllerPanelOpen() || !controllers.filter().empty()) {
+            if (key == VK_BACK) {
+                const std::string& letters = controllers.filter();
+                setControllerFilter(letters.substr(0, letters.empty() ? 0 : letters.size() - 1));
+                return true;
+            }
+            if (key == VK_ESCAPE && !controllers.filter().empty()) {
+                setControllerFilter("");
+                return true; // clears the filter, does not quit
+            }
+        }
+        if (key == VK_SPACE && fresh) {
+            recordKeyAt(platform::getMessageCounter());
+            return false;
+        }
+        if (key == VK_RETURN && fresh && !keyHeld(VK_CONTROL)) {
+            const int chosen = selectedKeyList.size() == 1 ? selectedKeyList[0] : hovered;
+            if (chosen >= 0)
+                openKeyEntry(chosen);
+            return false;
+        }
+        onKeyDown(key, fresh);
+        return false;
     }
     if (!initialised)
-        return;
+        return false;
     switch (message) {
+    case WM_CHAR:
+        if (entry.isOpen()) {
+            entry.type(static_cast<char>(wParam));
+            return true;
+        }
+        if (controllerPanelOpen() && wParam >= 32 && wParam < 127) {
+            setControllerFilter(controllers.filter() + static_cast<char>(wParam));
+            return true;
+        }
+        return false;
     case WM_MOUSEMOVE: onMouseMove(lParam); break;
     case WM_LBUTTONDOWN: onLeftDown(); break;
+    case WM_LBUTTONDBLCLK:
+        // On a key: its exact numbers; anywhere else the second click is a click.
+        if (!overControl() && keyHitTest() >= 0) {
+            openKeyEntry(keyHitTest());
+            break;
+        }
+        onLeftDown();
+        break;
     case WM_LBUTTONUP: onLeftUp(); break;
     case WM_RBUTTONDOWN: onRightDown(); break;
     case WM_RBUTTONUP: onRightUp(); break;
     case WM_MBUTTONDOWN: onMiddleDown(); break;
     default: break;
     }
+    return false;
+}
+
+bool SyncEditor::onEntryKey(int key) {
+    switch (key) {
+    case VK_RETURN: applyKeyEntry(); return true;
+    case VK_ESCAPE: entry.close(); return true;
+    case VK_TAB: entry.switchPart(); return true;
+    case VK_BACK: entry.erase(); return true;
+    default:
+        // Modifiers stay tracked; every other key belongs to the field while it is open.
+        return key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU;
+    }
+}
+
+void SyncEditor::openKeyEntry(int key) {
+    if (!selected || key < 0 || key >= selected->keyCount())
+        return;
+    entry.open(key, selected->keyTime(key), selected->keyValue(key));
+    drag = NoDrag;
+}
+
+void SyncEditor::applyKeyEntry() {
+    const int key = entry.keyIndex();
+    if (!selected || key >= selected->keyCount()) {
+        entry.close();
+        return;
+    }
+    float t = 0.0f, v = 0.0f;
+    if (!entry.number(KeyEntry::Time, t) || !entry.number(KeyEntry::Value, v)) {
+        setNotice("type a number for the time and for the value", true);
+        return;
+    }
+    // The rules of a move: inside the song, strictly between the neighbours.
+    const float earliest = key > 0 ? selected->keyTime(key - 1) : 0.0f;
+    const float latest = key + 1 < selected->keyCount() ? selected->nextKeyTime(key) : axis.songSeconds();
+    const bool timeFits = insideSong(t) && (key == 0 || t > earliest) && (key + 1 == selected->keyCount() || t < latest);
+    if (!timeFits) {
+        char why[128];
+        std::snprintf(why, sizeof why, "time refused: it must lie between %.3f and %.3f", static_cast<double>(earliest),
+                      static_cast<double>(latest));
+        setNotice(why, true);
+        return;
+    }
+    if (v < 0.0f || v > 1.0f) {
+        setNotice("value refused: it must lie between 0 and 1", true);
+        return;
+    }
+    if (t != selected->keyTime(key) || v != selected->keyValue(key)) {
+        takeSnapshot("type time and value");
+        selected->moveKey(key, t);
+        selected->setKeyValue(key, v);
+    }
+    entry.close();
+}
+
+void SyncEditor::setControllerFilter(const std::string& letters) {
+    controllers.setFilter(letters);
+    controllers2.setFilter(letters);
+}
+
+bool SyncEditor::overPanel() const {
+    for (const DropDownList* panel : {&workspace, &layers, &controllers, &controllers2})
+        if (panel->covers(mouseX, mouseY))
+            return true;
+    return false;
+}
+
+bool SyncEditor::overControl() const {
+    if (overPanel() || playButtons.hitTest(mouseX, mouseY) >= 0)
+        return true;
+    return segment >= 0 && selected && shapes.hitTest(mouseX, mouseY) >= 0;
 }
 
 void SyncEditor::onMouseMove(LPARAM lParam) {
@@ -105,10 +224,8 @@ void SyncEditor::onMouseMove(LPARAM lParam) {
         hovered = -1;
     }
 
-    if (mouseY < kCurveAreaTop && drag == NoDrag) {
+    if (mouseY < kCurveAreaTop && drag == NoDrag)
         cursorShown = true;
-        cursorAt = axis.xToTime(mouseX);
-    }
     if (zoomDragging) {
         zoomCurrent = axis.xToTime(mouseX);
         axis.rangeFrom = zoomAnchor;
@@ -124,25 +241,24 @@ void SyncEditor::onLeftDown() {
     helpShown = false;
     if (!keyHeld(VK_CONTROL))
         selectedKeyList.clear();
+    entry.close(); // a click elsewhere leaves the typed numbers unused
 
     if (keyHeld(VK_TAB)) {
         seekTo(axis.xToTime(mouseX));
         return;
     }
 
+    // A click on a button or a panel goes to it alone.
     switch (playButtons.hitTest(mouseX, mouseY)) {
-    case PlayButton: transport.play(); break;
-    case PauseButton: transport.pause(); break;
+    case PlayButton: transport.play(); return;
+    case PauseButton: transport.pause(); return;
     case RecordButton:
-        // A snapshot on both switches, so that undo takes a recording back as one step
-        // and the recorded keys survive the undo right after switching off.
-        takeSnapshot();
+        // The first key recorded takes the snapshot, so a recording is one undo step.
         recording = !recording;
-        recordLatch = false;
-        break;
+        recordedThisTake = false;
+        return;
     default: break;
     }
-
     const int command = workspace.hitTest(mouseX, mouseY);
     if (command >= 0) {
         if (command == WorkspaceHelp)
@@ -157,15 +273,19 @@ void SyncEditor::onLeftDown() {
     const int second = controllers2.hitTest(mouseX, mouseY);
     if (second >= 0)
         pickController(controllers2, controllers, second);
+    if (command >= 0 || first >= 0 || second >= 0 || overPanel())
+        return;
 
     if (segment >= 0 && selected && mouseY > kCurveAreaBottom) {
         const int id = shapes.hitTest(mouseX, mouseY);
         if (id >= 0) {
-            takeSnapshot();
-            if (id < kKindButtons)
+            if (id < kKindButtonCount) {
+                takeSnapshot("segment shape");
                 selected->setSegmentKind(segment, id + 1);
-            else
-                selected->setSegmentEnds(segment, id - kKindButtons + 1);
+            } else {
+                takeSnapshot("segment ends");
+                selected->setSegmentEnds(segment, id - kKindButtonCount + 1);
+            }
         }
     } else if (mouseY >= kKeyStripTop) {
         segment = -1;
@@ -174,7 +294,7 @@ void SyncEditor::onLeftDown() {
         if (key >= 0)
             selectedKeyList.push_back(key);
         if (!selectedKeyList.empty()) {
-            takeSnapshot();
+            takeSnapshot("move key");
             cursorShown = false;
             drag = MovingKey;
         }
@@ -226,16 +346,17 @@ void SyncEditor::onLeftUp() {
             }
         }
         axis.rangeVisible = false;
-        cursorAt = axis.xToTime(mouseX);
         zoomDragging = false;
     }
     drag = NoDrag;
 }
 
 void SyncEditor::onRightDown() {
+    if (overControl())
+        return; // a panel or a button is no place for a key
     if (keyHeld(VK_DELETE)) {
         const int key = keyHitTest();
-        takeSnapshot();
+        takeSnapshot("delete key");
         if (key >= 0 && selected)
             selected->removeKey(key);
         hovered = -1;
@@ -247,7 +368,7 @@ void SyncEditor::onRightDown() {
         if (selectedKeyList.empty() && hovered >= 0)
             selectedKeyList.push_back(hovered);
         if (!selectedKeyList.empty() && selected) {
-            takeSnapshot();
+            takeSnapshot(selectedKeyList.size() == 1 ? "change value" : "change values");
             dragStartY = mouseY;
             cursorShown = false;
             drag = ChangingValues;
@@ -263,6 +384,8 @@ void SyncEditor::onRightUp() {
 }
 
 void SyncEditor::onMiddleDown() {
+    if (overControl())
+        return;
     segment = -1;
     selectedKeyList.clear();
     if (keyHitTest() >= 0 || !selected || !(mouseY > kAddKeyBottom && mouseY < kKeyStripTop))
@@ -270,7 +393,7 @@ void SyncEditor::onMiddleDown() {
     const float t = axis.xToTime(mouseX);
     if (!insideSong(t))
         return;
-    takeSnapshot();
+    takeSnapshot("add key");
     selected->evaluate(t);
     selected->addKey(t, selected->value); // on the curve as it runs there
     hovered = keyHitTest();
@@ -284,32 +407,30 @@ void SyncEditor::onKeyDown(int key, bool fresh) {
             pasteKeys();
         return;
     }
-    if (key == 'L' && fresh)
+    // Letters typed over an open controller list filter it instead.
+    const bool typing = controllerPanelOpen();
+    if (key == 'L' && fresh && !typing)
         toggleLoop();
-    else if (key == 'B' && fresh)
+    else if (key == 'B' && fresh && !typing)
         toggleBookmark();
     else if (key == VK_PRIOR || key == VK_NEXT)
         jumpToBookmark(key == VK_NEXT);
 }
 
-bool SyncEditor::pollRecordKey() {
-    const bool down = platform::getAsyncKeyState(VK_SPACE) != 0;
-    if (!down) {
-        recordLatch = false;
-        return false;
-    }
-    if (!recording || recordLatch)
-        return false;
-    recordLatch = true;
-    // The heard moment: the music's position, or the production clock without music;
-    // with Alt the beat nearest it.
-    float t = transport.heardTime();
-    if (platform::getAsyncKeyState(VK_MENU) && grid.present())
+void SyncEditor::recordKeyAt(std::int64_t counter) {
+    if (!recording || isHidden || !selected)
+        return;
+    // The production time of the press itself; with Alt the beat nearest it.
+    float t = transport.timeAt(counter);
+    if (keyHeld(VK_MENU) && grid.present())
         t = grid.nearestBeat(t, 0.0f, axis.songSeconds());
-    if (!selected || !insideSong(t))
-        return false;
+    if (!insideSong(t))
+        return;
+    if (!recordedThisTake) {
+        takeSnapshot("record keys");
+        recordedThisTake = true;
+    }
     selected->addKey(t, 0.0f);
-    return true;
 }
 
 } // namespace qelFramework

@@ -31,7 +31,9 @@ const char* const kHelpRows[][2] = {
     {"left drag in the waveform", "zoom; right click there: whole song"},
     {"Tab + left click", "seek the music and the clock"},
     {"Shift + controller", "compare with another controller"},
-    {"record button, then Space", "drop keys while the music plays"},
+    {"record button, then Space", "drop keys on the selected controller"},
+    {"Enter, or double click a key", "type its time and value"},
+    {"typing over a controller list", "filter it; Escape clears"},
     {"  Alt + Space", "drop a key on the nearest beat"},
     {"L", "loop the zoomed range (again: stop)"},
     {"B", "bookmark the play line (again: remove)"},
@@ -43,19 +45,37 @@ const char* const kHelpRows[][2] = {
 };
 } // namespace
 
+float SyncEditor::textWidth(const std::string& text) const {
+    GLint viewport[4] = {0, 0, 1, 1};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return normalFont.textWidth(text) / static_cast<float>(std::max(viewport[2], 1));
+}
+
 void SyncEditor::drawOverlayText() {
     const EditorFont* font = &normalFont;
+    char text[160];
     if (selected && hovered >= 0 && hovered < selected->keyCount()) {
         const float t = selected->keyTime(hovered);
         const float x = axis.timeToX(t) - 0.025f;
         printText(font, x, kKeyReadoutY, 0.6f, 0.6f, 0.6f, 1.0f, "time: %.03fs", static_cast<double>(t));
-        printText(font, x, kKeyReadoutY - 0.02f, 0.6f, 0.6f, 0.6f, 1.0f, "value: %.03fs",
+        printText(font, x, kKeyReadoutY - 0.02f, 0.6f, 0.6f, 0.6f, 1.0f, "value: %.03f",
                   static_cast<double>(selected->keyValue(hovered)));
     }
+    // The key being dragged: its exact numbers beside the pointer.
+    const int dragged = drag == MovingKey && selectedKeyList.size() == 1 ? selectedKeyList[0]
+                        : drag == ChangingValues && !selectedKeyList.empty() ? selectedKeyList.back()
+                                                                              : -1;
+    if (selected && dragged >= 0 && dragged < selected->keyCount())
+        printText(font, mouseX + kDragReadoutGap, mouseY + kDragReadoutGap, 1.0f, 1.0f, 1.0f, 1.0f, "%.3f s   %.3f",
+                  static_cast<double>(selected->keyTime(dragged)), static_cast<double>(selected->keyValue(dragged)));
     if (selected && segment >= 0 && segment + 1 < selected->keyCount()) {
         const float from = selected->keyTime(segment), to = selected->nextKeyTime(segment);
         const float x = axis.timeToX(from);
-        shapes.draw(x, kShapeButtonsY);
+        // The segment's shape and ends are framed among the buttons.
+        const SyncSegment& shape = selected->segments()[static_cast<std::size_t>(segment)];
+        const int kindId = shape.kind >= linear && shape.kind <= minexponential ? shape.kind - 1 : -1;
+        const int endsId = shape.ends >= valval && shape.ends <= zerozero ? shape.ends - 1 + kKindButtonCount : -1;
+        shapes.draw(x, kShapeButtonsY, kindId, endsId);
         glDisable(GL_TEXTURE_2D);
         printText(font, x, kSegmentReadoutY, 0.6f, 0.6f, 0.6f, 1.0f, "length: %.03fs", static_cast<double>(to - from));
         printText(font, x, kSegmentReadoutY - 0.02f, 0.6f, 0.6f, 0.6f, 1.0f, "from: %.03fs - to: %0.3fs",
@@ -70,16 +90,74 @@ void SyncEditor::drawOverlayText() {
         glColor4f(0.2f, 0.1f, 0.7f, 0.5f);
         glVertex2f(mouseX, 0.0f);
         glEnd();
-        printText(font, mouseX - 0.008f, kKeyHitTop, 1.0f, 1.0f, 1.0f, 1.0f, "%.4fs", static_cast<double>(cursorAt));
     }
-    if (zoomDragging)
-        printText(font, axis.timeToX(zoomAnchor) - 0.008f, kKeyHitTop, 0.5f, 0.5f, 1.0f, 1.0f, "%.4fs",
-                  static_cast<double>(zoomAnchor));
+    if (zoomDragging) {
+        // The range's two ends: the earlier label ends at its line, the later one starts
+        // at its own, so they never cross.
+        const float anchorX = axis.timeToX(zoomAnchor), mouseTime = axis.xToTime(mouseX);
+        std::snprintf(text, sizeof text, "%.4fs", static_cast<double>(zoomAnchor));
+        const std::string anchorText = text;
+        std::snprintf(text, sizeof text, "%.4fs", static_cast<double>(mouseTime));
+        const bool anchorLeft = anchorX <= mouseX;
+        const float anchorLabelX = anchorLeft ? anchorX - kLabelGap - textWidth(anchorText) : anchorX + kLabelGap;
+        const float mouseLabelX = anchorLeft ? mouseX + kLabelGap : mouseX - kLabelGap - textWidth(text);
+        printText(font, anchorLabelX, kKeyHitTop, 0.5f, 0.5f, 1.0f, 1.0f, "%s", anchorText.c_str());
+        printText(font, mouseLabelX, kKeyHitTop, 1.0f, 1.0f, 1.0f, 1.0f, "%s", text);
+    } else if (cursorShown) {
+        printText(font, mouseX - 0.008f, kKeyHitTop, 1.0f, 1.0f, 1.0f, 1.0f, "%.4fs",
+                  static_cast<double>(cursorTime()));
+    }
     printText(font, kClockX, kClockLabelY, 1.0f, 1.0f, 1.0f, 1.0f, "runtime");
     printText(&clockFont, kClockX, kClockY, 1.0f, 1.0f, 1.0f, 1.0f, "%0.3fs", static_cast<double>(axis.currentTime));
     printText(font, kClockX, kMouseStatusY, 1.0f, 1.0f, 1.0f, 1.0f, "%s", mouseStatusText.c_str());
     if (recording)
-        printText(font, kRecordBannerX, kRecordBannerY, 1.0f, 0.0f, 0.0f, 1.0f, ">>>RECORD MODE<<<");
+        printText(font, kRecordBannerX, kRecordBannerY, 1.0f, 0.0f, 0.0f, 1.0f, ">>>RECORD MODE<<<  keys go to %s",
+                  selected ? selected->name().c_str() : "no controller: pick one");
+}
+
+void SyncEditor::drawControllerName() {
+    // The controller being edited, and its value at the play line.
+    if (selected)
+        printText(&normalFont, kNameX, kNameY, 1.0f, 0.9f, 0.6f, 1.0f, "%s   %.3f", selected->name().c_str(),
+                  static_cast<double>(axis.valueAt(*selected, axis.currentTime)));
+}
+
+void SyncEditor::drawButtonName() {
+    const ButtonGroup::Button* button = playButtons.buttonAt(mouseX, mouseY);
+    if (!button && segment >= 0 && selected)
+        button = shapes.buttonAt(mouseX, mouseY);
+    if (!button || !*button->name)
+        return;
+    // Beside the pointer, kept inside the window.
+    const float x = std::min(mouseX + kLabelGap, 1.0f - textWidth(button->name) - kLabelGap);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.75f);
+    glRectf(x - 0.004f, mouseY - 0.03f, x + textWidth(button->name) + 0.004f, mouseY - 0.005f);
+    printText(&normalFont, x, mouseY - 0.025f, 1.0f, 1.0f, 1.0f, 1.0f, "%s", button->name);
+}
+
+void SyncEditor::drawKeyEntry() {
+    if (!entry.isOpen() || !selected || entry.keyIndex() >= selected->keyCount())
+        return;
+    const float x = std::clamp(axis.timeToX(selected->keyTime(entry.keyIndex())), 0.0f, 1.0f - kEntryWidth);
+    glEnable(GL_BLEND);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.85f);
+    glRectf(x, kEntryY - 0.012f, x + kEntryWidth, kEntryY + 0.03f);
+    const char* labels[2] = {"time", "value"};
+    float at = x + 0.006f;
+    for (KeyEntry::Part part : {KeyEntry::Time, KeyEntry::Value}) {
+        const bool active = entry.activePart() == part;
+        const std::string shown = entry.text(part) + (active ? "_" : "");
+        printText(&normalFont, at, kEntryY, 0.7f, 0.7f, 0.7f, 1.0f, "%s", labels[part]);
+        at += textWidth(labels[part]) + 0.006f;
+        if (active) {
+            glColor4f(0.3f, 0.3f, 0.5f, 0.9f);
+            glRectf(at - 0.003f, kEntryY - 0.008f, at + textWidth(shown) + 0.003f, kEntryY + 0.024f);
+        }
+        printText(&normalFont, at, kEntryY, 1.0f, 1.0f, 1.0f, 1.0f, "%s", shown.c_str());
+        at += std::max(textWidth(shown), 0.05f) + 0.015f;
+    }
+    printText(&normalFont, x + 0.006f, kEntryY - 0.03f, 0.6f, 0.6f, 0.6f, 1.0f,
+              "Tab: time / value   Enter: set   Escape: leave");
 }
 
 void SyncEditor::drawHelp() {
@@ -109,10 +187,7 @@ void SyncEditor::drawHelp() {
 void SyncEditor::drawNotice() {
     if (noticeText.empty() || platform::queryPerformanceCounter() >= noticeUntil)
         return;
-    GLint viewport[4] = {0, 0, 1, 1};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const float width = normalFont.textWidth(noticeText) / static_cast<float>(std::max(viewport[2], 1));
-    const float x = std::max(0.0f, kNoticeRight - width);
+    const float x = std::max(0.0f, kNoticeRight - textWidth(noticeText));
     if (noticeIsWarning)
         printText(&normalFont, x, kNoticeY, 1.0f, 0.69f, 0.29f, 1.0f, "%s", noticeText.c_str());
     else
@@ -137,9 +212,6 @@ void SyncEditor::draw() {
         isHidden = false;
     if (isHidden)
         return;
-    // 3. Record mode; a dropped key shows in this frame's curve list.
-    if (pollRecordKey())
-        axis.rebuildCurveList();
 
     // 4. The overlay's state; whatever the layers left is restored afterwards.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -170,6 +242,7 @@ void SyncEditor::draw() {
     popUnitProjection();
     axis.drawWorkspace();
     pushUnitProjection(false);
+    drawControllerName();
     workspace.draw(&normalFont, kWorkspacePanel.x, kWorkspacePanel.y, kWorkspacePanel.width, -1);
     layers.draw(&normalFont, kLayersPanel.x, kLayersPanel.y, kLayersPanel.width, selectedIndex);
     controllers.draw(&normalFont, kControllersPanel.x, kControllersPanel.y, kControllersPanel.width, selectedIndex);
@@ -178,6 +251,8 @@ void SyncEditor::draw() {
     playButtons.draw(kTransportX, kTransportY);
     glDisable(GL_TEXTURE_2D);
 
+    drawKeyEntry();
+    drawButtonName();
     if (helpShown)
         drawHelp();
     drawNotice();

@@ -103,6 +103,12 @@ float TimeAxis::songSeconds() const {
     return framesPerSecond ? static_cast<float>(frameCount) / static_cast<float>(framesPerSecond) : 0.0f;
 }
 
+float TimeAxis::valueAt(const SyncController& controller, float t) {
+    probe = controller;
+    probe.evaluate(t);
+    return probe.value;
+}
+
 void TimeAxis::release() {
     if (curveList)
         glDeleteLists(curveList, 1);

@@ -36,6 +36,9 @@ public:
     // The frame of a time, truncated toward zero (0 for times before the song).
     std::uint32_t timeToFrame(float t) const;
     float songSeconds() const;
+    // A controller's value at time t, leaving the controller's own value and key
+    // interval (which the layers read) as they were.
+    float valueAt(const SyncController& controller, float t);
 
     // Compiles the curve list anew (waveform, keys, curves, ruler) for the current view
     // and selection. Needs a current GL context.

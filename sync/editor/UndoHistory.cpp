@@ -17,33 +17,38 @@ bool UndoHistory::write(std::string& name) {
     return true;
 }
 
-bool UndoHistory::beforeEdit() {
-    redoNames.clear(); // a new edit: what was undone cannot come back
+bool UndoHistory::beforeEdit(const std::string& what) {
+    redoSteps.clear(); // a new edit: what was undone cannot come back
     std::string name;
     if (!write(name))
         return false;
-    undoNames.push_back(name);
+    undoSteps.names.push_back(name);
+    undoSteps.edits.push_back(what);
     return true;
 }
 
-UndoHistory::Step UndoHistory::restore(std::vector<std::string>& from, std::vector<std::string>& to) {
+UndoHistory::Step UndoHistory::restore(Stack& from, Stack& to) {
     Step step;
-    if (from.empty())
+    if (from.names.empty())
         return step;
     step.taken = true;
+    step.what = from.edits.back();
     std::string leaving;
     step.leftKept = write(leaving);
-    if (step.leftKept)
-        to.push_back(leaving);
-    const std::string name = from.back();
-    from.pop_back();
+    if (step.leftKept) {
+        to.names.push_back(leaving);
+        to.edits.push_back(step.what);
+    }
+    const std::string name = from.names.back();
+    from.names.pop_back();
+    from.edits.pop_back();
     step.restored = readSyncFile(name, data);
     return step;
 }
 
-UndoHistory::Step UndoHistory::undo() { return restore(undoNames, redoNames); }
+UndoHistory::Step UndoHistory::undo() { return restore(undoSteps, redoSteps); }
 
-UndoHistory::Step UndoHistory::redo() { return restore(redoNames, undoNames); }
+UndoHistory::Step UndoHistory::redo() { return restore(redoSteps, undoSteps); }
 
 void UndoHistory::deleteFiles() {
     for (const std::string& name : written)
@@ -53,8 +58,8 @@ void UndoHistory::deleteFiles() {
 
 void UndoHistory::forget() {
     written.clear();
-    undoNames.clear();
-    redoNames.clear();
+    undoSteps.clear();
+    redoSteps.clear();
 }
 
 } // namespace qelFramework

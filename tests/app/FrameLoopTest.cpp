@@ -324,3 +324,38 @@ TEST_F(FrameLoopTest, TheEditorsLoopWrapsThroughTheTransportAlsoAtTheEndOfTheSho
         }
     EXPECT_EQ(wraps, 2);
 }
+
+TEST_F(FrameLoopTest, ASeekWhilePausedShowsTheNewTimeOnTheNextFrame) {
+    SyncController* ramp = production.sync().getController("Test: Ramp");
+    ramp->addKey(0.0f, 0.0f);
+    ramp->addKey(1.0f, 1.0f);
+    static std::vector<std::pair<float, float>> updates; // time and delta of each update
+    static int renders = 0;
+    updates.clear();
+    renders = 0;
+    struct Seeker : Layer_Base {
+        bool init(GL_TextureManager*, SyncData*) override { return true; }
+        void update(const FrameInfo& f) override { updates.emplace_back(f.time, f.delta); }
+        void render() override {
+            ++renders;
+            if (renders == 2)
+                g_production->transport().pause();
+            if (renders == 4)
+                g_production->transport().seek(0.5f);
+            if (renders == 6)
+                platform::postMessage(g_window, WM_KEYDOWN, VK_ESCAPE, 0);
+        }
+        void unload() override {}
+    };
+    t.registerLayer(new Seeker, "seeker");
+    t.addEntry("seeker", 0, 0, 1000);
+    t.setState(Loaded);
+    play();
+    // Two frames played, two paused frames updated nothing, the frame after the seek was
+    // updated at the new time with no time passing, the next one again nothing.
+    ASSERT_EQ(updates.size(), 3u);
+    EXPECT_FLOAT_EQ(updates[2].first, 0.5f);
+    EXPECT_EQ(updates[2].second, 0.0f);
+    EXPECT_NEAR(ramp->value, 0.5f, 1e-6f);
+}
+

@@ -32,7 +32,8 @@ struct RecordingTransport : qelFramework::Transport {
     bool isPlaying = false;
     std::vector<float> seeks;
     float currentTime() const override { return time; }
-    float heardTime() const override { return time; }
+    // A press at counter c happened c milliseconds after `time` (tests count in ms).
+    float timeAt(std::int64_t counter) const override { return time + static_cast<float>(counter) / 1000.0f; }
     void seek(float t) override {
         seeks.push_back(t);
         time = t;

@@ -139,6 +139,7 @@ TEST_F(EditorInput, ATinyZoomDragChangesNothingAndARightClickInTheZoomBandRestor
     send(WM_RBUTTONUP, 0.5f, 0.1f);
     EXPECT_EQ(editor->timeAxis().viewStart, 0u);
     EXPECT_EQ(editor->timeAxis().viewEnd, kFrames);
+    EXPECT_FLOAT_EQ(editor->cursorTime(), 20.0f); // the time under the mouse follows the view
     EXPECT_TRUE(editor->undoStack().empty()); // zooming takes no snapshot
 }
 
@@ -159,53 +160,57 @@ TEST_F(EditorInput, ShiftClickingTheSameControllerTwiceSetsAndClearsTheCompariso
     EXPECT_EQ(editor->timeAxis().comparison, nullptr);
 }
 
-TEST_F(EditorInput, SwitchingRecordModeOffKeepsTheRecordedKeysThroughTheNextUndo) {
+TEST_F(EditorInput, EveryPressOfSpaceInRecordModeIsAKeyAndTheRecordingIsOneUndoStep) {
     const Keys original = keysOf(a);
     click(0.97f, 0.89f); // the record button
     ASSERT_TRUE(editor->recordMode());
+    EXPECT_TRUE(editor->undoStack().empty()); // switching on is no edit
 
-    // Each press of Space drops one key at the heard moment (here the production clock,
-    // as there is no open stream), valued 0.
+    // Four quick taps between two frames (the clock last read 12 s): each key lands at
+    // the moment of its own press, valued 0; a held key's repeats add nothing.
     transport.time = 12.0f;
-    platform::setKeyState(VK_SPACE, true);
+    for (int ms : {100, 350, 600, 850}) {
+        platform::setMessageCounter(ms);
+        keyDown(VK_SPACE);
+        if (ms == 600)
+            keyDown(VK_SPACE); // the keyboard's repeat
+        keyUp(VK_SPACE);
+    }
     editor->draw();
-    transport.time = 12.5f;
-    editor->draw(); // still the same press
-    platform::setKeyState(VK_SPACE, false);
-    editor->draw();
-    transport.time = 30.0f; // the last key's time: lands after it
-    platform::setKeyState(VK_SPACE, true);
-    editor->draw();
-    platform::setKeyState(VK_SPACE, false);
-    editor->draw();
-    transport.time = 45.0f; // past the song's end: no key
-    platform::setKeyState(VK_SPACE, true);
-    editor->draw();
-    platform::setKeyState(VK_SPACE, false);
-    editor->draw();
-    // Hidden, the editor records nothing.
+    // At the last key's time the key lands after it; past the song's end there is none;
+    // hidden, the editor records nothing.
+    platform::setMessageCounter(0);
+    for (float t : {30.0f, 45.0f}) {
+        transport.time = t;
+        keyDown(VK_SPACE);
+        keyUp(VK_SPACE);
+    }
     platform::setKeyState(VK_F5, true);
     editor->draw();
     platform::setKeyState(VK_F5, false);
-    EXPECT_TRUE(editor->hidden());
     transport.time = 36.0f;
-    platform::setKeyState(VK_SPACE, true);
-    editor->draw();
-    platform::setKeyState(VK_SPACE, false);
+    keyDown(VK_SPACE);
+    keyUp(VK_SPACE);
     platform::setKeyState(VK_F6, true);
     editor->draw();
     platform::setKeyState(VK_F6, false);
-    EXPECT_FALSE(editor->hidden());
 
-    const Keys recorded{{10.0f, 0.2f}, {12.0f, 0.0f}, {20.0f, 0.8f}, {30.0f, 0.5f}, {30.0f, 0.0f}};
-    EXPECT_EQ(keysOf(a), recorded);
+    const Keys recorded{{10.0f, 0.2f}, {12.1f, 0.0f}, {12.35f, 0.0f}, {12.6f, 0.0f}, {12.85f, 0.0f},
+                        {20.0f, 0.8f}, {30.0f, 0.5f}, {30.0f, 0.0f}};
+    ASSERT_EQ(keysOf(a).size(), recorded.size());
+    for (std::size_t i = 0; i < recorded.size(); ++i)
+        EXPECT_NEAR(keysOf(a)[i].first, recorded[i].first, 1e-4f) << i;
     click(0.97f, 0.89f);
     ASSERT_FALSE(editor->recordMode());
 
+    // One undo takes the whole recording back, and says so; redo brings it back.
+    ASSERT_EQ(editor->undoStack().size(), 1u);
     editor->undo();
-    EXPECT_EQ(keysOf(a), recorded);
-    editor->undo(); // the whole recording is one step
     EXPECT_EQ(keysOf(a), original);
+    EXPECT_EQ(editor->notice(), "undo: record keys");
+    editor->redo();
+    EXPECT_EQ(keysOf(a).size(), recorded.size());
+    EXPECT_EQ(editor->notice(), "redo: record keys");
 }
 
 TEST_F(EditorInput, UndoWalksBackOneActionAtATime) {
@@ -456,4 +461,105 @@ TEST_F(EditorInput, MessagesBeforeInitAndOddKeyCodesAreHarmless) {
     editor->handleMessage(WM_KEYDOWN, 300, 0);
     editor->handleMessage(WM_KEYUP, ~WPARAM{0}, 0);
     EXPECT_EQ(a->keyCount(), 3);
+}
+
+TEST_F(EditorInput, TypedNumbersSetAKeyOnlyWithinItsNeighboursAndTheSong) {
+    const auto type = [this](const char* text) {
+        for (const char* c = text; *c; ++c)
+            EXPECT_TRUE(editor->handleMessage(WM_CHAR, static_cast<WPARAM>(*c), 0));
+    };
+    // A double click on the key at 20 s opens the field on it.
+    click(0.5f, kStrip);
+    send(WM_LBUTTONDBLCLK, 0.5f, kStrip);
+    send(WM_LBUTTONUP, 0.5f, kStrip);
+    ASSERT_TRUE(editor->keyEntry().isOpen());
+    EXPECT_EQ(editor->keyEntry().keyIndex(), 1);
+    EXPECT_EQ(editor->keyEntry().text(KeyEntry::Time), "20.000");
+    const std::size_t edits = editor->undoStack().size();
+
+    type("31"); // past the next key at 30 s
+    keyDown(VK_TAB);
+    type("0.25");
+    keyDown(VK_RETURN);
+    keyUp(VK_RETURN);
+    EXPECT_EQ(keysOf(a)[1], (std::pair<float, float>{20.0f, 0.8f}));
+    EXPECT_TRUE(editor->keyEntry().isOpen());
+    EXPECT_NE(editor->notice().find("time refused"), std::string::npos);
+    keyDown(VK_TAB);
+    keyDown(VK_BACK);
+    keyDown(VK_BACK);
+    type("22.5");
+    keyDown(VK_RETURN);
+    keyUp(VK_RETURN);
+    EXPECT_EQ(keysOf(a)[1], (std::pair<float, float>{22.5f, 0.25f}));
+    EXPECT_FALSE(editor->keyEntry().isOpen());
+    EXPECT_EQ(editor->undoStack().size(), edits + 1);
+
+    // Enter opens it on the one selected key; Escape leaves it without quitting.
+    keyDown(VK_CONTROL);
+    click(0.25f, kStrip);
+    keyUp(VK_CONTROL);
+    keyDown(VK_RETURN);
+    EXPECT_EQ(editor->keyEntry().keyIndex(), 0);
+    EXPECT_TRUE(editor->handleMessage(WM_KEYDOWN, VK_ESCAPE, 0));
+    EXPECT_FALSE(editor->keyEntry().isOpen());
+    EXPECT_EQ(keysOf(a)[0], (std::pair<float, float>{10.0f, 0.2f}));
+}
+
+namespace {
+// 42 controllers: the list takes two columns, and row 30 ("Test: K", keys at 10, 20
+// and 30 s) lies over the curve area when the first column is open.
+class EditorWithManyControllers : public qmtest::EditorTest {
+protected:
+    void prepare() override {
+        for (int i = 2; i < 40; ++i) {
+            SyncController* c = sync.getController(i == 30 ? std::string("Test: K") : "Filler: " + std::to_string(i));
+            if (i == 30)
+                for (float t : {10.0f, 20.0f, 30.0f})
+                    c->addKey(t, 0.5f);
+        }
+        sync.getController("Houses: Grow Main");
+        sync.getController("Houses: Grow Ground");
+    }
+    void typeText(const char* text) {
+        for (const char* c = text; *c; ++c)
+            editor->handleMessage(WM_CHAR, static_cast<WPARAM>(*c), 0);
+    }
+};
+} // namespace
+
+TEST_F(EditorWithManyControllers, AClickOnAnOpenPanelGoesToThePanelAlone) {
+    const float rowY = 0.95f - 30.5f / 50.0f; // 0.34: over the curve area
+    clickControllerRow(30);
+    EXPECT_EQ(editor->selectedControllerIndex(), 30);
+    EXPECT_EQ(editor->selectedSegment(), -1); // the curve behind the row stays unselected
+    // Right and middle clicks on the open list add or change nothing.
+    ASSERT_TRUE(editor->controllersPanel().open);
+    press(WM_RBUTTONDOWN, 0.4f, rowY);
+    send(WM_RBUTTONUP, 0.4f, rowY);
+    press(WM_MBUTTONDOWN, 0.4f, 0.21f);
+    EXPECT_EQ(editor->dragMode(), SyncEditor::NoDrag);
+    EXPECT_TRUE(editor->undoStack().empty());
+}
+
+TEST_F(EditorWithManyControllers, TypingOverAnOpenControllerListFiltersBothColumns) {
+    move(0.4f, 0.96f);
+    ASSERT_TRUE(editor->controllersPanel().open);
+    typeText("GrowL"); // any case; the L does not switch the loop on
+    EXPECT_FALSE(editor->looping());
+    EXPECT_TRUE(editor->controllersPanel().shownItems().empty());
+    keyDown(VK_BACK);
+    EXPECT_EQ(editor->controllers2Panel().filter(), "Grow");
+    const auto shown = editor->controllers2Panel().shownItems();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text, "Houses: Grow Main");
+    // The first row of the filtered column is the first match.
+    move(0.6f, 0.96f);
+    click(0.6f, 0.95f - 0.5f / 50.0f);
+    EXPECT_EQ(editor->selectedControllerIndex(), 40);
+    // Escape clears the filter and is taken (no quit); with no filter it is not.
+    EXPECT_TRUE(editor->handleMessage(WM_KEYDOWN, VK_ESCAPE, 0));
+    EXPECT_EQ(editor->controllersPanel().shownItems().size(), 40u);
+    keyUp(VK_ESCAPE);
+    EXPECT_FALSE(editor->handleMessage(WM_KEYDOWN, VK_ESCAPE, 0));
 }

@@ -64,17 +64,16 @@ TEST_F(EditorMakerLoop, AltSnapsADraggedKeyAndARecordedKeyToTheNearestBeat) {
     keyUp(VK_MENU);
     keyUp(VK_SHIFT);
 
-    // Record mode: Alt + Space on the beat nearest the moment heard, Space alone on it.
+    // Record mode: Alt + Space on the beat nearest the press, Space alone on it.
     click(0.97f, 0.89f);
-    for (float heard : {12.2f, 13.0f}) {
-        transport.time = heard;
-        platform::setKeyState(VK_MENU, heard < 13.0f);
-        platform::setKeyState(VK_SPACE, true);
-        editor->draw();
-        platform::setKeyState(VK_SPACE, false);
-        editor->draw();
+    for (float pressed : {12.2f, 13.0f}) {
+        transport.time = pressed;
+        if (pressed < 13.0f)
+            keyDown(VK_MENU);
+        keyDown(VK_SPACE);
+        keyUp(VK_SPACE);
+        keyUp(VK_MENU);
     }
-    platform::setKeyState(VK_MENU, false);
     EXPECT_EQ(keysOf(a), (Keys{{10.0f, 0.2f}, {beat(25), 0.0f}, {13.0f, 0.0f}, {beat(38), 0.8f}, {30.0f, 0.5f}}));
 }
 

@@ -98,11 +98,22 @@ TEST_F(EditorView, ASelectedSegmentWithItsButtonsAnOpenPanelAndTheReadOuts) {
     // The shape buttons stand over the segment's start key (x 0.5) from y 0.445 up.
     EXPECT_GT(countIn(p, 0.5f, 0.45f, 0.525f, 0.69f, 5, 6, 13, 12), 200);
     EXPECT_GT(countIn(p, 0.5f, 0.63f, 0.525f, 0.69f, 255, 176, 74, 40), 10); // the ember curve of "linear"
-    // The red record-mode banner and white text in the open panel.
-    EXPECT_GT(countIn(p, 0.43f, 0.985f, 0.6f, 1.0f, 255, 0, 0, 10), 20);
+    // The segment's shape (linear) and ends (valval) framed among the buttons, no other.
+    EXPECT_GT(countIn(p, 0.49f, 0.62f, 0.535f, 0.695f, 112, 212, 232, 12), 20);
+    EXPECT_GT(countIn(p, 0.527f, 0.44f, 0.573f, 0.515f, 112, 212, 232, 12), 20);
+    EXPECT_EQ(countIn(p, 0.49f, 0.44f, 0.525f, 0.62f, 112, 212, 232, 12), 0);
+    // The red record-mode banner, naming the controller, and white text in the open panel.
+    EXPECT_GT(countIn(p, 0.6f, 0.985f, 0.85f, 1.0f, 255, 0, 0, 10), 20);
     EXPECT_GT(countIn(p, 0.33f, 0.84f, 0.52f, 0.95f, 255, 255, 255, 10), 100);
     // The clock in its larger type at the top right.
     EXPECT_GT(countIn(p, 0.9f, 0.95f, 1.0f, 0.975f, 255, 255, 255, 10), 60);
+    // The edited controller's name and value at the top left of the curve area.
+    EXPECT_GT(countIn(p, 0.0f, 0.375f, 0.25f, 0.4f, 255, 229, 153, 12), 30);
+
+    // Over a shape button (smoothstep) its name shows beside the pointer.
+    move(0.51f, 0.59f);
+    const qmtest::Picture named = frame("editor-button-name");
+    EXPECT_GT(countIn(named, 0.54f, 0.555f, 0.7f, 0.59f, 255, 255, 255, 10), 20);
 }
 
 TEST_F(EditorView, ZoomedWithTheCursorOnAKeyAndTheHelpOverlay) {
