@@ -3,6 +3,7 @@
 #include "base/Trace.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
+#include "platform/Window.h"
 #include "support/TestSupport.h"
 #include "sync/SyncData.h"
 #include "sync/editor/SyncEditor.h"
@@ -13,6 +14,8 @@
 #include <algorithm>
 #include <string>
 #include <vector>
+
+#include <SDL.h>
 
 using namespace qelFramework;
 
@@ -32,10 +35,12 @@ struct RecordingLayer : Layer_Base {
     bool initResult = true;
     int escapeAfterRenders = -1;
     int renders = 0;
+    unsigned framesBeforeInit = 0; // loading pictures shown when init came
     explicit RecordingLayer(std::string n) : name(std::move(n)) {}
     ~RecordingLayer() override { g_log.push_back(name + ".delete"); }
     bool init(GL_TextureManager*, SyncData*) override {
         g_log.push_back(name + ".init");
+        framesBeforeInit = g_production->loadingScreen().framesShown();
         return initResult;
     }
     void update(const FrameInfo& f) override { g_log.push_back(name + ".update@" + std::to_string(int(f.start * 1000))); }
@@ -170,6 +175,10 @@ TEST_F(FrameLoopTest, F10HistoryWrapsAfter250Frames) {
     int frames = count("scene.render");
     ASSERT_GT(frames, 250);
     EXPECT_EQ(production.historyIndex(), static_cast<std::uint32_t>(frames - 250));
+    // The title shows the frames counted over half a second (of 4 ms each), doubled.
+    const std::string title = SDL_GetWindowTitle(static_cast<SDL_Window*>(platform::sdlWindow(gl.handle())));
+    ASSERT_EQ(title.rfind("FPS:  ", 0), 0u) << title;
+    EXPECT_NEAR(std::stoi(title.substr(6)), 250, 2) << title;
 }
 
 TEST_F(FrameLoopTest, LoadingScreenShowsThePictureBeforeEachInitAndStopsAtAFailure) {
@@ -188,12 +197,18 @@ TEST_F(FrameLoopTest, LoadingScreenShowsThePictureBeforeEachInitAndStopsAtAFailu
 }
 
 TEST_F(FrameLoopTest, LoadingScreenLoadsEveryLayer) {
-    for (const char* n : {"a", "b", "c", "d", "e", "f", "g"})
-        t.registerLayer(new RecordingLayer(n), n);
+    std::vector<RecordingLayer*> layers;
+    for (const char* n : {"a", "b", "c", "d", "e", "f", "g"}) {
+        layers.push_back(new RecordingLayer(n));
+        t.registerLayer(layers.back(), n);
+    }
     EXPECT_TRUE(production.runLoadingScreen(gl.handle()));
     EXPECT_EQ(t.state(), Loaded);
     EXPECT_EQ(count("g.init"), 1);
     EXPECT_GE(production.loadingScreen().framesShown(), 70u);
+    // Ten pictures or more before each layer's init, the first ones before the first.
+    for (size_t i = 0; i < layers.size(); ++i)
+        EXPECT_GE(layers[i]->framesBeforeInit, 10 * (i + 1)) << i;
 }
 
 TEST_F(FrameLoopTest, AnAttachedEditorIsDrawnEveryFrameAndTheEndHoldsUntilTheMakerQuits) {

@@ -36,15 +36,19 @@ TEST_F(ProductionScheduleTest, TracksActiveAtTheShowsTurningPoints) {
                 tracks.push_back(i);
         return tracks;
     };
-    EXPECT_EQ(activeTracks(0), (std::vector<int>{0, 1, 2, 8, 9, 10}));
-    EXPECT_EQ(activeTracks(1), (std::vector<int>{0, 1, 2, 3, 8, 9, 10}));
-    EXPECT_EQ(activeTracks(55000), (std::vector<int>{0, 1, 2, 3, 8, 9, 10}));
-    EXPECT_EQ(activeTracks(55001), (std::vector<int>{0, 2, 3, 8, 9, 10}));
-    EXPECT_EQ(activeTracks(123000), (std::vector<int>{0, 2, 3, 4, 8, 9, 10}));
-    EXPECT_EQ(activeTracks(210000), (std::vector<int>{0, 1, 2, 4, 6, 8, 9, 10}));
-    EXPECT_EQ(activeTracks(220000), (std::vector<int>{0, 1, 2, 4, 6, 8, 9, 10, 11}));
-    EXPECT_EQ(activeTracks(260000), (std::vector<int>{0, 1, 2, 6, 8, 9, 10, 11}));
-    EXPECT_TRUE(activeTracks(260001).empty());
+    // Each entry's first and last millisecond, and the ones just outside.
+    const std::pair<std::uint32_t, std::vector<int>> moments[] = {
+        {0, {0, 1, 2, 8, 9, 10}},           {1, {0, 1, 2, 3, 8, 9, 10}},
+        {55000, {0, 1, 2, 3, 8, 9, 10}},    {55001, {0, 2, 3, 8, 9, 10}},
+        {122999, {0, 2, 3, 8, 9, 10}},      {123000, {0, 2, 3, 4, 8, 9, 10}},
+        {134000, {0, 2, 3, 4, 8, 9, 10}},   {134001, {0, 2, 4, 8, 9, 10}},
+        {209999, {0, 2, 4, 8, 9, 10}},      {210000, {0, 1, 2, 4, 6, 8, 9, 10}},
+        {219999, {0, 1, 2, 4, 6, 8, 9, 10}}, {220000, {0, 1, 2, 4, 6, 8, 9, 10, 11}},
+        {225000, {0, 1, 2, 4, 6, 8, 9, 10, 11}}, {225001, {0, 1, 2, 6, 8, 9, 10, 11}},
+        {260000, {0, 1, 2, 6, 8, 9, 10, 11}}, {260001, {}},
+    };
+    for (const auto& [ms, tracks] : moments)
+        EXPECT_EQ(activeTracks(ms), tracks) << ms;
 }
 
 TEST_F(ProductionScheduleTest, ScheduleEntriesOfMissingLayersVanish) {

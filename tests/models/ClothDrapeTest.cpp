@@ -78,7 +78,7 @@ TEST(ClothDrape, TheHeightFieldKeepsTheFirstRaiseUnlessALaterPointIsHigherAndKey
     buildClothGrid({{0.01f, 0.5f, 0.3f}}, grid);
     EXPECT_TRUE(grid[at(20, 26)].supported);
 
-    // A height of 0.01 or less does not count as support.
+    // A point below the floor raises nothing: its cell keeps 0 and holds nothing up.
     buildClothGrid({{0.3f, -0.095f, 0.3f}}, grid);
     EXPECT_FALSE(grid[at(26, 26)].supported);
 }
@@ -144,6 +144,10 @@ TEST(ClothDrape, EveryMeshHas7350VerticesOfTheInnerParticlesWithTheirTextureCoor
             EXPECT_FLOAT_EQ(lo, 0.05f);
             EXPECT_FLOAT_EQ(hi, 0.925f);
         }
+        // The first triangle runs (2, 2), (2, 3), (3, 3): its second corner is one z step
+        // on, and u follows the z step.
+        EXPECT_EQ(std::vector<float>(frame.texCoords.begin(), frame.texCoords.begin() + 6),
+                  (std::vector<float>{0.05f, 0.05f, 0.075f, 0.05f, 0.075f, 0.075f}));
         for (int v = 0; v < 7350; ++v) {
             const float* n = &frame.normals[v * 3];
             ASSERT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0f, 1e-4f);

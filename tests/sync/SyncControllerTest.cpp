@@ -153,6 +153,13 @@ TEST(SyncController, RemoveKeyDownToNothingKeepsALoneKeysStaleSegment) {
     c.removeKey(0);
     EXPECT_EQ(c.keyCount(), 0);
     EXPECT_EQ(c.value, 0.0f);
+
+    // A middle key goes with the segment that ended at it; the one it started spans the gap.
+    SyncController m = make({{0.0f, 0.5f}, {10.0f, 0.6f}, {20.0f, 0.7f}});
+    m.setSegmentKind(1, exponential);
+    m.removeKey(1);
+    ASSERT_EQ(m.segmentCount(), 1);
+    EXPECT_EQ(m.segments()[0].kind, exponential);
 }
 
 TEST(SyncController, SegmentAtEdgesAndKeyValueClamp) {

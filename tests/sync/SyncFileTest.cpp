@@ -236,10 +236,18 @@ TEST_F(SyncFileTest, FailedWritesKeepTheOldFile) {
     EXPECT_FALSE(writeSyncFile(directory, SyncData()));
     EXPECT_FALSE(platform::fileExists(directory + ".tmp"));
     EXPECT_EQ(warnings(), 3);
+
+    // The longest name the format holds, 511 bytes, is written and read back.
+    SyncData longest, back;
+    longest.getController(std::string(511, 'L'))->addKey(1.0f, 0.5f);
+    ASSERT_TRUE(writeSyncFile(folder.file("longest.dat"), longest));
+    EXPECT_EQ(readSyncFile(folder.file("longest.dat"), back), SyncReadResult::read);
+    EXPECT_EQ(image(back), image(longest));
 }
 
 TEST(SyncSnapshot, NamesCarryTheCounterAndTheUtcTime) {
     EXPECT_EQ(snapshotFileName(1, {2024, 3, 7, 9, 5, 2}), "editor\\--1--2024-03-07!09-05-02.dat");
     const std::string first = nextSnapshotFileName();
+    EXPECT_EQ(first.rfind("editor\\--1--", 0), 0u) << first; // the run's first snapshot carries 1
     EXPECT_EQ(std::stoi(nextSnapshotFileName().substr(9)), std::stoi(first.substr(9)) + 1);
 }

@@ -82,6 +82,10 @@ TEST_F(TimelineTest, FrameInfoValues) {
     info = t.frameInfo(t.schedule()[0], 4990, 4.990f, 0.016f);
     EXPECT_FALSE(info.justStarted);
     EXPECT_TRUE(info.aboutToEnd); // 5000 <= 4990 + 16
+    // Both comparisons include their bound: a start exactly one frame back, an end
+    // exactly one frame ahead.
+    EXPECT_TRUE(t.frameInfo(t.schedule()[0], 1016, 1.016f, 0.016f).justStarted);
+    EXPECT_TRUE(t.frameInfo(t.schedule()[0], 4984, 4.984f, 0.016f).aboutToEnd);
 
     // A frame longer than the time so far: now - frame ms wraps, so not "just started".
     add("b");

@@ -74,6 +74,29 @@ TEST_F(PostProcessorLayer, FadesAndGradingDoWhatTheirNamesSay) {
     const unsigned char* c = ramp.at(640, 360);
     EXPECT_TRUE(play().is(640, 360, c[0], 0, c[2], 1));
     set("Postprocessor: green color modulation", 0);
+
+    // One control at a time on a flat colour.
+    struct Grade {
+        const char* controller;
+        float value, in[3];
+        int out[3];
+    } grades[] = {
+        {"Postprocessor: brightness", 0.1f, {0.2f, 0.4f, 0.2f}, {102, 204, 102}},    // times 2
+        {"Postprocessor: darkness", 0.1f, {0.6f, 0.8f, 0.8f}, {51, 153, 153}},       // twice as far from white
+        {"Postprocessor: contrast", 0.2f, {0.4f, 0.6f, 0.8f}, {51, 204, 255}},       // three times as far from grey
+        {"Postprocessor: saturation", 0.1f, {0.6f, 0.4f, 0.4f}, {233, 80, 80}},      // three times as far from its grey
+        {"Postprocessor: invert colors", 1, {0.2f, 0.4f, 0.6f}, {204, 153, 102}},
+        {"Postprocessor: red color modulation", 1, {0.2f, 0.4f, 0.6f}, {0, 102, 153}},
+        {"Postprocessor: lowpixel post", 1, {0.2f, 0.4f, 0.2f}, {102, 204, 102}},    // plus its 64 x 64 copy
+    };
+    for (const Grade& g : grades) {
+        set(g.controller, g.value);
+        Picture out = play([&] { drawRect(0, 0, 1, 1, g.in[0], g.in[1], g.in[2]); });
+        EXPECT_TRUE(out.is(640, 360, g.out[0], g.out[1], g.out[2], 2))
+            << g.controller << ": " << int(out.at(640, 360)[0]) << " " << int(out.at(640, 360)[1]) << " "
+            << int(out.at(640, 360)[2]);
+        set(g.controller, 0);
+    }
     // After the post fadeout only the ungraded frame is added back.
     set("Postprocessor: post fadeout", 1);
     set("Postprocessor: brightness", 1);

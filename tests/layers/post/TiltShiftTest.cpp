@@ -7,6 +7,7 @@ using qmtest::Picture;
 namespace {
 
 struct TiltShift : Layer_TiltShift {
+    using Layer_TiltShift::blurTarget;
     using Layer_TiltShift::captureTarget;
     using Layer_TiltShift::maskTarget;
 };
@@ -42,6 +43,13 @@ TEST_F(TiltShiftLayer, TheMaskIsABandOfTheSizeAndTiltAsked) {
     for (auto [units, grey] : std::vector<std::pair<float, int>>{{0.5f, 0}, {1.75f, 128}, {2.49f, 253}, {3.25f, 128}, {4.5f, 0}})
         EXPECT_NEAR(m.at(128, static_cast<int>(units / 5 * 256))[0], grey, 4) << units;
     EXPECT_NEAR(m.at(3, 90)[0], m.at(252, 90)[0], 1);
+    // Size 1: sharp from 1 to 4, with an edge one unit wide on either side.
+    set("Tiltshift: Center Size", 1.0f);
+    play(drawRamp);
+    m = qmtest::readTexture(layer->maskTarget.textureName);
+    for (auto [units, grey] : std::vector<std::pair<float, int>>{{0.5f, 128}, {2.5f, 255}, {4.5f, 128}})
+        EXPECT_NEAR(m.at(128, static_cast<int>(units / 5 * 256))[0], grey, 4) << units;
+    set("Tiltshift: Center Size", 0.0f);
 
     // A quarter turn stands the band upright about the left edge: 1 - x / 1.5 across.
     set("Tiltshift: Rotation", 0.5f);
@@ -83,4 +91,11 @@ TEST_F(TiltShiftLayer, TheGlowsStreakTheBlurAcrossAndUp) {
     // Left of the spot on its row, and below it in its column (still in the band).
     EXPECT_TRUE(across.at(100, 360)[0] > 40 && up.at(100, 360)[0] < 5);
     EXPECT_TRUE(up.at(640, 200)[0] > 40 && across.at(640, 200)[0] < 5);
+    // What the streaks stretch is the capture blurred at intensity 0.5.
+    GL_FBOTexture blurred;
+    ASSERT_TRUE(blurred.create(256, 256, 1));
+    glDisable(GL_BLEND);
+    blurInto(layer->captureTarget, 0.5f, blurred);
+    EXPECT_EQ(qmtest::readTexture(blurred.textureName).rgb, qmtest::readTexture(layer->blurTarget.textureName).rgb);
+    blurred.release();
 }

@@ -231,6 +231,24 @@ TEST_F(City, GrowMainKeepsOnlyTheRoofsAndBlowingSmokeHidesEveryPart) {
     EXPECT_EQ(lit(frame()), 0);
 }
 
+TEST_F(City, FogDimsAPartByItsDistanceFromTheEye) {
+    // The street view alone, and a small square of part 0 (red 128) 100 units out along
+    // its line of sight; the other parts lie behind the eye.
+    const float n = std::sqrt(3.0f * 3.0f + 0.5f * 0.5f + 7.0f * 7.0f);
+    const Vector3 c{100 * 3 / n, 1 + 100 * 0.5f / n, -1 + 100 * 7 / n};
+    writeParts([&](int i) {
+        return i == 0 ? Corners{Vector3{c.x - 1, c.y - 1, c.z}, {c.x + 1, c.y - 1, c.z}, {c.x + 1, c.y + 1, c.z},
+                                {c.x - 1, c.y + 1, c.z}}
+                      : strip(i);
+    });
+    start();
+    // Fog distance (1 - value) x 250: the part keeps 1 - 100 / (distance + 1) of its colour.
+    for (auto [fog, red] : {std::pair{0.2f, 64}, {0.5f, 26}}) {
+        set("Houses: Fog Distance", fog);
+        EXPECT_NEAR(frame().at(kW / 2, kH / 2)[0], red, 3) << fog;
+    }
+}
+
 TEST_F(City, AtCamDownOfTwoHundredthsOnlyTrailsAndTheSkyAreDrawn) {
     // A house part across the whole sky view, the tower around everything.
     writeParts([](int i) {
@@ -251,6 +269,16 @@ TEST_F(City, AtCamDownOfTwoHundredthsOnlyTrailsAndTheSkyAreDrawn) {
     set("Birds: Flocking Out", 0.3f);
     EXPECT_EQ(drawn(0.02f, "birds"), 0);
     EXPECT_GT(drawn(0.03f, "birds"), 20);
+    // Only strictly between 0.01 and 0.95: at either bound the flock's seeded draws leave
+    // the generator where it was.
+    for (float v : {0.01f, 0.95f}) {
+        set("Birds: Flocking Out", v);
+        qelFramework::srand(777);
+        const int next = qelFramework::rand();
+        qelFramework::srand(777);
+        drawn(0.03f, "birds-bound");
+        EXPECT_EQ(qelFramework::rand(), next) << v;
+    }
     set("Birds: Flocking Out", 0);
     set("Houses: Backlight", 1);
     EXPECT_EQ(drawn(0.02f, "backlight"), 0);
@@ -289,9 +317,20 @@ TEST_F(City, TheFlockAndTheSmokeRepeatForTheSameTimeAndValues) {
 
     set("Houses: CamToPodest", 0);
     set("Birds: Flocking Out", 0);
+    set("Houses: Grow Main", 0.85f); // smoke only above this: the batch stays unset
+    frame(7.0f);
+    for (const LitParticle& p : city->smokeBatch.particles)
+        ASSERT_EQ(p.size, 0.0f);
     set("Houses: Grow Main", 0.95f);
     set("Smoke: Blow", 0.3f);
+    // Its 200 particles jitter with three draws each from seed 109, and nothing after the
+    // smoke draws from the generator.
+    qelFramework::srand(109);
+    for (int i = 0; i < 200 * 3; ++i)
+        qelFramework::rand();
+    const int next = qelFramework::rand();
     frame(7.0f);
+    EXPECT_EQ(qelFramework::rand(), next);
     std::vector<LitParticle> smoke = city->smokeBatch.particles;
     qelFramework::srand(4321);
     frame(7.0f);
@@ -307,15 +346,17 @@ TEST_F(City, TrailsGrowPathByPathAndTheMainTrailFraysAtItsEnd) {
     writeParts(strip);
     start();
     kinectView();
-    auto visible = [&](int path) {
+    // Particles of a path drawn smaller than `below`.
+    auto sized = [&](int path, float below) {
         size_t first = 0;
         for (int k = 0; k < path; ++k)
             first += city->trailCount[k];
         int n = 0;
         for (unsigned j = 0; j < city->trailCount[path]; ++j)
-            n += city->trailBatch.particles[first + j].size > 0;
+            n += city->trailBatch.particles[first + j].size > 0 && city->trailBatch.particles[first + j].size < below;
         return n;
     };
+    auto visible = [&](int path) { return sized(path, INFINITY); };
     // The first frame does not show the seeding's sizes.
     set("Houses: Grow Ground", 0.5f);
     set("Houses: Grow Main", 0.2f);
@@ -333,10 +374,20 @@ TEST_F(City, TrailsGrowPathByPathAndTheMainTrailFraysAtItsEnd) {
     frame(1.0f);
     EXPECT_EQ(visible(0), 0);
     EXPECT_EQ(visible(5), static_cast<int>(city->trailCount[5]));
+    EXPECT_EQ(sized(5, 0.5f), 39); // the head fades in: 39 smaller, the 40th back full size
     set("Houses: Chase Smoke", 0.2f);
     frame(1.0f);
     EXPECT_EQ(visible(8), 0);
     EXPECT_GT(visible(7), 0);
+    // The outer trails give way when the main one is nine tenths grown; from a Chase
+    // Smoke of 0.5 no trail is drawn, so the sizes stay as they were.
+    set("Houses: Grow Main", 0.9f);
+    frame(1.0f);
+    EXPECT_EQ(visible(5) + visible(7), 0);
+    set("Houses: Grow Main", 0.5f);
+    set("Houses: Chase Smoke", 0.5f);
+    frame(1.0f);
+    EXPECT_EQ(visible(5), 0);
 
     // Fully grown: the last 300 particles of the main trail fray out.
     set("Houses: Chase Smoke", 0);
@@ -358,6 +409,9 @@ TEST_F(City, TrailsGrowPathByPathAndTheMainTrailFraysAtItsEnd) {
             continue;
         }
         const float q = 1.0f - static_cast<float>(n - j) / 300.0f;
+        if (n - j == 299) {
+            EXPECT_LT(p.size, 0.5f); // the first frayed one is already smaller than the trail
+        }
         EXPECT_EQ(p.offset.y, 0.0f);
         EXPECT_LE(std::fabs(p.offset.x), 20 * q * q + q + 1e-4f);
         EXPECT_LE(std::fabs(p.offset.z), 20 * q * q + 1e-4f);

@@ -81,6 +81,13 @@ TEST(FireworkBurst, TheNthBurstIsAlwaysTheSameAndTheNextDiffers) {
     EXPECT_EQ(a.sparks.size(), static_cast<size_t>(qelFramework::rand() % 400 + 200));
     b.burst(at, 3);
     EXPECT_NE(a.sparks[0].startColour.x, b.sparks[0].startColour.x);
+    // A step of one second: the first spark (its fall factor 0.1) flies five times its
+    // velocity and drops 9.81 x 0.1 below that line.
+    const Spark before = a.sparks[0];
+    a.countdown = 0;
+    a.step(1.0f, false);
+    EXPECT_NEAR(a.sparks[0].position.x, before.position.x + 5 * before.velocity.x, 1e-4f);
+    EXPECT_NEAR(a.sparks[0].position.y, before.position.y + 5 * before.velocity.y - 0.981f, 1e-4f);
 
     // Every burst: 200 to 599 sparks at the burst point, unit colours with no negative
     // part, speeds 0.2 to 1.2, lifetimes of at least a second.
@@ -113,6 +120,8 @@ TEST_F(Fireworks, InitPublishesBothTargetsAndLooksUpTheControllers) {
     EXPECT_EQ(night.textures.getTexture("blurFireworks"), &layer.blurTarget);
     EXPECT_TRUE(layer.outputTarget.width == 1024 && layer.blurTarget.height == 32);
     EXPECT_EQ(night.sync.count(), 8u);
+    // The flashes first fire 0, 2/3 and 4/3 s into the show.
+    EXPECT_TRUE(layer.flashTimer[0] == 0.0f && layer.flashTimer[1] == 2.0f / 3 && layer.flashTimer[2] == 4.0f / 3);
 }
 
 TEST_F(Fireworks, ASuperGauTriggerBurstsTheEvenSerialsAndFlaresTheFlashes) {
@@ -143,6 +152,18 @@ TEST_F(Fireworks, ASuperGauTriggerBurstsTheEvenSerialsAndFlaresTheFlashes) {
     step(22, 0.02f); // no trigger: nothing written; the flare slows the flashes' fading
     EXPECT_EQ(trace.records().size(), 1u);
     EXPECT_NEAR(layer.flashStrength[0], 1.5625f * (1 - (2 - 1.9f) * 0.02f), 1e-4);
+
+    // The start of an entry launches all 80 rockets afresh; the gain is three times the
+    // intensity.
+    layer.intensity->value = 0.5f;
+    const unsigned bursts = Firework::burstCounter;
+    FrameInfo start;
+    start.time = 210;
+    start.delta = 0.02f;
+    start.justStarted = true;
+    layer.update(start);
+    EXPECT_EQ(Firework::burstCounter, bursts + 80);
+    EXPECT_EQ(layer.gain, 1.5f);
 }
 
 TEST_F(Fireworks, WaitingRocketsDrawNothingAndBurstOnesShowInTheOutput) {

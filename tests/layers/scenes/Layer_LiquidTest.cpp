@@ -142,6 +142,7 @@ TEST_F(ClothLayer, SimulateDownShowsTheFigureTheClothOrBothAndPlayPicksTheFrame)
     Counts both = count(draw(layer, 0, 0.5f, 0, 0, 1, 0));
     EXPECT_GT(both.warm, 50);
     EXPECT_GT(both.fabric, 2000);
+    EXPECT_EQ(count(draw(layer, 0, 0.9f, 0, 0, 1, 0)).warm, 0); // the figure only below 0.9
 
     // Frames 1 to 537 are empty; 1 picks the last one.
     EXPECT_EQ(count(draw(layer, 0.999f, 0, 0, 0, 1, 0)).lit, 0);

@@ -144,5 +144,9 @@ TEST_F(Batch, TheAtlasNormalsAreLitInTheTangentFrameAndHiddenParticlesAreSkipped
     glGetUniformfv(LitParticleBatch::sharedProgram().programName, batch.alphaLocation, &alpha);
     EXPECT_FLOAT_EQ(alpha, 0.3f);
     EXPECT_EQ(qmtest::integer(GL_CURRENT_PROGRAM), 0);
+    LitParticleBatch::eyePos = Vector3{0.5f, 0, 60}; // and last in the draw list
+    render(batch, false);
+    glGetUniformfv(LitParticleBatch::sharedProgram().programName, batch.alphaLocation, &alpha);
+    EXPECT_FLOAT_EQ(alpha, 0.3f);
 }
 

@@ -45,15 +45,17 @@ TEST_F(MotionFrames, PointsArePushedBackLiftedAndTheLowerRightCornerIsCutAway) {
         {0.2f, -0.2f, 2.5f, 1, 0, 0},  // kept: high enough
         {0.1f, -0.4f, 2.4f, 0, 0, -1}, // kept: far enough left
         {0.15f, -0.9f, 2.3f, 0, 1, 0}, // kept: on the boundary
+        {0.2f, -0.3f, 2.2f, 1, 0, 0},  // kept: on the other boundary
     };
     std::vector<MotionPoint> loaded;
-    ASSERT_TRUE(loadMotionFrame(write("a.par", frameBytes(4, points)), kMotionZOffset, 0.0f, loaded));
-    ASSERT_EQ(loaded.size(), 3u);
+    ASSERT_TRUE(loadMotionFrame(write("a.par", frameBytes(5, points)), kMotionZOffset, 0.0f, loaded));
+    ASSERT_EQ(loaded.size(), 4u);
     EXPECT_FLOAT_EQ(loaded[0].x, 0.2f);
     EXPECT_FLOAT_EQ(loaded[0].y, 0.8f);
     EXPECT_FLOAT_EQ(loaded[0].z, 2.5f - 2.563f);
     EXPECT_FLOAT_EQ(loaded[1].y, 0.6f);
     EXPECT_FLOAT_EQ(loaded[2].y, 0.1f);
+    EXPECT_FLOAT_EQ(loaded[3].y, 0.7f);
     // Normals are not lifted.
     EXPECT_EQ(loaded[2].ny, 1.0f);
     EXPECT_TRUE(trace.records().empty());
