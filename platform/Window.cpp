@@ -171,6 +171,8 @@ void screenSize(int& width, int& height) {
 
 WNDPROC windowProcedure(HWND window) { return window ? window->procedure : nullptr; }
 
+std::string getWindowText(HWND window) { return window && window->sdl ? SDL_GetWindowTitle(window->sdl) : ""; }
+
 void* sdlWindow(HWND window) { return window ? window->sdl : nullptr; }
 void* glContext(HWND window) { return window ? window->gl : nullptr; }
 

@@ -36,6 +36,8 @@ void destroyWindow(HWND window);
 
 void swapBuffers(HWND window);
 void setWindowText(HWND window, const char* text);
+// The window's title; empty without a window.
+std::string getWindowText(HWND window);
 void showWindow(HWND window, bool visible);
 void clientSize(HWND window, int& width, int& height);
 void screenSize(int& width, int& height);

@@ -15,8 +15,6 @@
 #include <string>
 #include <vector>
 
-#include <SDL.h>
-
 using namespace qelFramework;
 
 namespace {
@@ -176,7 +174,7 @@ TEST_F(FrameLoopTest, F10HistoryWrapsAfter250Frames) {
     ASSERT_GT(frames, 250);
     EXPECT_EQ(production.historyIndex(), static_cast<std::uint32_t>(frames - 250));
     // The title shows the frames counted over half a second (of 4 ms each), doubled.
-    const std::string title = SDL_GetWindowTitle(static_cast<SDL_Window*>(platform::sdlWindow(gl.handle())));
+    const std::string title = platform::getWindowText(gl.handle());
     ASSERT_EQ(title.rfind("FPS:  ", 0), 0u) << title;
     EXPECT_NEAR(std::stoi(title.substr(6)), 250, 2) << title;
 }
