@@ -90,7 +90,9 @@ void Layer_Fireworks::update(const FrameInfo& frame) {
 
     for (int i = 0; i < 3; ++i) {
         flashTimer[i] -= dt;
-        flashStrength[i] -= (2.0f - flare) * dt * flashStrength[i];
+        // Fades at the rate 2 - flare; exactly, so that long frames (captures at one
+        // frame a second) fade it too instead of flipping its sign.
+        flashStrength[i] *= std::exp(-(2.0f - flare) * dt);
         flashAge[i] += dt;
         flare -= dt * flare * 0.1f;
         if (flashTimer[i] < 0.0f || trigger) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -145,6 +146,20 @@ TEST_F(Fireworks, ASuperGauTriggerBurstsTheEvenSerialsAndFlaresTheFlashes) {
     step(22, 0.02f); // no trigger: nothing written; the flare slows the flashes' fading
     EXPECT_EQ(trace.records().size(), 1u);
     EXPECT_NEAR(layer.flashStrength[0], 1.5625f * (1 - (2 - 1.9f) * 0.02f), 1e-4);
+}
+
+TEST_F(Fireworks, FlashesFadeWithoutFlippingSignOnSecondLongFrames) {
+    // A capture at one frame a second steps the layer a whole second at a time.
+    for (int i = 0; i < 3; ++i) {
+        layer.flashStrength[i] = 1.0f;
+        layer.flashTimer[i] = 100.0f;
+    }
+    layer.flare = 0.0f;
+    for (int frame = 1; frame <= 3; ++frame) {
+        step(static_cast<float>(frame), 1.0f);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(layer.flashStrength[i], std::exp(-2.0f * static_cast<float>(frame)), 1e-5) << frame;
+    }
 }
 
 TEST_F(Fireworks, WaitingRocketsDrawNothingAndBurstOnesShowInTheOutput) {
