@@ -90,7 +90,9 @@ void Layer_Fireworks::update(const FrameInfo& frame) {
 
     for (int i = 0; i < 3; ++i) {
         flashTimer[i] -= dt;
-        flashStrength[i] -= (2.0f - flare) * dt * flashStrength[i];
+        // Fades at the rate 2 - flare. A frame long enough to take the whole strength
+        // (a capture at one frame a second) ends the flash instead of flipping its sign.
+        flashStrength[i] -= std::min((2.0f - flare) * dt, 1.0f) * flashStrength[i];
         flashAge[i] += dt;
         flare -= dt * flare * 0.1f;
         if (flashTimer[i] < 0.0f || trigger) {

@@ -25,21 +25,6 @@ bool saveJpeg(const Canvas& c, const std::string& path, std::string& error) {
     return platform::writeJpeg(path, c.width(), c.height(), c.toBytes(3, 0x5C1), 94, error);
 }
 
-// RGBA bytes whose colour is the given one everywhere and whose alpha is the canvas's
-// coverage: filtering at the edges then blends towards that colour, not towards black.
-std::vector<std::uint8_t> coverageBytes(const Canvas& c, const Color& colour) {
-    std::vector<std::uint8_t> out(static_cast<size_t>(c.width()) * c.height() * 4);
-    for (int y = 0; y < c.height(); ++y)
-        for (int x = 0; x < c.width(); ++x) {
-            std::uint8_t* p = &out[(static_cast<size_t>(y) * c.width() + x) * 4];
-            p[0] = static_cast<std::uint8_t>(std::lround(colour.r * 255.f));
-            p[1] = static_cast<std::uint8_t>(std::lround(colour.g * 255.f));
-            p[2] = static_cast<std::uint8_t>(std::lround(colour.b * 255.f));
-            p[3] = static_cast<std::uint8_t>(std::clamp(std::lround(c.pixel(x, y)[3] * 255.f), 0L, 255L));
-        }
-    return out;
-}
-
 // The feather's half width across its vane at s (0 at the quill, 1 at the tip) on one
 // side (+1 the wide side, -1 the narrow one), as a fraction of the widest possible; the
 // picture and the model share this outline.
@@ -47,6 +32,18 @@ float featherHalfWidth(float s, float side) {
     // Narrow at the quill, widest a little before the middle, rounded at the tip.
     float body = std::sqrt(std::max(0.f, 1.f - std::pow((s - 0.42f) / 0.58f, 2.f)));
     return body * (0.45f + 0.55f * smoothstep(0.f, 0.35f, s)) * (side < 0.f ? 0.7f : 1.f);
+}
+
+// The ink veil behind a card's type: a rounded panel over the lines of text, opaque to
+// 0.8, fading out over 48 px and clear of the card's margins, so that filtering never
+// reaches the neighbouring card.
+float veilAlpha(float x, float y, int w, int h) {
+    const float halfW = w * 0.4f, halfH = h * 0.3f, corner = 70.f, fade = 48.f;
+    const float cx = w * 0.5f, cy = h * 0.535f;
+    const float dx = std::max(0.f, std::fabs(x - cx) - (halfW - corner));
+    const float dy = std::max(0.f, std::fabs(y - cy) - (halfH - corner));
+    const float outside = std::hypot(dx, dy) - corner; // < 0 inside the panel
+    return 0.8f * (1.f - smoothstep(0.f, fade, outside));
 }
 
 } // namespace
@@ -145,7 +142,9 @@ bool makeWingPart(const std::string& path, std::string& note, std::string& error
 bool makeGreetingCards(const std::string& path, std::string& note, std::string& error) {
     // Eight cards stacked from the top, one per eighth of the height, each 2 : 1 like the
     // billboard that shows it: a small "greetings to" line, the makers' name large, and
-    // a hairline with the quill under it. White; the shape is in the alpha.
+    // a hairline with the quill under it, white, on a veil of ink. The sky colours the
+    // type and leaves the ink dark; the newest card is drawn last, so its veil dims the
+    // older cards' type behind its own and its name stays readable.
     struct Card {
         const char* name;
         const char* line;
@@ -174,7 +173,7 @@ bool makeGreetingCards(const std::string& path, std::string& note, std::string& 
         if (!measureText(name, kCards[i].name, box, error))
             return false;
         // Long names shrink to keep a margin on both sides.
-        const float widest = W * 0.84f;
+        const float widest = W * 0.8f;
         if (box.right - box.left > widest)
             name.size = static_cast<int>(name.size * widest / (box.right - box.left));
         if (!drawGlowingText(card, name, kCards[i].name, W / 2.f, 300.f, Anchor::Centre, white, white, 10.f, 0.45f,
@@ -185,15 +184,18 @@ bool makeGreetingCards(const std::string& path, std::string& note, std::string& 
         TextStyle caption{art::kTextFont, 30, 0.12f};
         if (!drawText(card, caption, kCards[i].line, W / 2.f, 430.f, Anchor::Centre, white.withAlpha(0.75f), error))
             return false;
+        Canvas veil(W, CardH);
+        veil.shade([&](float x, float y) { return art::kInk.withAlpha(veilAlpha(x, y, W, CardH)); });
+        veil.compositeOver(card);
         for (int y = 0; y < CardH; ++y)
             for (int x = 0; x < W; ++x) {
-                const float* from = card.pixel(x, y);
+                const float* from = veil.pixel(x, y);
                 float* to = sheet.pixel(x, static_cast<int>(top) + y);
                 for (int k = 0; k < 4; ++k)
                     to[k] = from[k];
             }
     }
-    if (!platform::writePng(path, W, H, 4, coverageBytes(sheet, white), error))
+    if (!platform::writePng(path, W, H, 4, sheet.toBytes(4, 0), error))
         return false;
     note = sizeNote(W, H, "RGBA, 8 cards");
     return true;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -164,6 +165,21 @@ TEST_F(Fireworks, ASuperGauTriggerBurstsTheEvenSerialsAndFlaresTheFlashes) {
     layer.update(start);
     EXPECT_EQ(Firework::burstCounter, bursts + 80);
     EXPECT_EQ(layer.gain, 1.5f);
+}
+
+TEST_F(Fireworks, FlashesFadeWithoutFlippingSignOnSecondLongFrames) {
+    // A capture at one frame a second steps the layer a whole second at a time: the
+    // flash is over, never negative.
+    for (int i = 0; i < 3; ++i) {
+        layer.flashStrength[i] = 1.0f;
+        layer.flashTimer[i] = 100.0f;
+    }
+    layer.flare = 0.0f;
+    for (int frame = 1; frame <= 3; ++frame) {
+        step(static_cast<float>(frame), 1.0f);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(layer.flashStrength[i], 0.0f) << frame;
+    }
 }
 
 TEST_F(Fireworks, WaitingRocketsDrawNothingAndBurstOnesShowInTheOutput) {
