@@ -53,6 +53,14 @@ bool fileExists(const std::string& path) {
     return stat(nativePath(path).c_str(), &st) == 0;
 }
 
+std::string absolutePath(const std::string& path) {
+    const std::string native = nativePath(path);
+    char cwd[PATH_MAX];
+    if (native.empty() || native[0] == '/' || !getcwd(cwd, sizeof(cwd)))
+        return native;
+    return std::string(cwd) + "/" + native;
+}
+
 std::string executableFolder() {
     char buffer[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
@@ -147,6 +155,26 @@ bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& b
     ok = std::fclose(file) == 0 && ok;
     if (!ok) {
         error = "cannot write " + temporary + ": " + std::strerror(writeErrno ? writeErrno : errno);
+        deleteFile(temporary.c_str());
+        return false;
+    }
+    if (!replaceFile(temporary, path)) {
+        error = "cannot replace " + path + ": " + std::strerror(errno);
+        deleteFile(temporary.c_str());
+        return false;
+    }
+    syncFolderOf(path);
+    return true;
+}
+
+bool commitWholeFile(const std::string& temporary, const std::string& path, std::string& error) {
+    const int fd = open(nativePath(temporary).c_str(), O_RDONLY | O_CLOEXEC);
+    bool ok = fd >= 0 && fsync(fd) == 0;
+    const int syncErrno = errno;
+    if (fd >= 0)
+        close(fd);
+    if (!ok) {
+        error = "cannot write " + temporary + ": " + std::strerror(syncErrno);
         deleteFile(temporary.c_str());
         return false;
     }
