@@ -45,7 +45,8 @@ public:
     // (gl/PixelDiscard.h), so every update, draw call, random draw and state change happens
     // as in a full run; a frame in which an active track ends within keepMs still draws,
     // because later frames may show the render targets its layers leave (the city's sky
-    // shows the fireworks' last picture long after they end).
+    // shows the fireworks' last picture long after they end). No layer reads pixels back
+    // into its state: the only values any of them reads from GL are matrices.
     void setFastForward(std::uint32_t keepMs) { fastForwardKeepMs = keepMs; }
 
     // Initialises every layer behind the loading picture; Loaded when all succeeded.

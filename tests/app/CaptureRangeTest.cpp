@@ -22,8 +22,9 @@ TEST(CaptureRange, FramesLieOnTheGridFromTheProductionStart) {
         std::int64_t first, last;
     } cases[] = {
         {1.0, 1.5, 10, 10, 15},       // both ends on the grid, both included
-        {60.0, 60.2, 10, 600, 602},   // 60.2 * 10 lies a hair off 602
-        {75.0, 75.2, 10, 750, 752},
+        {60.0, 60.2, 10, 600, 602},
+        {0.29, 0.57, 100, 29, 57},    // 0.29 x 100 and 0.57 x 100 lie a hair below 29 and 57
+        {0.07, 0.07, 100, 7, 7},      // and 0.07 x 100 a hair above 7
         {0.05, 0.31, 10, 1, 3},       // off the grid: the first frame at or after from
         {0.0, -1.0, 30, 0, 7800},     // the whole production
         {259.99, -1.0, 60, 15600, 15600},

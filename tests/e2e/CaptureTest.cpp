@@ -59,11 +59,10 @@ TEST_F(Capture, WritesOneNumberedPictureAFrameOfTheRange) {
     EXPECT_NE(out.find("wall time per frame"), std::string::npos) << out;
     EXPECT_NE(out.find("renderer"), std::string::npos);
 
-    // The frame that falls on --to is written whatever the rounding of the two times.
-    for (const std::string from : {"60", "75"}) {
-        ASSERT_EQ(capture(tmp.file(from), "--size 128x72 --fps 10 --from " + from + " --to " + from + ".2", out), 0) << out;
-        EXPECT_EQ(files(tmp.file(from)).size(), 3u) << from;
-    }
+    // The frame that falls on --to is written (CaptureRangeTest has the cases where the
+    // rounding of the times decides).
+    ASSERT_EQ(capture(tmp.file("60"), "--size 128x72 --fps 10 --from 60 --to 60.2", out), 0) << out;
+    EXPECT_EQ(files(tmp.file("60")), (std::vector<std::string>{"000000.png", "000001.png", "000002.png"}));
 }
 
 TEST_F(Capture, TwoCapturesOfTheSameRangeAreIdentical) {
