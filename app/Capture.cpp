@@ -1,33 +1,50 @@
 #include "app/Capture.h"
 
+#include "app/CaptureRange.h"
+#include "app/FrameWriter.h"
+#include "app/Production.h"
 #include "gl/GLHeaders.h"
+#include "gl/PixelReadback.h"
 #include "platform/ImageWriter.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/VideoPipe.h"
-#include "platform/Window.h"
-#include "app/Production.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace qelFramework {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// Frames that wait for the writer at most; each holds a frame's pixels (3.7 MB at 1280 x 720).
+constexpr std::size_t kQueueDepth = 3;
+// Seconds of production per key-frame group; segments are made of whole groups.
+constexpr int kGroupSeconds = 2;
+// Frames drawn in full just before the first frame written, after the fast-forward.
+constexpr std::int64_t kFullFramesBefore = 2;
+
 struct CaptureState {
     CaptureSettings settings;
+    Production* production = nullptr;
+    CaptureRange range;
     bool video = false;
     platform::VideoPipe pipe;
-    std::int64_t frame = 0;     // frames presented so far
-    std::int64_t frameCount = 0; // frames the range holds
-    std::vector<std::uint8_t> pixels, rows;
-    std::vector<double> frameSeconds;
-    std::chrono::steady_clock::time_point lastFrameEnd, started, lastProgress;
+    PixelReadback readback;
+    std::unique_ptr<FrameWriter> writer;
+    std::vector<std::uint8_t> rgb; // the writer thread's conversion buffer
+    std::int64_t frame = 0;        // frames presented so far, from the production's start
+    std::int64_t written = 0;      // frames handed to the writer
+    std::vector<std::int64_t> startedFrames; // frames whose readback is pending, oldest first
+    std::vector<double> renderSeconds;
+    Clock::time_point lastFrameEnd, wallStart, lastProgress, fastForwardStart;
     bool failed = false;
     std::string renderer;
 };
@@ -40,134 +57,230 @@ std::int64_t frameCounter() {
     return n * frequency / (g_capture ? g_capture->settings.fps : 60);
 }
 
-double secondsSince(std::chrono::steady_clock::time_point t) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
-}
+double secondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
 void printProgress(bool last) {
     CaptureState& c = *g_capture;
-    const double elapsed = secondsSince(c.started);
-    const double rate = elapsed > 0 ? static_cast<double>(c.frame) / elapsed : 0.0;
-    const double left = rate > 0 ? static_cast<double>(c.frameCount - c.frame) / rate : 0.0;
-    // The production time of the frame written last (frame counts those written).
-    const double production = c.settings.from + static_cast<double>(std::max<std::int64_t>(c.frame - 1, 0)) / c.settings.fps;
+    const std::int64_t total = c.range.frames();
+    const double elapsed = secondsSince(c.wallStart);
+    const double rate = elapsed > 0 ? static_cast<double>(c.written) / elapsed : 0.0;
+    const double left = rate > 0 ? static_cast<double>(total - c.written) / rate : 0.0;
+    // The production time of the frame handed over last.
+    const double production = static_cast<double>(c.range.first + std::max<std::int64_t>(c.written - 1, 0)) /
+                              c.settings.fps;
     std::fprintf(stdout, "\rcapture: frame %lld/%lld  time %7.2f s  %5.1f frames/s  %5.0f s left   %s",
-                 static_cast<long long>(c.frame), static_cast<long long>(c.frameCount), production, rate,
+                 static_cast<long long>(c.written), static_cast<long long>(total), production, rate,
                  last ? 0.0 : left, last ? "\n" : "");
     std::fflush(stdout);
 }
 
-void writeFrame(HWND window) {
+void fail(const std::string& reason) {
     CaptureState& c = *g_capture;
-    const auto sinkStart = std::chrono::steady_clock::now();
-    if (c.frame > 0)
-        c.frameSeconds.push_back(std::chrono::duration<double>(sinkStart - c.lastFrameEnd).count());
+    if (!c.failed)
+        std::fprintf(stderr, "\ncapture: %s\n", reason.c_str());
+    c.failed = true;
+    platform::postQuitMessage(0);
+}
 
-    int width = 0, height = 0;
-    platform::clientSize(window, width, height);
-    if (width != c.settings.width || height != c.settings.height) {
-        width = c.settings.width;
-        height = c.settings.height;
+// Hands the oldest pending readback to the writer.
+void collectOne() {
+    CaptureState& c = *g_capture;
+    CapturedFrame out = c.writer->take();
+    out.index = c.startedFrames.front() - c.range.rangeFirst;
+    c.startedFrames.erase(c.startedFrames.begin());
+    if (!c.readback.collect(out.pixels)) {
+        fail("cannot read the frame back from OpenGL");
+        return;
     }
-    const std::size_t stride = static_cast<std::size_t>(width) * 3;
-    c.pixels.resize(stride * static_cast<std::size_t>(height));
-    c.rows.resize(c.pixels.size());
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, c.pixels.data());
-    for (int y = 0; y < height; ++y) // GL rows are bottom first
-        std::copy_n(c.pixels.data() + stride * static_cast<std::size_t>(height - 1 - y), stride,
-                    c.rows.data() + stride * static_cast<std::size_t>(y));
-
-    std::string error;
-    if (c.video) {
-        if (!c.pipe.write(c.rows.data())) {
-            std::fprintf(stderr, "\ncapture: the video encoder stopped\n");
-            c.failed = true;
-        }
-    } else {
-        char name[32];
-        std::snprintf(name, sizeof(name), "/%06lld.png", static_cast<long long>(c.frame));
-        if (!platform::writePng(c.settings.output + name, width, height, 3, c.rows, error)) {
-            std::fprintf(stderr, "\ncapture: %s\n", error.c_str());
-            c.failed = true;
-        }
+    if (!c.writer->push(std::move(out))) {
+        fail(c.writer->error());
+        return;
     }
+    ++c.written;
+}
 
+// Runs on the writer thread.
+bool writeFrame(const CapturedFrame& frame, std::string& error) {
+    CaptureState& c = *g_capture;
+    readbackToRgb(frame.pixels, c.settings.width, c.settings.height, c.rgb);
+    if (c.video)
+        return c.pipe.write(c.rgb.data(), error);
+    char name[32];
+    std::snprintf(name, sizeof(name), "/%06lld.png", static_cast<long long>(frame.index));
+    if (platform::writePng(c.settings.output + name, c.settings.width, c.settings.height, 3, c.rgb, error,
+                           platform::PngCompression::Fast))
+        return true;
+    error = "cannot write " + c.settings.output + name + ": " + error;
+    return false;
+}
+
+// A frame before the first one written: counted, and the fast-forward set for the next.
+void passFrame() {
+    CaptureState& c = *g_capture;
+    if (c.frame == 0)
+        c.fastForwardStart = Clock::now();
     ++c.frame;
-    if (c.failed || c.frame >= c.frameCount)
+    const bool fastForward = c.frame < c.range.first - kFullFramesBefore;
+    c.production->setFastForward(fastForward ? static_cast<std::uint32_t>(2000 / c.settings.fps + 1) : 0u);
+    if (c.frame == c.range.first) {
+        const double seconds = secondsSince(c.fastForwardStart);
+        std::fprintf(stdout, "\rcapture: fast-forward to %.3f s (%lld frames) took %.1f s, %.1f ms a frame%20s\n",
+                     static_cast<double>(c.range.first) / c.settings.fps, static_cast<long long>(c.frame), seconds,
+                     1000.0 * seconds / static_cast<double>(c.frame), "");
+        std::fflush(stdout);
+    } else if (secondsSince(c.lastProgress) > 0.5) {
+        std::fprintf(stdout, "\rcapture: fast-forward  time %7.2f s of %.2f s   ",
+                     static_cast<double>(c.frame) / c.settings.fps, static_cast<double>(c.range.first) / c.settings.fps);
+        std::fflush(stdout);
+        c.lastProgress = Clock::now();
+    }
+}
+
+void frameSink(HWND) {
+    CaptureState& c = *g_capture;
+    const auto sinkStart = Clock::now();
+    if (c.frame < c.range.first) {
+        passFrame();
+        c.lastFrameEnd = Clock::now();
+        return;
+    }
+    // The render time of a frame runs from the end of the frame before it; the first
+    // frame of a capture from the production's start has none.
+    if (c.frame > 0) {
+        if (c.renderSeconds.empty())
+            c.wallStart = c.lastFrameEnd;
+        c.renderSeconds.push_back(std::chrono::duration<double>(sinkStart - c.lastFrameEnd).count());
+    }
+
+    c.readback.start();
+    c.startedFrames.push_back(c.frame);
+    ++c.frame;
+    const bool last = c.frame > c.range.last;
+    while (!c.failed && (c.readback.full() || (last && c.readback.pending() > 0)))
+        collectOne();
+
+    if (c.failed || last)
         platform::postQuitMessage(0);
     if (secondsSince(c.lastProgress) > 0.5) {
         printProgress(false);
-        c.lastProgress = std::chrono::steady_clock::now();
+        c.lastProgress = Clock::now();
     }
-    c.lastFrameEnd = std::chrono::steady_clock::now();
+    c.lastFrameEnd = Clock::now();
 }
 
 bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-} // namespace
 
-bool beginCapture(const CaptureSettings& settings, Production& production, std::string& error) {
+CaptureStart start(const CaptureSettings& settings, Production& production, std::string& error) {
     delete g_capture;
     g_capture = new CaptureState;
     CaptureState& c = *g_capture;
     c.settings = settings;
+    c.production = &production;
     c.video = endsWith(settings.output, ".mp4");
+    // A full disk or a size limit fails a write with its reason rather than ending the program.
+    platform::ignoreWriteSignals();
 
-    // The times are doubles as the command line wrote them, so a frame that falls on the
-    // end lies within a hair of a whole number of frames and is included.
-    const double end = settings.to >= 0.0 ? settings.to : static_cast<double>(production.timeline().latestEnd()) / 1000.0;
-    c.frameCount = static_cast<std::int64_t>((end - settings.from) * settings.fps + 1e-6) + 1;
-    if (c.frameCount < 1) {
-        error = "the range to capture is empty";
-        return false;
+    const int groupFrames = kGroupSeconds * settings.fps;
+    const double end = static_cast<double>(production.timeline().latestEnd()) / 1000.0;
+    if (!captureRange(settings.from, settings.to, end, settings.fps, settings.segment, settings.segments,
+                      groupFrames, c.range, error))
+        return CaptureStart::Failed;
+    if (c.range.frames() == 0) {
+        error = "segment " + std::to_string(settings.segment) + " of " + std::to_string(settings.segments) +
+                " holds no frame (the range has fewer groups of " + std::to_string(groupFrames) +
+                " frames than segments): nothing written";
+        return CaptureStart::Nothing;
     }
     if (c.video) {
-        if (!c.pipe.open(settings.output, settings.width, settings.height, settings.fps, "data\\quillmont.mp3",
-                         settings.from, error))
-            return false;
+        platform::VideoSettings video;
+        video.width = settings.width;
+        video.height = settings.height;
+        video.fps = settings.fps;
+        video.keyframeInterval = groupFrames;
+        // A segment is one part of a video; the soundtrack goes in once, when they are joined.
+        if (settings.segments == 1) {
+            video.audioPath = "data\\quillmont.mp3";
+            video.audioStart = static_cast<double>(c.range.first) / settings.fps;
+        }
+        if (!c.pipe.open(settings.output, video, error))
+            return CaptureStart::Failed;
     } else if (!platform::makeFolder(settings.output, error)) {
         error = "cannot make the folder " + settings.output + ": " + error;
-        return false;
+        return CaptureStart::Failed;
+    }
+    if (!c.readback.create(settings.width, settings.height)) {
+        error = "cannot make the pixel buffers to read the frames back";
+        return CaptureStart::Failed;
     }
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     c.renderer = renderer ? renderer : "unknown";
+    c.writer = std::make_unique<FrameWriter>(kQueueDepth, writeFrame);
 
     platform::setCounterSource(frameCounter);
-    production.startAt(static_cast<float>(settings.from));
-    production.setFrameSink(writeFrame);
-    c.started = c.lastProgress = c.lastFrameEnd = std::chrono::steady_clock::now();
-    return true;
+    production.startAt(0.0f); // the frames before the range are fast-forwarded
+    if (c.range.first > kFullFramesBefore)
+        production.setFastForward(static_cast<std::uint32_t>(2000 / settings.fps + 1));
+    production.setFrameSink(frameSink);
+    c.wallStart = c.lastProgress = c.lastFrameEnd = c.fastForwardStart = Clock::now();
+    return CaptureStart::Started;
+}
+
+} // namespace
+
+CaptureStart beginCapture(const CaptureSettings& settings, Production& production, std::string& error) {
+    const CaptureStart result = start(settings, production, error);
+    if (result != CaptureStart::Started) {
+        delete g_capture;
+        g_capture = nullptr;
+    }
+    return result;
 }
 
 bool endCapture() {
     if (!g_capture)
         return false;
     CaptureState& c = *g_capture;
-    printProgress(true);
+    if (c.written > 0)
+        printProgress(true);
     platform::setCounterSource(nullptr);
-    bool ok = !c.failed && c.frame >= c.frameCount;
-    if (!c.failed && c.frame < c.frameCount)
+    c.production->setFastForward(0);
+    const bool complete = c.written >= c.range.frames();
+    if (c.writer && !c.writer->finish() && !c.failed) {
+        std::fprintf(stderr, "capture: %s\n", c.writer->error().c_str());
+        c.failed = true;
+    }
+    c.readback.release();
+    if (!c.failed && !complete)
         std::fprintf(stderr, "capture: the production stopped after %lld of %lld frames (see the trace above)\n",
-                     static_cast<long long>(c.frame), static_cast<long long>(c.frameCount));
-    if (c.video && !c.pipe.close()) {
-        std::fprintf(stderr, "capture: the video encoder reported an error\n");
+                     static_cast<long long>(c.written), static_cast<long long>(c.range.frames()));
+    bool ok = !c.failed && complete;
+    std::string error;
+    if (c.video && !c.pipe.close(ok, error)) {
+        std::fprintf(stderr, "capture: the video could not be finished: %s\n", error.c_str());
         ok = false;
     }
-    std::vector<double> times = c.frameSeconds;
+    if (c.video && !ok)
+        std::fprintf(stderr, "capture: no video written\n");
+    const double wall = secondsSince(c.wallStart);
+
+    std::vector<double> times = c.renderSeconds;
+    std::printf("capture: %lld frames to %s", static_cast<long long>(c.written), c.settings.output.c_str());
     if (!times.empty()) {
         double sum = 0;
         for (double t : times)
             sum += t;
         std::sort(times.begin(), times.end());
         const double p99 = times[std::min(times.size() - 1, static_cast<size_t>(0.99 * static_cast<double>(times.size())))];
-        std::printf("capture: %lld frames to %s; frame time average %.2f ms, 99th percentile %.2f ms (renderer: %s)\n",
-                    static_cast<long long>(c.frame), c.settings.output.c_str(), 1000.0 * sum / static_cast<double>(times.size()),
-                    1000.0 * p99, c.renderer.c_str());
+        std::printf("; render time per frame average %.2f ms, 99th percentile %.2f ms; wall time per frame %.2f ms",
+                    1000.0 * sum / static_cast<double>(times.size()), 1000.0 * p99,
+                    1000.0 * wall / static_cast<double>(times.size()));
     }
+    std::printf("; writer queue at most %zu of %zu frames (renderer: %s)\n", c.writer ? c.writer->mostQueued() : 0,
+                kQueueDepth, c.renderer.c_str());
+    std::fflush(stdout);
     delete g_capture;
     g_capture = nullptr;
     return ok;

@@ -20,6 +20,24 @@ bool parseSize(const std::string& text, int& width, int& height) {
     return width >= 64 && height >= 64 && width <= 16384 && height <= 16384;
 }
 
+// "K/N" with 1 <= K <= N <= 1000.
+bool parseSegment(const std::string& text, int& segment, int& segments) {
+    const size_t slash = text.find('/');
+    if (slash == std::string::npos || slash == 0 || slash + 1 >= text.size() || slash > 4 ||
+        text.size() - slash - 1 > 4)
+        return false;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (i != slash && (text[i] < '0' || text[i] > '9'))
+            return false;
+    const int k = std::atoi(text.substr(0, slash).c_str());
+    const int n = std::atoi(text.substr(slash + 1).c_str());
+    if (k < 1 || n < 1 || k > n || n > 1000)
+        return false;
+    segment = k;
+    segments = n;
+    return true;
+}
+
 bool parseSeconds(const std::string& text, double& seconds) {
     char* end = nullptr;
     double v = std::strtod(text.c_str(), &end);
@@ -98,6 +116,14 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
                 error = "malformed time '" + text + "' for " + a + ": expected seconds, for example 12.5";
                 return false;
             }
+        } else if (a == "--segment") {
+            std::string text;
+            if (!value(text))
+                return false;
+            if (!parseSegment(text, out.segment, out.segments)) {
+                error = "malformed segment '" + text + "': expected K/N with 1 <= K <= N <= 1000, for example 2/4";
+                return false;
+            }
         } else {
             error = "unknown option '" + a + "'";
             return false;
@@ -107,8 +133,8 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         error = "--fullscreen and --windowed exclude each other";
         return false;
     }
-    if (out.capture.empty() && (out.fps != 60 || out.from != 0.0 || out.to >= 0.0)) {
-        error = "--fps, --from and --to only apply to --capture";
+    if (out.capture.empty() && (out.fps != 60 || out.from != 0.0 || out.to >= 0.0 || out.segments != 1)) {
+        error = "--fps, --from, --to and --segment only apply to --capture";
         return false;
     }
     if (!out.capture.empty() && out.fullscreen) {
@@ -147,7 +173,10 @@ const char* usageText() {
            "                      soundtrack when OUT ends in .mp4 (no launcher, no sound\n"
            "                      device, works without a display)\n"
            "  --fps N             capture frame rate (default 60)\n"
-           "  --from S, --to S    capture from / to this production second\n"
+           "  --from S, --to S    capture from / to this production second (exactly the\n"
+           "                      frames a capture from the start shows there)\n"
+           "  --segment K/N       capture only the K-th of N equal parts of the range (a\n"
+           "                      video part has no sound; scripts/render joins the parts)\n"
            "  --version           print the version and exit\n"
            "  --help              print this text and exit\n"
            "\n"

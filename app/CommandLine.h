@@ -21,6 +21,8 @@ struct CommandLine {
     int fps = 60;              // --fps N (capture)
     double from = 0.0;         // --from S (capture), as written: no float rounding
     double to = -1.0;          // --to S (capture); negative: the end
+    int segment = 1;           // --segment K/N (capture): the K-th of N parts of the range
+    int segments = 1;
 };
 
 // Parses argv[1..]. Returns false with a message in error for an unknown option, a

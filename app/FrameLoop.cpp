@@ -7,6 +7,7 @@
 #include "gl/BlurPass.h"
 #include "gl/GLHeaders.h"
 #include "gl/GL_TextureManager.h"
+#include "gl/PixelDiscard.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
 #include "platform/Window.h"
@@ -17,6 +18,16 @@
 #include <cstdio>
 
 namespace qelFramework {
+
+namespace {
+// True when an active track ends within `withinMs` after millisecond now.
+bool trackEndsWithin(const Timeline& tracks, std::uint32_t now, std::uint32_t withinMs) {
+    for (int track = 0; track < Timeline::kTrackCount; ++track)
+        if (const TimelineEntry* entry = tracks.active(track); entry && entry->end - now < withinMs)
+            return true;
+    return false;
+}
+} // namespace
 
 LRESULT mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return Production::mainWindowProc(window, message, wParam, lParam);
@@ -168,12 +179,17 @@ void Production::playFrame() {
     }
 
     const bool any = tracks.selectActive(now);
+    const bool discard = fastForwardKeepMs > 0 && !trackEndsWithin(tracks, now, fastForwardKeepMs);
+    if (discard)
+        beginPixelDiscard();
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     if (!any) {
         // The editor stays on screen where no track plays, so that the maker can seek out.
         if (attachedEditor)
             attachedEditor->draw();
+        if (discard)
+            endPixelDiscard();
         if (frameSink)
             frameSink(windowHandle);
         platform::swapBuffers(windowHandle);
@@ -204,6 +220,8 @@ void Production::playFrame() {
         drawDiagnostics();
     if (attachedEditor)
         attachedEditor->draw();
+    if (discard)
+        endPixelDiscard();
     if (frameSink)
         frameSink(windowHandle);
     platform::swapBuffers(windowHandle);

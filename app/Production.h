@@ -47,6 +47,13 @@ public:
     // Production second at which playback starts (capture mode starts inside the show);
     // times before the earliest start mean the earliest start.
     void startAt(float seconds) { startSeconds = seconds; }
+    // Fast-forward (capture mode): while keepMs is above 0, frames play without pixels
+    // (gl/PixelDiscard.h), so every update, draw call, random draw and state change happens
+    // as in a full run; a frame in which an active track ends within keepMs still draws,
+    // because later frames may show the render targets its layers leave (the city's sky
+    // shows the fireworks' last picture long after they end). No layer reads pixels back
+    // into its state: the only values any of them reads from GL are matrices.
+    void setFastForward(std::uint32_t keepMs) { fastForwardKeepMs = keepMs; }
 
     // Initialises every layer behind the loading picture; Loaded when all succeeded.
     bool runLoadingScreen(HWND window);
@@ -94,6 +101,7 @@ private:
     FrameSink frameSink = nullptr;
     HWND windowHandle = nullptr;
     float startSeconds = 0.0f;
+    std::uint32_t fastForwardKeepMs = 0;
     float frameTimeHistory[kHistorySize] = {};
     std::uint32_t frameHistoryIndex = 0;
     // The F10 read-out's counters.

@@ -94,9 +94,14 @@ int runProduction(const CommandLine& options) {
             capture.height = settings.height;
             capture.from = options.from;
             capture.to = options.to;
+            capture.segment = options.segment;
+            capture.segments = options.segments;
             std::string error;
-            captureStarted = beginCapture(capture, production, error);
-            if (!captureStarted) {
+            const CaptureStart start = beginCapture(capture, production, error);
+            captureStarted = start == CaptureStart::Started;
+            if (start == CaptureStart::Nothing)
+                std::printf("capture: %s\n", error.c_str());
+            if (start == CaptureStart::Failed) {
                 std::fprintf(stderr, "quillmont: %s\n", error.c_str());
                 exitCode = 1;
             }

@@ -33,6 +33,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quillmont: %s\n", error.c_str());
         return 2;
     }
+    // The capture's output is named from where the program was started, not from the
+    // content folder it moves into.
+    if (!options.capture.empty())
+        options.capture = platform::absolutePath(options.capture);
     if (platform::enterContentFolder().empty())
         std::fprintf(stderr, "quillmont: no data/ folder here or beside the program; the first missing file will "
                              "stop the show (make the content with quillmont-forge FOLDER, or run scripts/setup)\n");

@@ -1,5 +1,6 @@
 #include "gl/Billboards.h"
 
+#include "gl/DrawPacing.h"
 #include "gl/GLHeaders.h"
 
 namespace qelFramework {
@@ -43,6 +44,7 @@ void drawQuad(const Basis& basis, float x, float y, float z, float halfWidth, fl
                    signR[c] * r[2] + signU[c] * u[2]);
     }
     glEnd();
+    countSmallDraw();
 }
 
 } // namespace

@@ -5,7 +5,8 @@
 // read the matrix again only when refreshBasis is true, so a batch of particles can read
 // it once; each variant keeps its own copy (zero before the first read). The Rect
 // variants read it on every call. Colour, blending, depth and texture are the caller's.
-// The bottom corners get the larger t, so images loaded from files show upright.
+// The bottom corners get the larger t, so images loaded from files show upright. Each
+// billboard is a small draw counted by DrawPacing.
 
 namespace qelFramework {
 

@@ -3,6 +3,7 @@
 #include "base/Trace.h"
 #include "gl/FboStack.h"
 #include "gl/FullscreenQuad.h"
+#include "gl/PixelDiscard.h"
 
 namespace qelFramework {
 
@@ -93,7 +94,7 @@ void GL_FBOTexture::beginCapture() {
 
 void GL_FBOTexture::endCapture() {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    if (isMultisampled()) {
+    if (isMultisampled() && !pixelsDiscarded()) {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, framebufferName);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, resolveFramebuffer);
         glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);

@@ -21,8 +21,8 @@ public:
     // Binds the target's framebuffer, saves the viewport and sets it to the whole target,
     // pushes the target on FboStack and clears colour and depth.
     void beginCapture();
-    // Resolves a multisampled target into its texture, restores the viewport and returns
-    // drawing to the outer target (or the window).
+    // Resolves a multisampled target into its texture (not while pixels are discarded),
+    // restores the viewport and returns drawing to the outer target (or the window).
     void endCapture();
 
     void bind(GLenum unit) override;

@@ -1,6 +1,7 @@
 #include "models/RawModel.h"
 
 #include "base/Trace.h"
+#include "gl/DrawPacing.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -166,6 +167,7 @@ void RawModel::draw() {
     glBindBuffer(GL_ARRAY_BUFFER, texCoordBuffer);
     glTexCoordPointer(2, GL_FLOAT, 0, nullptr);
     glDrawArrays(GL_TRIANGLES, 0, vertexCount);
+    countSmallDraw(); // the sky's swarm draws thousands of feathers a frame
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <jpeglib.h>
 #include <png.h>
+#include <zlib.h>
 
 namespace qelFramework::platform {
 
@@ -43,7 +44,8 @@ void pngWrite(png_structp png, png_bytep data, png_size_t length) {
 void pngFlush(png_structp) {}
 
 // Only plain data lives in this frame: libpng leaves it by longjmp on errors.
-bool encodePng(int width, int height, int channels, const unsigned char* pixels, PngSink* sink) {
+bool encodePng(int width, int height, int channels, const unsigned char* pixels, PngCompression compression,
+               PngSink* sink) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png)
         return false;
@@ -57,6 +59,13 @@ bool encodePng(int width, int height, int channels, const unsigned char* pixels,
         return false;
     }
     png_set_write_fn(png, sink, pngWrite, pngFlush);
+    if (compression == PngCompression::Fast) {
+        // Run-length matching after the left-neighbour filter: rendered frames have long
+        // runs of equal differences, and this is the cheapest search that finds them.
+        png_set_compression_level(png, 1);
+        png_set_compression_strategy(png, Z_RLE);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    }
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -113,7 +122,7 @@ bool encodeJpeg(int width, int height, int quality, const unsigned char* pixels,
 } // namespace
 
 bool writePng(const std::string& path, int width, int height, int channels, const std::vector<std::uint8_t>& pixels,
-              std::string& error) {
+              std::string& error, PngCompression compression) {
     if (channels != 3 && channels != 4) {
         error = "PNG pictures are written with 3 or 4 channels";
         return false;
@@ -122,7 +131,7 @@ bool writePng(const std::string& path, int width, int height, int channels, cons
         return false;
     std::vector<unsigned char> bytes;
     PngSink sink{&bytes, false};
-    if (!encodePng(width, height, channels, pixels.data(), &sink)) {
+    if (!encodePng(width, height, channels, pixels.data(), compression, &sink)) {
         error = "PNG encoding failed";
         return false;
     }

@@ -1,6 +1,7 @@
 #include "platform/Kernel.h"
 #include "platform/Paths.h"
 
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <time.h>
@@ -24,6 +25,11 @@ std::int64_t queryPerformanceCounter() {
 std::int64_t queryPerformanceFrequency() { return 1000000000LL; }
 
 void setCounterSource(CounterSource source) { g_counterSource = source; }
+
+void ignoreWriteSignals() {
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 void sleepMs(unsigned milliseconds) {
     timespec ts{};

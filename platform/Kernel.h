@@ -15,6 +15,11 @@ void setCounterSource(CounterSource source);
 
 void sleepMs(unsigned milliseconds);
 
+// Makes writes the system refuses fail with an error instead of ending the program: to a
+// pipe whose reader has gone, or past the file size limit. Child processes started later
+// keep this.
+void ignoreWriteSignals();
+
 // Writes one piece of text to the debugger output (standard error, unbuffered).
 void outputDebugString(const char* text);
 // Routes the debugger output elsewhere (tests); null restores standard error.

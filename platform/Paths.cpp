@@ -181,6 +181,26 @@ bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& b
     return true;
 }
 
+bool commitWholeFile(const std::string& temporary, const std::string& path, std::string& error) {
+    const int fd = open(nativePath(temporary).c_str(), O_RDONLY | O_CLOEXEC);
+    bool ok = fd >= 0 && fsync(fd) == 0;
+    const int syncErrno = errno;
+    if (fd >= 0)
+        close(fd);
+    if (!ok) {
+        error = "cannot write " + temporary + ": " + std::strerror(syncErrno);
+        deleteFile(temporary.c_str());
+        return false;
+    }
+    if (!replaceFile(temporary, path)) {
+        error = "cannot replace " + path + ": " + std::strerror(errno);
+        deleteFile(temporary.c_str());
+        return false;
+    }
+    syncFolderOf(path);
+    return true;
+}
+
 std::vector<std::string> removeLeftoverTemporaryFiles(const std::string& folder) {
     std::vector<std::string> removed;
     std::string native = nativePath(folder);

@@ -27,6 +27,10 @@ bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, s
 // target, and the folder synced. On failure the target is untouched, the temporary file
 // removed and the reason in error.
 bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error);
+// Makes a file another writer finished at `temporary` (a program's output) the file at
+// path the same way: synced to the disk, renamed over path, the folder synced. On
+// failure the temporary file is removed and the reason is in error.
+bool commitWholeFile(const std::string& temporary, const std::string& path, std::string& error);
 // Deletes the temporary files that writes cut off by a kill or a power cut left in the
 // folder (not in its subfolders); returns their names.
 std::vector<std::string> removeLeftoverTemporaryFiles(const std::string& folder);

@@ -1,8 +1,11 @@
 #include "platform/VideoPipe.h"
+#include "platform/Kernel.h"
 #include "platform/Paths.h"
 
 #include <SDL.h>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <sys/wait.h>
 
 namespace qelFramework::platform {
@@ -18,12 +21,25 @@ std::string quoted(const std::string& text) {
     }
     return out + "'";
 }
+
+// What a finished child's status says, for a message.
+std::string describeExit(int status) {
+    if (status == -1)
+        return std::string("cannot wait for ffmpeg: ") + std::strerror(errno);
+    if (WIFEXITED(status))
+        return "ffmpeg exited with status " + std::to_string(WEXITSTATUS(status)) + " (its messages are above)";
+    if (WIFSIGNALED(status))
+        return "ffmpeg was ended by signal " + std::to_string(WTERMSIG(status));
+    return "ffmpeg ended abnormally";
+}
 } // namespace
 
-VideoPipe::~VideoPipe() { close(); }
+VideoPipe::~VideoPipe() {
+    std::string ignored;
+    close(false, ignored);
+}
 
-bool VideoPipe::open(const std::string& path, int width, int height, int fps, const std::string& audioPath,
-                     double audioStart, std::string& error) {
+bool VideoPipe::open(const std::string& path, const VideoSettings& settings, std::string& error) {
     if (pipe) {
         error = "the video is already open";
         return false;
@@ -32,38 +48,58 @@ bool VideoPipe::open(const std::string& path, int width, int height, int fps, co
         error = "the ffmpeg program is not installed";
         return false;
     }
-    std::string cmd = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " + std::to_string(width) + "x" +
-                      std::to_string(height) + " -framerate " + std::to_string(fps) + " -i -";
-    const bool withAudio = !audioPath.empty() && fileExists(audioPath);
+    target = nativePath(path);
+    temporary = target + ".tmp";
+    std::string cmd = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " + std::to_string(settings.width) +
+                      "x" + std::to_string(settings.height) + " -framerate " + std::to_string(settings.fps) + " -i -";
+    const bool withAudio = !settings.audioPath.empty() && fileExists(settings.audioPath);
     if (withAudio) {
         char start[32];
-        std::snprintf(start, sizeof(start), "%.3f", audioStart);
-        cmd += std::string(" -ss ") + start + " -i " + quoted(nativePath(audioPath)) +
+        std::snprintf(start, sizeof(start), "%.3f", settings.audioStart);
+        cmd += std::string(" -ss ") + start + " -i " + quoted(nativePath(settings.audioPath)) +
                " -map 0:v -map 1:a -c:a aac -b:a 192k -shortest";
     }
-    // Bit-exact flags and no metadata, so that two encodings of the same frames are identical.
-    cmd += " -c:v libx264 -preset medium -crf 18 -pix_fmt yuv420p -threads 1 -fflags +bitexact"
-           " -flags:v +bitexact -flags:a +bitexact -map_metadata -1 -movflags +faststart " +
-           quoted(nativePath(path));
+    const std::string keyframes = std::to_string(settings.keyframeInterval > 0 ? settings.keyframeInterval : 1);
+    // Key frames only on the fixed grid (no scene-cut ones). Bit-exact flags and no
+    // metadata, so that two encodings of the same frames are identical.
+    cmd += std::string(" -c:v libx264 -preset ") + kPreset + " -qp " + std::to_string(kQuantizer) +
+           " -g " + keyframes + " -keyint_min " + keyframes + " -sc_threshold 0" +
+           " -pix_fmt yuv420p -threads 1 -fflags +bitexact -flags:v +bitexact -flags:a +bitexact -map_metadata -1"
+           " -movflags +faststart -f mp4 " + quoted(temporary);
+    // An encoder that stops early makes writes fail instead of ending the program.
+    ignoreWriteSignals();
     pipe = popen(cmd.c_str(), "w");
     if (!pipe) {
-        error = "cannot start ffmpeg";
+        error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
         return false;
     }
-    frameBytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
+    frameBytes = static_cast<std::size_t>(settings.width) * static_cast<std::size_t>(settings.height) * 3;
     return true;
 }
 
-bool VideoPipe::write(const std::uint8_t* rgb) {
-    return pipe && std::fwrite(rgb, 1, frameBytes, pipe) == frameBytes;
+bool VideoPipe::write(const std::uint8_t* rgb, std::string& error) {
+    if (!pipe) {
+        error = "the video is not open";
+        return false;
+    }
+    if (std::fwrite(rgb, 1, frameBytes, pipe) == frameBytes)
+        return true;
+    error = std::string("the video encoder stopped taking frames (") + std::strerror(errno) + ")";
+    return false;
 }
 
-bool VideoPipe::close() {
+bool VideoPipe::close(bool keep, std::string& error) {
     if (!pipe)
         return true;
-    int status = pclose(pipe);
+    const int status = pclose(pipe);
     pipe = nullptr;
-    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const bool finished = status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (keep && finished)
+        return commitWholeFile(temporary, target, error);
+    if (keep)
+        error = describeExit(status);
+    deleteFile(temporary.c_str());
+    return !keep;
 }
 
 void useHeadlessDevices(bool noDisplay) {

@@ -68,3 +68,22 @@ TEST(CommandLine, SyncTextTakesAFileInEveryMode) {
     EXPECT_FALSE(parse({"--sync-text"}, c, e));
     EXPECT_FALSE(parse({"--sync-text", ""}, c, e));
 }
+
+TEST(CommandLine, CaptureSegmentsAreKOfNAndOnlyForCaptures) {
+    CommandLine c;
+    std::string e;
+    ASSERT_TRUE(parse({"--capture", "out.mp4", "--segment", "2/4"}, c, e)) << e;
+    EXPECT_EQ(c.segment, 2);
+    EXPECT_EQ(c.segments, 4);
+    ASSERT_TRUE(parse({"--capture", "out.mp4", "--segment", "1000/1000"}, c, e)) << e;
+    ASSERT_TRUE(parse({"--capture", "out.mp4"}, c, e));
+    EXPECT_EQ(c.segment, 1);
+    EXPECT_EQ(c.segments, 1);
+    for (const char* text : {"0/3", "4/3", "2", "/3", "2/", "a/3", "2/3x", "1/1001", "99999/100000", "-1/3", "1//3"}) {
+        EXPECT_FALSE(parse({"--capture", "out.mp4", "--segment", text}, c, e)) << text;
+        EXPECT_EQ(e, std::string("malformed segment '") + text +
+                         "': expected K/N with 1 <= K <= N <= 1000, for example 2/4");
+    }
+    EXPECT_FALSE(parse({"--segment", "1/2"}, c, e));
+    EXPECT_EQ(e, "--fps, --from, --to and --segment only apply to --capture");
+}

@@ -17,6 +17,13 @@ int capture(const std::string& out, const std::string& options, std::string& out
                               output);
 }
 
+// The same, with a limit on the size of every file it writes (KiB; 0: none may grow).
+int captureWithFileLimit(int kib, const std::string& out, const std::string& options, std::string& output) {
+    return qmtest::runCommand("cd /tmp && env -u DISPLAY timeout 300 bash -c 'ulimit -f " + std::to_string(kib) +
+                                  "; exec \"$0\" \"$@\"' '" + program() + "' --capture '" + out + "' " + options,
+                              output);
+}
+
 std::vector<std::string> files(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;
@@ -48,14 +55,14 @@ TEST_F(Capture, WritesOneNumberedPictureAFrameOfTheRange) {
     ASSERT_TRUE(qelFramework::platform::decodeImageFile(tmp.file("frames/000003.png"), image)) << image.error;
     EXPECT_EQ(image.width, 320);
     EXPECT_EQ(image.height, 180);
-    EXPECT_NE(out.find("frame time average"), std::string::npos) << out;
+    EXPECT_NE(out.find("render time per frame average"), std::string::npos) << out;
+    EXPECT_NE(out.find("wall time per frame"), std::string::npos) << out;
     EXPECT_NE(out.find("renderer"), std::string::npos);
 
-    // The frame that falls on --to is written whatever the rounding of the two times.
-    for (const std::string from : {"60", "75"}) {
-        ASSERT_EQ(capture(tmp.file(from), "--size 128x72 --fps 10 --from " + from + " --to " + from + ".2", out), 0) << out;
-        EXPECT_EQ(files(tmp.file(from)).size(), 3u) << from;
-    }
+    // The frame that falls on --to is written (CaptureRangeTest has the cases where the
+    // rounding of the times decides).
+    ASSERT_EQ(capture(tmp.file("60"), "--size 128x72 --fps 10 --from 60 --to 60.2", out), 0) << out;
+    EXPECT_EQ(files(tmp.file("60")), (std::vector<std::string>{"000000.png", "000001.png", "000002.png"}));
 }
 
 TEST_F(Capture, TwoCapturesOfTheSameRangeAreIdentical) {
@@ -79,6 +86,99 @@ TEST_F(Capture, MakesAVideo) {
                                  probe),
               0);
     EXPECT_EQ(probe.substr(0, probe.find('\n')), "320,180,11");
+    ASSERT_EQ(qmtest::runCommand("ffprobe -v error -show_entries stream=codec_type -of csv=p=0 '" +
+                                     tmp.file("clip.mp4") + "'",
+                                 probe),
+              0);
+    EXPECT_EQ(probe, "video\naudio\n");
+    EXPECT_EQ(files(tmp.path()), std::vector<std::string>{"clip.mp4"});
+}
+
+// A capture from any second writes what a capture from an earlier second writes there,
+// however much of the show's state depends on what came before: the fireworks' bursts
+// (30 s), and the city after the fireworks ended (60 s), whose sky shows the last
+// fireworks picture drawn, at 55 s.
+TEST_F(Capture, FromAnySecondWritesTheFramesOfAnEarlierStartAtAFireworksMoment) {
+    qmtest::TempFolder tmp;
+    std::string out;
+    ASSERT_EQ(capture(tmp.file("early"), "--size 320x180 --fps 2 --from 27 --to 30", out), 0) << out;
+    ASSERT_EQ(capture(tmp.file("late"), "--size 320x180 --fps 2 --from 30 --to 30", out), 0) << out;
+    EXPECT_NE(out.find("capture: fast-forward to 30.000 s (60 frames) took"), std::string::npos) << out;
+    ASSERT_EQ(files(tmp.file("late")), std::vector<std::string>{"000000.png"});
+    EXPECT_EQ(qmtest::readFile(tmp.file("late/000000.png")), qmtest::readFile(tmp.file("early/000006.png")));
+}
+
+TEST_F(Capture, FromAnySecondWritesTheFramesOfAnEarlierStartAtACityMoment) {
+    qmtest::TempFolder tmp;
+    std::string out;
+    ASSERT_EQ(capture(tmp.file("early"), "--size 320x180 --fps 1 --from 54 --to 60", out), 0) << out;
+    ASSERT_EQ(capture(tmp.file("late"), "--size 320x180 --fps 1 --from 60 --to 60", out), 0) << out;
+    ASSERT_EQ(files(tmp.file("early")).size(), 7u);
+    EXPECT_EQ(qmtest::readFile(tmp.file("late/000000.png")), qmtest::readFile(tmp.file("early/000006.png")));
+}
+
+// Segments of a range split it in whole key-frame groups (2 s): each frame is written by
+// exactly one segment, under the name and with the bytes the whole capture gives it.
+TEST_F(Capture, SegmentsWriteEveryFrameOfTheRangeOnce) {
+    qmtest::TempFolder tmp;
+    std::string out;
+    const std::string range = "--size 128x72 --fps 2 --from 10 --to 15";
+    ASSERT_EQ(capture(tmp.file("whole"), range, out), 0) << out;
+    const std::vector<std::string> whole = files(tmp.file("whole"));
+    ASSERT_EQ(whole.size(), 11u);
+    std::vector<std::string> joined;
+    const std::vector<std::vector<std::string>> expected = {
+        {"000000.png", "000001.png", "000002.png", "000003.png"},
+        {"000004.png", "000005.png", "000006.png", "000007.png"},
+        {"000008.png", "000009.png", "000010.png"}};
+    for (int k = 1; k <= 3; ++k) {
+        const std::string part = tmp.file("part" + std::to_string(k));
+        ASSERT_EQ(capture(part, range + " --segment " + std::to_string(k) + "/3", out), 0) << out;
+        const std::vector<std::string> names = files(part);
+        EXPECT_EQ(names, expected[static_cast<size_t>(k - 1)]) << k;
+        for (const std::string& n : names)
+            EXPECT_EQ(qmtest::readFile(part + "/" + n), qmtest::readFile(tmp.file("whole/" + n))) << k << " " << n;
+        joined.insert(joined.end(), names.begin(), names.end());
+    }
+    EXPECT_EQ(joined, whole);
+
+    // More segments than groups: the ones left over say so and write nothing.
+    EXPECT_EQ(capture(tmp.file("none"), range + " --segment 1/4", out), 0) << out;
+    EXPECT_NE(out.find("capture: segment 1 of 4 holds no frame"), std::string::npos) << out;
+    EXPECT_FALSE(std::filesystem::exists(tmp.file("none")));
+}
+
+// A writer that fails ends the capture with its reason and leaves no part of a frame: a
+// size limit stands in for a full disk (the write fails the same way), for pictures and
+// for the video encoder.
+TEST_F(Capture, AFailingWriterEndsTheCaptureWithItsReasonAndNoHalfWrittenFrame) {
+    qmtest::TempFolder tmp;
+    std::string out;
+    // The early frames are small and dark; later ones outgrow the 2 KiB limit.
+    EXPECT_NE(captureWithFileLimit(2, tmp.file("frames"), "--size 320x180 --fps 2 --from 3 --to 40", out), 0);
+    EXPECT_NE(out.find("capture: cannot write " + tmp.file("frames") + "/0000"), std::string::npos) << out;
+    EXPECT_NE(out.find(": File too large"), std::string::npos) << out;
+    const std::vector<std::string> names = files(tmp.file("frames"));
+    EXPECT_LT(names.size(), 75u);
+    for (const std::string& n : names) {
+        EXPECT_EQ(n.size(), 10u) << "a temporary file is left: " << n;
+        qelFramework::platform::DecodedImage image;
+        EXPECT_TRUE(qelFramework::platform::decodeImageFile(tmp.file("frames/" + n), image)) << n << ": " << image.error;
+    }
+
+    EXPECT_NE(captureWithFileLimit(0, tmp.file("clip.mp4"), "--size 320x180 --fps 2 --from 3 --to 10", out), 0);
+    EXPECT_NE(out.find("capture: the video encoder stopped taking frames"), std::string::npos) << out;
+    EXPECT_NE(out.find("File too large"), std::string::npos) << out << " (ffmpeg's own reason)";
+    EXPECT_NE(out.find("capture: no video written"), std::string::npos) << out;
+    EXPECT_EQ(files(tmp.path()), std::vector<std::string>{"frames"}) << "neither the video nor its temporary file";
+
+    // Without ffmpeg nothing is rendered and nothing is written.
+    EXPECT_EQ(qmtest::runCommand("cd /tmp && timeout 300 env -u DISPLAY PATH=/nonexistent '" + program() +
+                                     "' --capture '" + tmp.file("none.mp4") + "' --size 128x72 --to 1",
+                                 out),
+              1);
+    EXPECT_NE(out.find("quillmont: the ffmpeg program is not installed"), std::string::npos) << out;
+    EXPECT_FALSE(std::filesystem::exists(tmp.file("none.mp4")));
 }
 
 TEST_F(Capture, RejectsAnUnwritableOutput) {

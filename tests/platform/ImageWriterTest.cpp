@@ -26,17 +26,18 @@ DecodedImage readBack(const std::string& path) {
 
 } // namespace
 
-TEST(ImageWriter, PngRoundTripKeepsEveryByteInBothLayouts) {
+TEST(ImageWriter, PngRoundTripKeepsEveryByteInBothLayoutsAndAtBothCompressions) {
     qmtest::TempFolder dir;
-    for (int channels : {3, 4}) {
-        const auto pixels = pattern(7, 5, channels);
-        std::string error;
-        const std::string path = dir.file("p" + std::to_string(channels) + ".png");
-        ASSERT_TRUE(writePng(path, 7, 5, channels, pixels, error)) << error;
-        const DecodedImage back = readBack(path);
-        ASSERT_EQ(std::vector<int>({back.width, back.height, back.channels}), std::vector<int>({7, 5, channels}));
-        EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), back.pixels.get()));
-    }
+    for (PngCompression compression : {PngCompression::Small, PngCompression::Fast})
+        for (int channels : {3, 4}) {
+            const auto pixels = pattern(7, 5, channels);
+            std::string error;
+            const std::string path = dir.file("p" + std::to_string(channels) + ".png");
+            ASSERT_TRUE(writePng(path, 7, 5, channels, pixels, error, compression)) << error;
+            const DecodedImage back = readBack(path);
+            ASSERT_EQ(std::vector<int>({back.width, back.height, back.channels}), std::vector<int>({7, 5, channels}));
+            EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), back.pixels.get()));
+        }
 }
 
 TEST(ImageWriter, JpegRoundTripIsCloseAndColour) {

@@ -1,0 +1,122 @@
+// The video encoder pipe: key frames on a fixed grid, so that videos of consecutive
+// parts join into the video of the whole, and a video written whole or not at all.
+#include "platform/VideoPipe.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace qelFramework::platform;
+
+namespace {
+constexpr int kWidth = 64, kHeight = 48;
+
+// A frame that differs from its neighbours: a bright bar sweeping over a gradient.
+std::vector<std::uint8_t> frame(int n) {
+    std::vector<std::uint8_t> rgb(kWidth * kHeight * 3);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            std::uint8_t* p = &rgb[static_cast<size_t>((y * kWidth + x) * 3)];
+            const bool bar = (x + 3 * n) % kWidth < 6;
+            p[0] = bar ? 250 : static_cast<std::uint8_t>(x * 3);
+            p[1] = bar ? 240 : static_cast<std::uint8_t>(y * 4 + n);
+            p[2] = static_cast<std::uint8_t>(100 + n * 5);
+        }
+    return rgb;
+}
+
+bool encode(const std::string& path, int first, int count, std::string& error) {
+    VideoSettings settings;
+    settings.width = kWidth;
+    settings.height = kHeight;
+    settings.fps = 10;
+    settings.keyframeInterval = 4;
+    VideoPipe pipe;
+    if (!pipe.open(path, settings, error))
+        return false;
+    for (int n = first; n < first + count; ++n)
+        if (!pipe.write(frame(n).data(), error))
+            return false;
+    return pipe.close(true, error);
+}
+
+std::string run(const std::string& command) {
+    std::string out;
+    EXPECT_EQ(qmtest::runCommand(command, out), 0) << command << "\n" << out;
+    return out;
+}
+
+// The decoded frames' checksums, one line each.
+std::string decodedFrames(const std::string& path) {
+    return run("ffmpeg -loglevel error -i '" + path + "' -f framemd5 - | grep -v '^#' | cut -d, -f6");
+}
+
+std::vector<std::string> names(const std::string& folder) {
+    std::vector<std::string> out;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        out.push_back(entry.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+} // namespace
+
+TEST(VideoPipe, KeyFramesOnTheGridLetPartsJoinIntoTheVideoOfTheWhole) {
+    qmtest::TempFolder dir;
+    std::string error;
+    ASSERT_TRUE(encode(dir.file("whole.mp4"), 0, 12, error)) << error;
+    ASSERT_TRUE(encode(dir.file("a.mp4"), 0, 4, error)) << error;
+    ASSERT_TRUE(encode(dir.file("b.mp4"), 4, 8, error)) << error;
+    EXPECT_EQ(names(dir.path()), (std::vector<std::string>{"a.mp4", "b.mp4", "whole.mp4"})) << "no temporary file";
+
+    EXPECT_EQ(run("ffprobe -v error -select_streams v:0 -show_entries frame=key_frame -of csv=p=0 '" +
+                  dir.file("whole.mp4") + "' | tr -d ',\\n'"),
+              "100010001000");
+    qmtest::writeFile(dir.file("parts.txt"), "file 'a.mp4'\nfile 'b.mp4'\n");
+    run("cd '" + dir.path() + "' && ffmpeg -loglevel error -f concat -i parts.txt -c copy joined.mp4");
+    const std::string whole = decodedFrames(dir.file("whole.mp4"));
+    EXPECT_EQ(std::count(whole.begin(), whole.end(), '\n'), 12);
+    EXPECT_EQ(decodedFrames(dir.file("joined.mp4")), whole);
+}
+
+TEST(VideoPipe, AVideoIsWrittenWholeOrNotAtAll) {
+    qmtest::TempFolder dir;
+    VideoSettings settings;
+    settings.width = kWidth;
+    settings.height = kHeight;
+    std::string error;
+
+    // Given up: neither the video nor its temporary file stays.
+    {
+        VideoPipe pipe;
+        ASSERT_TRUE(pipe.open(dir.file("dropped.mp4"), settings, error)) << error;
+        ASSERT_TRUE(pipe.write(frame(0).data(), error)) << error;
+        EXPECT_TRUE(pipe.close(false, error));
+    }
+    {
+        VideoPipe pipe; // destroyed unfinished
+        ASSERT_TRUE(pipe.open(dir.file("dropped.mp4"), settings, error)) << error;
+    }
+    EXPECT_TRUE(names(dir.path()).empty());
+
+    // An encoder that cannot write its output stops taking frames and says why.
+    VideoPipe pipe;
+    ASSERT_TRUE(pipe.open(dir.file("no-such-folder/clip.mp4"), settings, error)) << error;
+    bool wrote = true;
+    for (int n = 0; n < 200 && wrote; ++n)
+        wrote = pipe.write(frame(n).data(), error);
+    EXPECT_FALSE(wrote);
+    EXPECT_EQ(error, "the video encoder stopped taking frames (Broken pipe)");
+    EXPECT_FALSE(pipe.close(true, error));
+    EXPECT_EQ(error, "ffmpeg exited with status 1 (its messages are above)");
+    EXPECT_TRUE(names(dir.path()).empty());
+
+    // Without ffmpeg on the path nothing starts.
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", "/nonexistent", 1);
+    EXPECT_FALSE(pipe.open(dir.file("clip.mp4"), settings, error));
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(error, "the ffmpeg program is not installed");
+    EXPECT_FALSE(pipe.isOpen());
+}
