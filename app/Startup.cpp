@@ -8,6 +8,7 @@
 #include "app/Production.h"
 #include "app/Schedule.h"
 #include "base/Trace.h"
+#include "gl/DrawPacing.h"
 #include "platform/Paths.h"
 #include "platform/VideoPipe.h"
 #include "sync/SyncData.h"
@@ -55,6 +56,7 @@ int runProduction(const CommandLine& options) {
     const std::string title = "vlx-quillmont";
     GL_Window& window = productionWindow();
     window.create(settings.width, settings.height, 1.77f, 2, settings.fullscreen, mainWindowProc, title);
+    choosePacingForRenderer();
 
     // 3. The trace log: every level written, quit on ERROR and CRITICAL.
     Trace::start();

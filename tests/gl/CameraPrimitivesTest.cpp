@@ -1,4 +1,5 @@
 #include "gl/Billboards.h"
+#include "gl/DrawPacing.h"
 #include "gl/FullscreenQuad.h"
 #include "gl/GL_Camera.h"
 #include "gl/GL_MemTexture.h"
@@ -167,4 +168,19 @@ TEST_F(Primitives, BillboardsFaceTheCameraUpright) {
     EXPECT_NEAR(filled(), 0.5, 0.05);
     render([&] { rolled(true); }, "billboard-refreshed");
     EXPECT_GT(filled(), 0.97);
+}
+
+TEST_F(Primitives, PacingIsOnForTheSoftwareRendererAndChangesNoPixel) {
+    choosePacingForRenderer();
+    EXPECT_TRUE(smallDrawPacing()) << "the tests render on Mesa's llvmpipe";
+    auto many = [&] {
+        camera.apply();
+        for (int i = 0; i < 3 * kSmallDrawsBetweenFinishes + 5; ++i)
+            drawBillboard(0.02f * static_cast<float>(i) - 2.0f, 0, 0, 0.2f + 0.01f * static_cast<float>(i), true);
+    };
+    const qmtest::Picture paced = render(many, "paced");
+    setSmallDrawPacing(false);
+    const qmtest::Picture unpaced = render(many, "unpaced");
+    EXPECT_EQ(paced.rgb, unpaced.rgb);
+    EXPECT_GT(lit, 0);
 }
