@@ -2,6 +2,7 @@
 
 #include "base/Trace.h"
 #include "gl/GL_TextureManager.h"
+#include "platform/Kernel.h"
 #include "sync/SyncData.h"
 #include "sync/SyncFile.h"
 #include "sync/SyncTextSource.h"
@@ -58,7 +59,9 @@ void Production::beforeFrame() {
 }
 
 bool Production::runLoadingScreen(HWND window) {
-    return loading.runLoadingScreen(tracks, textureCache.get(), controllers.get(), window);
+    const bool loaded = loading.runLoadingScreen(tracks, textureCache.get(), controllers.get(), window);
+    platform::releaseFreedMemory(); // the loaders' temporary buffers
+    return loaded;
 }
 
 } // namespace qelFramework

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <malloc.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -23,6 +24,12 @@ std::int64_t queryPerformanceCounter() {
 }
 
 std::int64_t queryPerformanceFrequency() { return 1000000000LL; }
+
+void releaseFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 void setCounterSource(CounterSource source) { g_counterSource = source; }
 

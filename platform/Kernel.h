@@ -31,6 +31,11 @@ struct SystemTime {
 };
 SystemTime getSystemTimeUtc();
 
+// Gives the heap's free pages back to the system. Loading decodes pictures, models and
+// motion into temporary buffers; the heap keeps their pages resident after they are
+// freed unless asked to give them back.
+void releaseFreedMemory();
+
 // Deletes a file named the way the program names files (see Paths.h). True on success.
 bool deleteFile(const char* path);
 
