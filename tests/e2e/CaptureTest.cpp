@@ -144,6 +144,14 @@ TEST_F(Capture, AFailingWriterEndsTheCaptureWithItsReasonAndNoHalfWrittenFrame) 
     EXPECT_NE(out.find("File too large"), std::string::npos) << out << " (ffmpeg's own reason)";
     EXPECT_NE(out.find("capture: no video written"), std::string::npos) << out;
     EXPECT_EQ(qmtest::listFolder(tmp.path()), std::vector<std::string>{"frames"}) << "neither the video nor its temporary file";
+
+    // Without ffmpeg nothing is rendered and nothing is written.
+    EXPECT_EQ(qmtest::runCommand("cd /tmp && timeout 300 env -u DISPLAY PATH=/nonexistent '" + program() +
+                                     "' --capture '" + tmp.file("none.mp4") + "' --size 128x72 --to 1",
+                                 out),
+              1);
+    EXPECT_NE(out.find("quillmont: the ffmpeg program is not installed"), std::string::npos) << out;
+    EXPECT_FALSE(std::filesystem::exists(tmp.file("none.mp4")));
 }
 
 TEST_F(Capture, RejectsAnUnwritableOutput) {
