@@ -8,14 +8,6 @@ namespace {
 bool parse(std::vector<std::string> args, CommandLine& out, std::string& error) { return parseCommandLine(args, out, error); }
 } // namespace
 
-TEST(CommandLine, NoOptionsMeansTheLauncher) {
-    CommandLine c;
-    std::string e;
-    ASSERT_TRUE(parse({}, c, e));
-    EXPECT_FALSE(c.sizeGiven);
-    EXPECT_FALSE(c.help);
-}
-
 TEST(CommandLine, SizeSkipsTheLauncherWindowedByDefault) {
     CommandLine c;
     std::string e;
@@ -28,11 +20,11 @@ TEST(CommandLine, SizeSkipsTheLauncherWindowedByDefault) {
     EXPECT_TRUE(c.fullscreen);
 }
 
-TEST(CommandLine, EditorGoesWithOrWithoutTheOtherOptions) {
+TEST(CommandLine, NoOptionsMeansTheLauncherAndTheEditorGoesWithOrWithoutTheOthers) {
     CommandLine c;
     std::string e;
     ASSERT_TRUE(parse({}, c, e));
-    EXPECT_FALSE(c.editor);
+    EXPECT_FALSE(c.sizeGiven || c.help || c.editor);
     ASSERT_TRUE(parse({"--editor"}, c, e));
     EXPECT_TRUE(c.editor);
     EXPECT_FALSE(c.sizeGiven);

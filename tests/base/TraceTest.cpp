@@ -70,10 +70,4 @@ TEST_F(TraceTest, LongMessageIsCutAtTheBuffer) {
     std::string expected = "INFO (t): " + std::string(Trace::kBufferSize - 1, 'a') + "\n";
     EXPECT_EQ(capture.text(), expected);
 }
-
-TEST_F(TraceTest, StopRecord) {
-    Trace::start();
-    capture.clear();
-    Trace::stop();
-    EXPECT_EQ(capture.text(), "INFO (trace): Trace stopped.\n");
-}
+// The stop record closes every run of the program (ProgramTest).

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -24,14 +23,6 @@ std::string decoded(const std::string& video, const char* stream) {
               0)
         << out;
     return out;
-}
-
-std::vector<std::string> files(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 class RenderScript : public ::testing::Test {
@@ -55,7 +46,7 @@ protected:
         EXPECT_FALSE(frames.empty());
         EXPECT_EQ(decoded(tmp.file("parts.mp4"), "v"), frames);
         EXPECT_EQ(decoded(tmp.file("parts.mp4"), "a"), decoded(tmp.file("whole.mp4"), "a"));
-        EXPECT_EQ(files(tmp.path()), (std::vector<std::string>{"parts.mp4", "whole.mp4"})) << "nothing left over";
+        EXPECT_EQ(qmtest::listFolder(tmp.path()), (std::vector<std::string>{"parts.mp4", "whole.mp4"})) << "nothing left over";
     }
 
     qmtest::TempFolder tmp;
@@ -79,7 +70,7 @@ TEST_F(RenderScript, PartsOnThisMachineJoinIntoTheFramesAndSoundOfOneCapture) {
         EXPECT_EQ(run("'" + script() + "' " + arguments, out), 2) << arguments;
         EXPECT_NE(out.find(message), std::string::npos) << arguments << ":\n" << out;
     }
-    EXPECT_EQ(files(tmp.path()), (std::vector<std::string>{"parts.mp4", "whole.mp4"}));
+    EXPECT_EQ(qmtest::listFolder(tmp.path()), (std::vector<std::string>{"parts.mp4", "whole.mp4"}));
 }
 
 // A login file whose lines name this machine (":") takes the hosts' road through

@@ -52,14 +52,6 @@ std::string run(const std::string& command) {
 std::string decodedFrames(const std::string& path) {
     return run("ffmpeg -loglevel error -i '" + path + "' -f framemd5 - | grep -v '^#' | cut -d, -f6");
 }
-
-std::vector<std::string> names(const std::string& folder) {
-    std::vector<std::string> out;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        out.push_back(entry.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
 } // namespace
 
 TEST(VideoPipe, KeyFramesOnTheGridLetPartsJoinIntoTheVideoOfTheWhole) {
@@ -68,7 +60,7 @@ TEST(VideoPipe, KeyFramesOnTheGridLetPartsJoinIntoTheVideoOfTheWhole) {
     ASSERT_TRUE(encode(dir.file("whole.mp4"), 0, 12, error)) << error;
     ASSERT_TRUE(encode(dir.file("a.mp4"), 0, 4, error)) << error;
     ASSERT_TRUE(encode(dir.file("b.mp4"), 4, 8, error)) << error;
-    EXPECT_EQ(names(dir.path()), (std::vector<std::string>{"a.mp4", "b.mp4", "whole.mp4"})) << "no temporary file";
+    EXPECT_EQ(qmtest::listFolder(dir.path()), (std::vector<std::string>{"a.mp4", "b.mp4", "whole.mp4"})) << "no temporary file";
 
     EXPECT_EQ(run("ffprobe -v error -select_streams v:0 -show_entries frame=key_frame -of csv=p=0 '" +
                   dir.file("whole.mp4") + "' | tr -d ',\\n'"),
@@ -98,7 +90,7 @@ TEST(VideoPipe, AVideoIsWrittenWholeOrNotAtAll) {
         VideoPipe pipe; // destroyed unfinished
         ASSERT_TRUE(pipe.open(dir.file("dropped.mp4"), settings, error)) << error;
     }
-    EXPECT_TRUE(names(dir.path()).empty());
+    EXPECT_TRUE(qmtest::listFolder(dir.path()).empty());
 
     // An encoder that cannot write its output stops taking frames and says why.
     VideoPipe pipe;
@@ -110,7 +102,7 @@ TEST(VideoPipe, AVideoIsWrittenWholeOrNotAtAll) {
     EXPECT_EQ(error, "the video encoder stopped taking frames (Broken pipe)");
     EXPECT_FALSE(pipe.close(true, error));
     EXPECT_EQ(error, "ffmpeg exited with status 1 (its messages are above)");
-    EXPECT_TRUE(names(dir.path()).empty());
+    EXPECT_TRUE(qmtest::listFolder(dir.path()).empty());
 
     // Without ffmpeg on the path nothing starts.
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";

@@ -4,6 +4,7 @@
 #include "platform/Messages.h"
 #include "platform/Window.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -76,6 +77,15 @@ void writeFile(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
+std::vector<std::string> listFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 bool quitPending() {
     qelFramework::MSG m;
     while (qelFramework::platform::peekMessage(m))
@@ -96,6 +106,10 @@ int runCommand(const std::string& command, std::string& output) {
         output.append(buffer, n);
     int status = pclose(p);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int forge(const std::string& arguments, std::string& output) {
+    return runCommand(std::string(QM_BIN_DIR) + "/quillmont-forge " + arguments, output);
 }
 
 } // namespace qmtest

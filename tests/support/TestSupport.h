@@ -62,11 +62,15 @@ class WorkingFolder : public TempFolder {
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
+// The names in a folder, sorted; none when it does not exist.
+std::vector<std::string> listFolder(const std::string& folder);
 
 // Takes every queued message; true when a WM_QUIT was among them.
 bool quitPending();
 
 // Runs a shell command; returns its exit status and fills output with stdout and stderr.
 int runCommand(const std::string& command, std::string& output);
+// Runs the content forge of this build with these arguments.
+int forge(const std::string& arguments, std::string& output);
 
 } // namespace qmtest

@@ -90,16 +90,6 @@ TEST(SyncTool, DumpThenBuildGivesBackEveryFileByteForByte) {
     EXPECT_EQ(out, "-inf 0.25 1\n-5 0.25 0\n5 0.75 1\n20 0.5 1\ninf 1 1\n");
 }
 
-TEST(SyncTool, EvalFollowsChangedFromTimeToTime) {
-    qmtest::TempFolder folder;
-    qmtest::writeFile(folder.file("c.txt"), "controller \"Sky: Move Up\"\n0 0.2\n10 0.8\n20 0.4\n");
-    std::string out;
-    ASSERT_EQ(sync("build " + folder.file("c.txt") + " " + folder.file("a.dat"), out), 0) << out;
-    ASSERT_EQ(sync("eval " + folder.file("a.dat") + " 'Sky: Move Up' 1 2 11 11.5 25 5 -1", out), 0) << out;
-    EXPECT_EQ(out, "1 0.25999999 1\n2 0.320000023 0\n11 0.75999999 1\n11.5 0.74000001 0\n"
-                   "25 0.400000006 1\n5 0.5 1\n-1 0.200000003 0\n");
-}
-
 TEST(SyncTool, FailuresExitNonZeroAndLeaveNoFile) {
     qmtest::TempFolder folder;
     const std::string target = folder.file("out.dat");

@@ -181,10 +181,7 @@ TEST_F(City, InitLoadsEverythingAndHandsTheClothItsCalls) {
     writeParts(strip);
     start();
     EXPECT_EQ(city->parts.size(), 17u);
-    EXPECT_EQ(city->parts[16]->vertexCount, 6);
     EXPECT_EQ(city->tower.vertexCount, 36);
-    EXPECT_EQ(sync.count(), 14u);
-    EXPECT_EQ(city->smokeBatch.count(), 200);
     unsigned total = 0;
     for (unsigned n : city->trailCount)
         total += n;

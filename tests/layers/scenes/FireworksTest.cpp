@@ -116,11 +116,9 @@ TEST(FireworksSchedule, StartUpRegistersTheFireworksWhoseRocketsAreLaunchedInSer
         EXPECT_TRUE(r.serial - layer->rockets[0].serial == &r - layer->rockets && r.countdown < 30);
 }
 
-TEST_F(Fireworks, InitPublishesBothTargetsAndLooksUpTheControllers) {
+TEST_F(Fireworks, InitPublishesBothTargetsForTheCity) {
     EXPECT_EQ(night.textures.getTexture("fireworks"), &layer.outputTarget);
     EXPECT_EQ(night.textures.getTexture("blurFireworks"), &layer.blurTarget);
-    EXPECT_TRUE(layer.outputTarget.width == 1024 && layer.blurTarget.height == 32);
-    EXPECT_EQ(night.sync.count(), 8u);
     // The flashes first fire 0, 2/3 and 4/3 s into the show.
     EXPECT_TRUE(layer.flashTimer[0] == 0.0f && layer.flashTimer[1] == 2.0f / 3 && layer.flashTimer[2] == 4.0f / 3);
 }
@@ -235,9 +233,8 @@ TEST(FireworksNight, TheOpeningAndTheFinaleWithTheirPicturesAndChoreography) {
     ASSERT_TRUE(gl.ok());
     qmtest::WorkingFolder folder;
     std::string out;
-    ASSERT_EQ(qmtest::runCommand(std::string(QM_BIN_DIR) + "/quillmont-forge . --only particle --only skyline "
-                                 "--only logo --only logo-glow --only title --only choreography",
-                                 out),
+    ASSERT_EQ(qmtest::forge(". --only particle --only skyline --only logo --only logo-glow --only title --only choreography",
+                            out),
               0)
         << out;
     // As at the production's start: the first serial and burst, the generator unseeded.

@@ -122,10 +122,9 @@ protected:
         click(0.05f, 0.95f - (static_cast<float>(row) + 0.5f) / 50.0f);
     }
     std::vector<std::string> snapshotFiles() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator("editor"))
-            names.push_back("editor\\" + entry.path().filename().string());
-        std::sort(names.begin(), names.end());
+        std::vector<std::string> names = listFolder("editor");
+        for (std::string& name : names)
+            name = "editor\\" + name;
         return names;
     }
 

@@ -14,11 +14,11 @@ protected:
     EditorView() : qmtest::EditorTest(1280, 720) {}
     void prepare() override {
         std::string output;
-        std::string command = std::string(QM_BIN_DIR) + "/quillmont-forge . ";
+        std::string command = ".";
         for (const char* id : {"linear", "smoothstep", "exponential", "minexp", "valval", "valzero", "valone",
                                "zeroval", "oneval", "oneone", "zerozero", "play", "pause", "record"})
             command += std::string(" --only button-") + id;
-        ASSERT_EQ(qmtest::runCommand(command, output), 0) << output;
+        ASSERT_EQ(qmtest::forge(command, output), 0) << output;
         for (const char* name : {"Postprocessor: fade to black", "Fireworks: Burst", "Houses: Grow Main",
                                  "Sky: Bird Swarm Down", "Overlay: Fader"})
             sync.getController(name)->addKey(5.0f, 0.5f);
