@@ -150,6 +150,18 @@ void syncFolderOf(const std::string& path) {
         close(fd);
     }
 }
+
+// Renames a synced temporary file over path and syncs the folder, so the new name
+// reaches the disk too; on failure the temporary file goes.
+bool renameIntoPlace(const std::string& temporary, const std::string& path, std::string& error) {
+    if (!replaceFile(temporary, path)) {
+        error = "cannot replace " + path + ": " + std::strerror(errno);
+        deleteFile(temporary.c_str());
+        return false;
+    }
+    syncFolderOf(path);
+    return true;
+}
 } // namespace
 
 bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error) {
@@ -172,13 +184,7 @@ bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& b
         deleteFile(temporary.c_str());
         return false;
     }
-    if (!replaceFile(temporary, path)) {
-        error = "cannot replace " + path + ": " + std::strerror(errno);
-        deleteFile(temporary.c_str());
-        return false;
-    }
-    syncFolderOf(path);
-    return true;
+    return renameIntoPlace(temporary, path, error);
 }
 
 bool commitWholeFile(const std::string& temporary, const std::string& path, std::string& error) {
@@ -192,13 +198,7 @@ bool commitWholeFile(const std::string& temporary, const std::string& path, std:
         deleteFile(temporary.c_str());
         return false;
     }
-    if (!replaceFile(temporary, path)) {
-        error = "cannot replace " + path + ": " + std::strerror(errno);
-        deleteFile(temporary.c_str());
-        return false;
-    }
-    syncFolderOf(path);
-    return true;
+    return renameIntoPlace(temporary, path, error);
 }
 
 std::vector<std::string> removeLeftoverTemporaryFiles(const std::string& folder) {
