@@ -107,10 +107,12 @@ bool writeFrame(const CapturedFrame& frame, std::string& error) {
         return c.pipe.write(c.rgb.data(), error);
     char name[32];
     std::snprintf(name, sizeof(name), "/%06lld.png", static_cast<long long>(frame.index));
-    if (platform::writePng(c.settings.output + name, c.settings.width, c.settings.height, 3, c.rgb, error,
-                           platform::PngCompression::Fast))
+    const std::string path = c.settings.output + name;
+    if (platform::writePng(path, c.settings.width, c.settings.height, 3, c.rgb, error, platform::PngCompression::Fast))
         return true;
-    error = "cannot write " + c.settings.output + name + ": " + error;
+    // The file writes' reasons name the file already; an encoding failure's does not.
+    if (error.find(path) == std::string::npos)
+        error = "cannot write " + path + ": " + error;
     return false;
 }
 
@@ -267,7 +269,8 @@ bool endCapture() {
     const double wall = secondsSince(c.wallStart);
 
     std::vector<double> times = c.renderSeconds;
-    std::printf("capture: %lld frames to %s", static_cast<long long>(c.written), c.settings.output.c_str());
+    std::printf("capture: %lld frames %s %s", static_cast<long long>(c.written), ok ? "to" : "rendered for",
+                c.settings.output.c_str());
     if (!times.empty()) {
         double sum = 0;
         for (double t : times)

@@ -17,7 +17,8 @@ bool captureRange(double from, double to, double end, int fps, int segment, int 
     }
     // The times are doubles as the command line wrote them, so a frame that falls on
     // either end lies within a hair of a whole number of frames and is included.
-    const double last = to >= 0.0 ? to : end;
+    // A range that runs past the production's end stops at the end, like the default.
+    const double last = to >= 0.0 && to < end ? to : end;
     range.rangeFirst = static_cast<std::int64_t>(std::ceil(from * fps - 1e-6));
     range.rangeLast = static_cast<std::int64_t>(std::floor(last * fps + 1e-6));
     if (range.rangeLast < range.rangeFirst) {

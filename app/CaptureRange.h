@@ -19,7 +19,7 @@ struct CaptureRange {
     std::int64_t rangeFrames() const { return rangeLast >= rangeFirst ? rangeLast - rangeFirst + 1 : 0; }
 };
 
-// The range from second `from` to second `to` (the production's `end` when negative):
+// The range from second `from` to second `to` (the production's `end` when negative or past it):
 // from the first frame at or after from to the last at or before to, each within a
 // microsecond. Then segment (1 .. segments) of it in groups of groupFrames. False with
 // the reason in error when the range holds no frame or the segment is out of bounds; a

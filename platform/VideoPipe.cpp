@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace qelFramework::platform {
@@ -48,9 +49,28 @@ bool VideoPipe::open(const std::string& path, const VideoSettings& settings, std
         error = "the ffmpeg program is not installed";
         return false;
     }
+    if (settings.width % 2 != 0 || settings.height % 2 != 0) {
+        error = "H.264 in 4:2:0 needs an even width and height, not " + std::to_string(settings.width) + "x" +
+                std::to_string(settings.height);
+        return false;
+    }
     target = nativePath(path);
     temporary = target + ".tmp";
-    std::string cmd = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " + std::to_string(settings.width) +
+    // Whatever keeps the video from its place is found now, not after every frame is rendered.
+    struct stat st{};
+    if (stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        error = "cannot write the video " + target + ": a folder has that name";
+        return false;
+    }
+    std::FILE* probe = openFile(temporary, "wb");
+    if (!probe) {
+        error = "cannot create " + temporary + ": " + std::strerror(errno);
+        return false;
+    }
+    std::fclose(probe);
+    // -xerror: an error while finishing the file (a full disk as the index is written at
+    // the end) ends ffmpeg with a failure instead of leaving a file without its index.
+    std::string cmd = "ffmpeg -loglevel error -xerror -y -f rawvideo -pix_fmt rgb24 -s " + std::to_string(settings.width) +
                       "x" + std::to_string(settings.height) + " -framerate " + std::to_string(settings.fps) + " -i -";
     const bool withAudio = !settings.audioPath.empty() && fileExists(settings.audioPath);
     if (withAudio) {
@@ -71,6 +91,7 @@ bool VideoPipe::open(const std::string& path, const VideoSettings& settings, std
     pipe = popen(cmd.c_str(), "w");
     if (!pipe) {
         error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
+        deleteFile(temporary.c_str());
         return false;
     }
     frameBytes = static_cast<std::size_t>(settings.width) * static_cast<std::size_t>(settings.height) * 3;

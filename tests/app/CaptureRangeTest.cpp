@@ -28,6 +28,7 @@ TEST(CaptureRange, FramesLieOnTheGridFromTheProductionStart) {
         {0.05, 0.31, 10, 1, 3},       // off the grid: the first frame at or after from
         {0.0, -1.0, 30, 0, 7800},     // the whole production
         {259.99, -1.0, 60, 15600, 15600},
+        {258.0, 265.0, 1, 258, 260},  // past the end: up to the end
         {7.0, 7.0, 30, 210, 210},     // one frame
     };
     for (const Case& c : cases) {

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sys/resource.h>
 
 using namespace qelFramework::platform;
 
@@ -92,9 +93,29 @@ TEST(VideoPipe, AVideoIsWrittenWholeOrNotAtAll) {
     }
     EXPECT_TRUE(qmtest::listFolder(dir.path()).empty());
 
-    // An encoder that cannot write its output stops taking frames and says why.
+    // Whatever keeps the video from its place is found before any frame is taken.
     VideoPipe pipe;
-    ASSERT_TRUE(pipe.open(dir.file("no-such-folder/clip.mp4"), settings, error)) << error;
+    EXPECT_FALSE(pipe.open(dir.file("no-such-folder/clip.mp4"), settings, error));
+    EXPECT_EQ(error, "cannot create " + dir.file("no-such-folder/clip.mp4.tmp") + ": No such file or directory");
+    std::filesystem::create_directory(dir.file("taken.mp4"));
+    EXPECT_FALSE(pipe.open(dir.file("taken.mp4"), settings, error));
+    EXPECT_EQ(error, "cannot write the video " + dir.file("taken.mp4") + ": a folder has that name");
+    std::filesystem::remove(dir.file("taken.mp4"));
+    VideoSettings odd = settings;
+    odd.width = 65;
+    EXPECT_FALSE(pipe.open(dir.file("odd.mp4"), odd, error));
+    EXPECT_EQ(error, "H.264 in 4:2:0 needs an even width and height, not 65x48");
+
+    // An encoder that cannot write (here under a file size limit of nothing, which it
+    // inherits) stops taking frames, fails, and leaves nothing.
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit unlimited = limit;
+    limit.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const bool opened = pipe.open(dir.file("clip.mp4"), settings, error);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    ASSERT_TRUE(opened) << error;
     bool wrote = true;
     for (int n = 0; n < 200 && wrote; ++n)
         wrote = pipe.write(frame(n).data(), error);
