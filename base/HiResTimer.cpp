@@ -26,8 +26,11 @@ void HiResTimer::update(bool accumulate) {
 }
 
 std::uint32_t HiResTimer::productionMilliseconds() const {
-    float ms = (offset + accumulated) * 1000.0f;
-    return ms <= 0.0f ? 0u : static_cast<std::uint32_t>(ms);
+    const float ms = (offset + accumulated) * 1000.0f;
+    if (!(ms > 0.0f))
+        return 0u;
+    // A time past what the milliseconds can hold stays at their largest, past every end.
+    return ms >= 4294967296.0f ? UINT32_MAX : static_cast<std::uint32_t>(ms);
 }
 
 } // namespace qelFramework

@@ -54,12 +54,14 @@ std::string Bookmarks::format(const std::vector<float>& times) {
 
 bool Bookmarks::load(const std::string& path) {
     marks.clear();
+    unreadable = false;
     if (!platform::fileExists(path))
         return true;
     std::vector<unsigned char> bytes;
     std::string error;
     if (!platform::readWholeFile(path, bytes, kBookmarksFileLimit, error)) {
         Trace::write(Trace::WARNING, kTag, "%s cannot be read (%s): no bookmarks", path.c_str(), error.c_str());
+        unreadable = true;
         return false;
     }
     int bad = 0, firstBad = 0;

@@ -31,11 +31,16 @@ public:
     float atOrBefore(float t) const;
     float after(float t) const;
 
+    // False after a load that found the file but could not read it: saving would
+    // replace marks that were never seen.
+    bool savable() const { return !unreadable; }
+
     const std::vector<float>& times() const { return marks; }
     void clear() { marks.clear(); }
 
 private:
     std::vector<float> marks; // ascending
+    bool unreadable = false;
 };
 
 } // namespace qelFramework

@@ -368,6 +368,11 @@ void SyncEditor::toggleBookmark() {
     // A bookmark answers within the reach a key has under the mouse.
     const float reach = axis.xToTime(kKeyHitHalfWidth) - axis.xToTime(0.0f);
     const float t = transport.currentTime();
+    if (!marks.savable()) {
+        setNotice(std::string("bookmarks not saved: ") + kBookmarksFile + " could not be read at start and is kept as it was",
+                  true);
+        return;
+    }
     const bool added = marks.toggle(t, reach);
     char text[64];
     std::snprintf(text, sizeof text, "%s %.3fs", added ? "bookmark at" : "bookmark removed at", static_cast<double>(t));
@@ -380,7 +385,7 @@ void SyncEditor::toggleBookmark() {
 void SyncEditor::jumpToBookmark(bool forward) {
     const float now = transport.currentTime();
     const float t = forward ? marks.after(now + 0.001f) : marks.atOrBefore(now - kBookmarkBackReach);
-    if (t >= 0.0f)
+    if (insideSong(t)) // a mark past the song's end (a hand-edited file) is kept but not sought
         seekTo(t);
 }
 

@@ -50,6 +50,8 @@ TEST(HiResTimer, MillisecondsAreTruncated) {
     EXPECT_EQ(clock.productionMilliseconds(), 0u);
     clock.accumulated = 259.9999f;
     EXPECT_EQ(clock.productionMilliseconds(), 259999u);
+    clock.accumulated = 1e30f; // past what milliseconds hold: past every end, not wrapped
+    EXPECT_EQ(clock.productionMilliseconds(), 0xFFFFFFFFu);
 }
 
 TEST(HiResTimer, RealCounterAdvances) {

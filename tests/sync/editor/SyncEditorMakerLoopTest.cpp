@@ -174,6 +174,20 @@ TEST_F(EditorMakerLoop, BookmarksToggleJumpWithThePageKeysAndSurviveARestart) {
     press('B');
     EXPECT_EQ(qmtest::readFile("editor/bookmarks.txt"), "12\n30\n");
     EXPECT_NE(editor->notice().find("bookmarks not saved"), std::string::npos);
+
+    // A hand-written mark past the song's end is kept but never sought; a file that could
+    // not be read is never written over.
+    std::filesystem::remove("editor/bookmarks.txt.tmp");
+    qmtest::writeFile("editor/bookmarks.txt", "12\n1e30\n");
+    restart();
+    transport.seeks.clear();
+    press(VK_NEXT);
+    EXPECT_TRUE(transport.seeks.empty());
+    std::filesystem::resize_file("editor/bookmarks.txt", (1u << 20) + 1);
+    restart();
+    press('B');
+    EXPECT_EQ(std::filesystem::file_size("editor/bookmarks.txt"), (1u << 20) + 1);
+    EXPECT_NE(editor->notice().find("could not be read at start"), std::string::npos);
 }
 
 TEST(Bookmarks, CutAndDamagedFilesKeepTheGoodLinesWithOneWarning) {
