@@ -65,6 +65,9 @@ int runProduction(const CommandLine& options) {
     for (const char* folder : {"data", "editor"})
         for (const std::string& name : platform::removeLeftoverTemporaryFiles(folder))
             Trace::write(Trace::WARNING, "startup", "removed %s, left by a save that was cut off", name.c_str());
+    if (!options.syncTextPath.empty() && platform::removeLeftoverTemporaryFileOf(options.syncTextPath))
+        Trace::write(Trace::WARNING, "startup", "removed %s, left by a save that was cut off",
+                     platform::temporaryPathOf(options.syncTextPath).c_str());
 
     // 4. Sound.
     static MusicStream music;

@@ -136,7 +136,12 @@ bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
 }
 
 namespace {
-const char* const kTemporarySuffix = ".tmp"; // the writer's temporary file beside its target
+const char* const kTemporarySuffix = ".quillmont-tmp"; // the writer's temporary file beside its target
+
+bool removeIfFile(const std::string& path) {
+    struct stat st{};
+    return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && unlink(path.c_str()) == 0;
+}
 
 // Puts the folder's entries (a rename done in it) on disk. A failure is not reported: the
 // target is already whole, either the old file or the new one.
@@ -164,8 +169,10 @@ bool renameIntoPlace(const std::string& temporary, const std::string& path, std:
 }
 } // namespace
 
+std::string temporaryPathOf(const std::string& path) { return path + kTemporarySuffix; }
+
 bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error) {
-    const std::string temporary = path + kTemporarySuffix;
+    const std::string temporary = temporaryPathOf(path);
     std::FILE* file = openFile(temporary, "wb");
     if (!file) {
         error = "cannot create " + temporary + ": " + std::strerror(errno);
@@ -215,13 +222,14 @@ std::vector<std::string> removeLeftoverTemporaryFiles(const std::string& folder)
         if (name.size() <= suffix || name.compare(name.size() - suffix, suffix, kTemporarySuffix) != 0)
             continue;
         const std::string full = native + name;
-        struct stat st{};
-        if (lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && unlink(full.c_str()) == 0)
+        if (removeIfFile(full))
             removed.push_back(full);
     }
     closedir(dir);
     return removed;
 }
+
+bool removeLeftoverTemporaryFileOf(const std::string& path) { return removeIfFile(nativePath(temporaryPathOf(path))); }
 
 namespace {
 bool holdsData(const std::string& folder) {

@@ -22,8 +22,11 @@ bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes);
 // The same with the reason for a failure in error (the system's, or "larger than N
 // bytes" for a file longer than limit, of which no more is read).
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::size_t limit, std::string& error);
+// The temporary file a whole-file write goes through, beside its target: path +
+// ".quillmont-tmp", a suffix no one else uses, so that a leftover is known to be ours.
+std::string temporaryPathOf(const std::string& path);
 // Writes bytes to path whole or not at all, a power cut included: through a temporary
-// file beside the target (path + ".tmp"), synced to the disk, then renamed over the
+// file beside the target (temporaryPathOf(path)), synced to the disk, then renamed over the
 // target, and the folder synced. On failure the target is untouched, the temporary file
 // removed and the reason in error.
 bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error);
@@ -34,6 +37,8 @@ bool commitWholeFile(const std::string& temporary, const std::string& path, std:
 // Deletes the temporary files that writes cut off by a kill or a power cut left in the
 // folder (not in its subfolders); returns their names.
 std::vector<std::string> removeLeftoverTemporaryFiles(const std::string& folder);
+// Deletes the temporary file a cut-off write of path left; true when there was one.
+bool removeLeftoverTemporaryFileOf(const std::string& path);
 
 // Creates a folder (one level); true when it exists afterwards.
 bool makeFolder(const std::string& path);

@@ -55,7 +55,7 @@ bool VideoPipe::open(const std::string& path, const VideoSettings& settings, std
         return false;
     }
     target = nativePath(path);
-    temporary = target + ".tmp";
+    temporary = temporaryPathOf(target);
     // Whatever keeps the video from its place is found now, not after every frame is rendered.
     struct stat st{};
     if (stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {

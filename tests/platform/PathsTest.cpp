@@ -56,8 +56,8 @@ TEST(WholeFileWriter, SyncsTheBytesBeforeTheRenameAndTheFolderAfterIt) {
     const bool written = platform::writeWholeFile(target, {'n', 'e', 'w'}, error);
     g_calls = nullptr;
     ASSERT_TRUE(written) << error;
-    EXPECT_EQ(calls, (std::vector<std::string>{"fsync " + root + "/demosynch.dat.tmp",
-                                               "rename " + target + ".tmp " + target, "fsync " + root}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"fsync " + root + "/demosynch.dat.quillmont-tmp",
+                                               "rename " + target + ".quillmont-tmp " + target, "fsync " + root}));
     EXPECT_EQ(qmtest::readFile(target), "new");
 
     // Bytes that cannot be put on the disk fail the write: the old file stays, no
@@ -65,22 +65,32 @@ TEST(WholeFileWriter, SyncsTheBytesBeforeTheRenameAndTheFolderAfterIt) {
     g_failSync = true;
     EXPECT_FALSE(platform::writeWholeFile(target, {'x'}, error));
     g_failSync = false;
-    EXPECT_EQ(error, "cannot write " + target + ".tmp: Input/output error");
+    EXPECT_EQ(error, "cannot write " + target + ".quillmont-tmp: Input/output error");
     EXPECT_EQ(qmtest::readFile(target), "new");
-    EXPECT_FALSE(platform::fileExists(target + ".tmp"));
+    EXPECT_FALSE(platform::fileExists(target + ".quillmont-tmp"));
 }
 
 TEST(WholeFileWriter, LeftoverTemporaryFilesGoAndNothingElse) {
     qmtest::TempFolder folder;
-    ASSERT_TRUE(platform::makeFolder(folder.file("sub")) && platform::makeFolder(folder.file("folder.tmp")));
-    for (const char* name : {"demosynch.dat.tmp", "--3--2024-01-02!03-04-05.dat.tmp", "demosynch.dat", "tmp", ".tmp",
-                             "sub/x.dat.tmp", "notes.tmp.txt"})
+    ASSERT_TRUE(platform::makeFolder(folder.file("sub")) && platform::makeFolder(folder.file("folder.quillmont-tmp")));
+    // Only the writer's own leftovers go: a maker's file that merely ends in .tmp stays.
+    for (const char* name : {"demosynch.dat.quillmont-tmp", "--3--2024-01-02!03-04-05.dat.quillmont-tmp",
+                             "demosynch.dat", "mine.tmp", "notes.txt.tmp", ".quillmont-tmp",
+                             "sub/x.dat.quillmont-tmp", "notes.quillmont-tmp.txt"})
         qmtest::writeFile(folder.file(name), "x");
     std::vector<std::string> removed = platform::removeLeftoverTemporaryFiles(folder.path() + "\\");
     std::sort(removed.begin(), removed.end());
-    EXPECT_EQ(removed, (std::vector<std::string>{folder.path() + "/--3--2024-01-02!03-04-05.dat.tmp",
-                                                 folder.path() + "/demosynch.dat.tmp"}));
-    for (const char* kept : {"demosynch.dat", "tmp", ".tmp", "sub/x.dat.tmp", "notes.tmp.txt", "folder.tmp"})
+    EXPECT_EQ(removed, (std::vector<std::string>{folder.path() + "/--3--2024-01-02!03-04-05.dat.quillmont-tmp",
+                                                 folder.path() + "/demosynch.dat.quillmont-tmp"}));
+    for (const char* kept : {"demosynch.dat", "mine.tmp", "notes.txt.tmp", ".quillmont-tmp", "sub/x.dat.quillmont-tmp",
+                             "notes.quillmont-tmp.txt", "folder.quillmont-tmp"})
         EXPECT_TRUE(platform::fileExists(folder.file(kept))) << kept;
     EXPECT_TRUE(platform::removeLeftoverTemporaryFiles(folder.file("missing")).empty());
+
+    // One file's leftover, by the file's name.
+    qmtest::writeFile(folder.file("choreography.txt.quillmont-tmp"), "x");
+    EXPECT_TRUE(platform::removeLeftoverTemporaryFileOf(folder.file("choreography.txt")));
+    EXPECT_FALSE(platform::fileExists(folder.file("choreography.txt.quillmont-tmp")));
+    EXPECT_FALSE(platform::removeLeftoverTemporaryFileOf(folder.file("choreography.txt")));
+    EXPECT_FALSE(platform::removeLeftoverTemporaryFileOf(folder.file("folder")));
 }

@@ -96,7 +96,7 @@ TEST(VideoPipe, AVideoIsWrittenWholeOrNotAtAll) {
     // Whatever keeps the video from its place is found before any frame is taken.
     VideoPipe pipe;
     EXPECT_FALSE(pipe.open(dir.file("no-such-folder/clip.mp4"), settings, error));
-    EXPECT_EQ(error, "cannot create " + dir.file("no-such-folder/clip.mp4.tmp") + ": No such file or directory");
+    EXPECT_EQ(error, "cannot create " + dir.file("no-such-folder/clip.mp4.quillmont-tmp") + ": No such file or directory");
     std::filesystem::create_directory(dir.file("taken.mp4"));
     EXPECT_FALSE(pipe.open(dir.file("taken.mp4"), settings, error));
     EXPECT_EQ(error, "cannot write the video " + dir.file("taken.mp4") + ": a folder has that name");

@@ -68,7 +68,7 @@ TEST_F(SyncFileTest, WriterBytesAreExact) {
     std::string twoKeys = bytes({1, 0, 0, 0}) + oneKey + bytes({0, 0, 0, 0x40, 0, 0, 0x80, 0xbf, 3, 0, 0, 0, 5, 0, 0, 0});
     twoKeys[10] = 2; // the key count
     EXPECT_EQ(qmtest::readFile(path), twoKeys);
-    EXPECT_FALSE(platform::fileExists(path + ".tmp"));
+    EXPECT_FALSE(platform::fileExists(path + ".quillmont-tmp"));
 }
 
 TEST_F(SyncFileTest, ReadMergesByNameAndTwiceEqualsOnce) {
@@ -234,7 +234,7 @@ TEST_F(SyncFileTest, FailedWritesKeepTheOldFile) {
     const std::string directory = folder.file("isfolder");
     ASSERT_TRUE(platform::makeFolder(directory) && platform::makeFolder(directory + "/inner"));
     EXPECT_FALSE(writeSyncFile(directory, SyncData()));
-    EXPECT_FALSE(platform::fileExists(directory + ".tmp"));
+    EXPECT_FALSE(platform::fileExists(directory + ".quillmont-tmp"));
     EXPECT_EQ(warnings(), 3);
 
     // The longest name the format holds, 511 bytes, is written and read back.

@@ -100,7 +100,7 @@ TEST(SyncTool, FailuresExitNonZeroAndLeaveNoFile) {
     EXPECT_NE(out.find("bad.txt: line 3: expected a time"), std::string::npos) << out;
     EXPECT_EQ(qmtest::readFile(target), "old");
     EXPECT_EQ(sync("build " + folder.file("none.txt") + " " + target, out), 1);
-    EXPECT_FALSE(qelFramework::platform::fileExists(target + ".tmp"));
+    EXPECT_FALSE(qelFramework::platform::fileExists(target + ".quillmont-tmp"));
 
     qmtest::writeFile(folder.file("c.txt"), kText);
     ASSERT_EQ(sync("build " + folder.file("c.txt") + " " + target, out), 0) << out;

@@ -429,7 +429,7 @@ TEST_F(EditorInput, TheWorkspacePanelSavesResetsAndKeepsTheOldFileWhenASaveFails
 
     // The temporary file of the save cannot be made: the saved file stays as it was.
     press(WM_MBUTTONDOWN, 0.3f, 0.21f);
-    std::filesystem::create_directory("data/demosynch.dat.tmp");
+    std::filesystem::create_directory("data/demosynch.dat.quillmont-tmp");
     trace.clear();
     clickWorkspaceItem(0);
     EXPECT_EQ(qmtest::readFile("data/demosynch.dat"), saved);

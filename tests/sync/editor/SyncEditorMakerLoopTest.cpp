@@ -170,14 +170,14 @@ TEST_F(EditorMakerLoop, BookmarksToggleJumpWithThePageKeysAndSurviveARestart) {
 
     restart();
     EXPECT_EQ(editor->bookmarks().times(), (std::vector<float>{12.0f, 30.0f}));
-    std::filesystem::create_directory("editor/bookmarks.txt.tmp"); // a write that fails keeps the file
+    std::filesystem::create_directory("editor/bookmarks.txt.quillmont-tmp"); // a write that fails keeps the file
     press('B');
     EXPECT_EQ(qmtest::readFile("editor/bookmarks.txt"), "12\n30\n");
     EXPECT_NE(editor->notice().find("bookmarks not saved"), std::string::npos);
 
     // A hand-written mark past the song's end is kept but never sought; a file that could
     // not be read is never written over.
-    std::filesystem::remove("editor/bookmarks.txt.tmp");
+    std::filesystem::remove("editor/bookmarks.txt.quillmont-tmp");
     qmtest::writeFile("editor/bookmarks.txt", "12\n1e30\n");
     restart();
     transport.seeks.clear();
