@@ -63,6 +63,15 @@ void SyncTextSource::merge(SyncData& data) {
 }
 
 bool SyncTextSource::save(const SyncData& data, std::string& error) {
+    // A text written since the last look (the maker's text editor, a moment ago) would be
+    // merged away by this save: it comes in first, at the next poll, which looks at once.
+    platform::FileStamp stamp;
+    platform::fileStamp(filePath, stamp);
+    if (stamp != seen) {
+        nextCheck = 0;
+        error = name + " changed since it was last read; its new text comes in first, then save again";
+        return false;
+    }
     if (!writeSyncTextFile(filePath, data, error))
         return false;
     platform::fileStamp(filePath, seen);

@@ -36,7 +36,9 @@ public:
     const std::string& message() const { return lastMessage; }
 
     // Writes data to the file in the text form, keeping its comments (see
-    // writeSyncTextFile); the version written counts as seen. False with the reason.
+    // writeSyncTextFile); the version written counts as seen. False with the reason, and
+    // refused when the file changed since it was last looked at (the next poll then
+    // looks at once), so that a save never merges away text the maker just wrote.
     bool save(const SyncData& data, std::string& error);
 
     const std::string& path() const { return filePath; }

@@ -155,6 +155,15 @@ TEST(SyncTextSource, LooksOnceASecondWarnsOncePerBrokenVersionAndKnowsItsOwnSave
     ASSERT_TRUE(source.save(data, error)) << error;
     g_ticks += second;
     EXPECT_EQ(source.poll(), SyncTextSource::Change::none);
+
+    // Text the maker wrote since the last look is not merged away by a save: the save is
+    // refused, and the next poll looks at once.
+    qmtest::writeFile(path, qmtest::readFile(path) + "# more\n");
+    EXPECT_FALSE(source.save(data, error));
+    EXPECT_EQ(error, "c.txt changed since it was last read; its new text comes in first, then save again");
+    EXPECT_EQ(source.poll(), SyncTextSource::Change::compiled);
+    ASSERT_TRUE(source.save(data, error)) << error;
+    EXPECT_NE(qmtest::readFile(path).find("# more"), std::string::npos);
     platform::setCounterSource(nullptr);
     Trace::reset();
 }
