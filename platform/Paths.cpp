@@ -1,6 +1,7 @@
 #include "platform/Paths.h"
 #include "platform/Kernel.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <climits>
@@ -208,24 +209,36 @@ bool commitWholeFile(const std::string& temporary, const std::string& path, std:
     return renameIntoPlace(temporary, path, error);
 }
 
-std::vector<std::string> removeLeftoverTemporaryFiles(const std::string& folder) {
-    std::vector<std::string> removed;
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
     std::string native = nativePath(folder);
     DIR* dir = opendir(native.c_str());
     if (!dir)
-        return removed;
+        return names;
     if (native.back() != '/')
         native += '/';
-    const std::size_t suffix = std::strlen(kTemporarySuffix);
     while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name.size() <= suffix || name.compare(name.size() - suffix, suffix, kTemporarySuffix) != 0)
-            continue;
-        const std::string full = native + name;
-        if (removeIfFile(full))
-            removed.push_back(full);
+        struct stat st{};
+        if (lstat((native + entry->d_name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            names.push_back(entry->d_name);
     }
     closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> removeLeftoverTemporaryFiles(const std::string& folder) {
+    std::vector<std::string> removed;
+    std::string native = nativePath(folder);
+    if (!native.empty() && native.back() != '/')
+        native += '/';
+    const std::size_t suffix = std::strlen(kTemporarySuffix);
+    for (const std::string& name : filesIn(folder)) {
+        if (name.size() <= suffix || name.compare(name.size() - suffix, suffix, kTemporarySuffix) != 0)
+            continue;
+        if (removeIfFile(native + name))
+            removed.push_back(native + name);
+    }
     return removed;
 }
 

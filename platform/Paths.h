@@ -37,6 +37,9 @@ bool commitWholeFile(const std::string& temporary, const std::string& path, std:
 // Deletes the temporary files that writes cut off by a kill or a power cut left in the
 // folder (not in its subfolders); returns their names.
 std::vector<std::string> removeLeftoverTemporaryFiles(const std::string& folder);
+// The names of the plain files in a folder (not its subfolders), sorted; none when the
+// folder cannot be read.
+std::vector<std::string> filesIn(const std::string& folder);
 // Deletes the temporary file a cut-off write of path left; true when there was one.
 bool removeLeftoverTemporaryFileOf(const std::string& path);
 

@@ -145,6 +145,7 @@ void SyncEditor::init() {
     axis.grid = &grid;
     marks.load(kBookmarksFile);
     axis.bookmarks = &marks.times();
+    reportLeftoverSnapshots();
     makeButtons();
     hovered = -1;
     fillPanels();
@@ -362,6 +363,23 @@ void SyncEditor::toggleLoop() {
         seekTo(loopFrom);
     else
         lastFrameTime = now;
+}
+
+void SyncEditor::reportLeftoverSnapshots() const {
+    // A session deletes its snapshots when it ends; any found now are from one that was
+    // killed. They are kept: the newest holds that session's state before its last edit.
+    int count = 0;
+    std::string last;
+    for (const std::string& name : platform::filesIn(kSnapshotFolder))
+        if (name.rfind("--", 0) == 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".dat") == 0) {
+            ++count;
+            last = name;
+        }
+    if (count > 0)
+        Trace::write(Trace::WARNING, kTag,
+                     "%s holds %d undo %s of a session that did not end in order (%s among them); they are "
+                     "kept, and quillmont-sync dump reads them",
+                     kSnapshotFolder, count, count == 1 ? "snapshot" : "snapshots", last.c_str());
 }
 
 void SyncEditor::toggleBookmark() {

@@ -173,6 +173,8 @@ private:
     void onKeyDown(int key, bool fresh);
     void toggleLoop();
     void toggleBookmark();
+    // Names the snapshots a killed session left in the snapshot folder (one WARNING).
+    void reportLeftoverSnapshots() const;
     void jumpToBookmark(bool forward);
     void copyKeys();
     void pasteKeys();

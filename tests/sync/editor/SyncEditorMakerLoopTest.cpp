@@ -77,6 +77,19 @@ TEST_F(EditorMakerLoop, AltSnapsADraggedKeyAndARecordedKeyToTheNearestBeat) {
     EXPECT_EQ(keysOf(a), (Keys{{10.0f, 0.2f}, {beat(25), 0.0f}, {13.0f, 0.0f}, {beat(38), 0.8f}, {30.0f, 0.5f}}));
 }
 
+TEST_F(EditorMakerLoop, SnapshotsLeftByAKilledSessionAreNamedAtStartAndKept) {
+    for (const char* name : {"editor/--3--2026-01-01!00-00-00.dat", "editor/--9--2026-01-01!00-01-00.dat",
+                             "editor/bookmarks.txt", "editor/unsaved-2026-01-01-00-02-00.dat"})
+        qmtest::writeFile(name, "x");
+    restart();
+    const std::vector<std::string> records = trace.records();
+    EXPECT_EQ(std::count(records.begin(), records.end(),
+                         "WARNING (syncEditor): editor holds 2 undo snapshots of a session that did not end in order "
+                         "(--9--2026-01-01!00-01-00.dat among them); they are kept, and quillmont-sync dump reads them"),
+              1);
+    EXPECT_TRUE(std::filesystem::exists("editor/--3--2026-01-01!00-00-00.dat"));
+}
+
 TEST(BeatGrid, TempoFilesThatAreMissingCutOrDamagedGiveNoGridAndNameTheLine) {
     qmtest::WorkingFolder folder;
     qmtest::TraceCapture trace;
