@@ -186,13 +186,7 @@ void Production::playFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     if (!any) {
         // The editor stays on screen where no track plays, so that the maker can seek out.
-        if (attachedEditor)
-            attachedEditor->draw();
-        if (discard)
-            endPixelDiscard();
-        if (frameSink)
-            frameSink(windowHandle);
-        platform::swapBuffers(windowHandle);
+        presentFrame(discard);
         platform::sleepMs(1);
         return;
     }
@@ -218,9 +212,13 @@ void Production::playFrame() {
 
     if (platform::getAsyncKeyState(VK_F10))
         drawDiagnostics();
+    presentFrame(discard);
+}
+
+void Production::presentFrame(bool pixelsDiscarded) {
     if (attachedEditor)
         attachedEditor->draw();
-    if (discard)
+    if (pixelsDiscarded)
         endPixelDiscard();
     if (frameSink)
         frameSink(windowHandle);

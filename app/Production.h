@@ -83,6 +83,9 @@ private:
     static Production* current;
 
     void playFrame();
+    // Draws the editor over the frame, ends a fast-forward frame's discard, and hands the
+    // frame to the capture's sink and then to the screen.
+    void presentFrame(bool pixelsDiscarded);
     // Every frame before the time is read: a changed sync text is merged, and the
     // editor's loop goes back to its start.
     void beforeFrame();
