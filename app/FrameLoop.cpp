@@ -12,7 +12,7 @@
 #include "platform/Messages.h"
 #include "platform/Window.h"
 #include "sync/SyncData.h"
-#include "sync/editor/SyncEditor.h"
+#include "editor/SyncEditor.h"
 #include "timeline/Layer_Base.h"
 
 #include <cstdio>

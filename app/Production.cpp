@@ -6,7 +6,7 @@
 #include "sync/SyncData.h"
 #include "sync/SyncFile.h"
 #include "sync/SyncTextSource.h"
-#include "sync/editor/SyncEditor.h"
+#include "editor/SyncEditor.h"
 
 namespace qelFramework {
 

@@ -13,7 +13,7 @@
 #include "platform/VideoPipe.h"
 #include "sync/SyncData.h"
 #include "sync/SyncTextFile.h"
-#include "sync/editor/SyncEditor.h"
+#include "editor/SyncEditor.h"
 
 #include <cstdio>
 #include <memory>

@@ -6,7 +6,7 @@
 #include "platform/Window.h"
 #include "support/TestSupport.h"
 #include "sync/SyncData.h"
-#include "sync/editor/SyncEditor.h"
+#include "editor/SyncEditor.h"
 #include "timeline/Layer_Base.h"
 
 #include <gtest/gtest.h>

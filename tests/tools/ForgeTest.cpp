@@ -4,7 +4,7 @@
 #include "platform/ImageDecoder.h"
 #include "platform/Paths.h"
 #include "platform/Sound.h"
-#include "sync/editor/Bookmarks.h"
+#include "editor/Bookmarks.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

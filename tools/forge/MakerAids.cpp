@@ -4,8 +4,8 @@
 #include "SongMap.h"
 
 #include "platform/Paths.h"
-#include "sync/editor/BeatGrid.h"
-#include "sync/editor/Bookmarks.h"
+#include "editor/BeatGrid.h"
+#include "editor/Bookmarks.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "sync/editor/KeyEntry.h"
+#include "editor/KeyEntry.h"
 
 #include <cmath>
 #include <cstdio>

@@ -10,15 +10,15 @@
 // SyncEditorOverlay.cpp the drawing; EditorLayout.h says where everything lies.
 #include "platform/WinTypes.h"
 #include "sync/SyncTextSource.h"
-#include "sync/editor/BeatGrid.h"
-#include "sync/editor/Bookmarks.h"
-#include "sync/editor/ButtonGroup.h"
-#include "sync/editor/DropDownList.h"
-#include "sync/editor/EditorFont.h"
-#include "sync/editor/EditorLayout.h"
-#include "sync/editor/KeyEntry.h"
-#include "sync/editor/TimeAxis.h"
-#include "sync/editor/UndoHistory.h"
+#include "editor/BeatGrid.h"
+#include "editor/Bookmarks.h"
+#include "editor/ButtonGroup.h"
+#include "editor/DropDownList.h"
+#include "editor/EditorFont.h"
+#include "editor/EditorLayout.h"
+#include "editor/KeyEntry.h"
+#include "editor/TimeAxis.h"
+#include "editor/UndoHistory.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "sync/editor/DropDownList.h"
+#include "editor/DropDownList.h"
 
 #include "gl/GLHeaders.h"
-#include "sync/editor/EditorFont.h"
+#include "editor/EditorFont.h"
 
 #include <algorithm>
 #include <cctype>

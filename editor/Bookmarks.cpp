@@ -1,4 +1,4 @@
-#include "sync/editor/Bookmarks.h"
+#include "editor/Bookmarks.h"
 
 #include "base/Trace.h"
 #include "platform/Paths.h"

@@ -1,8 +1,8 @@
-#include "sync/editor/TimeAxis.h"
+#include "editor/TimeAxis.h"
 
 #include "gl/UnitProjection.h"
-#include "sync/editor/BeatGrid.h"
-#include "sync/editor/EditorFont.h"
+#include "editor/BeatGrid.h"
+#include "editor/EditorFont.h"
 
 #include <algorithm>
 #include <cmath>

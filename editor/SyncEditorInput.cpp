@@ -1,11 +1,11 @@
 // The editor's input: window messages turned into selections, edits, typed numbers and
 // transport moves.
-#include "sync/editor/SyncEditor.h"
+#include "editor/SyncEditor.h"
 
 #include "gl/GLHeaders.h"
 #include "platform/Messages.h"
 #include "sync/SyncData.h"
-#include "sync/editor/EditorLayout.h"
+#include "editor/EditorLayout.h"
 #include "timeline/Transport.h"
 
 #include <algorithm>

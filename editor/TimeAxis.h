@@ -4,7 +4,7 @@
 // the song in view. The static part is compiled into one display list (the curve list)
 // once a frame; the workspace around it is drawn each frame.
 #include "gl/GLHeaders.h"
-#include "sync/editor/EditorLayout.h"
+#include "editor/EditorLayout.h"
 #include "sync/SyncController.h"
 
 #include <cstdint>

@@ -3,8 +3,8 @@
 #include "EditorFixture.h"
 
 #include "sync/SyncTextSource.h"
-#include "sync/editor/BeatGrid.h"
-#include "sync/editor/Bookmarks.h"
+#include "editor/BeatGrid.h"
+#include "editor/Bookmarks.h"
 
 using namespace qelFramework;
 using qmtest::keysOf;

@@ -1,12 +1,12 @@
 // The editor's drawing: the workspace, the read-outs, the panels and buttons, the help
 // and the notices, over the finished frame.
-#include "sync/editor/SyncEditor.h"
+#include "editor/SyncEditor.h"
 
 #include "gl/GLHeaders.h"
 #include "gl/UnitProjection.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
-#include "sync/editor/EditorLayout.h"
+#include "editor/EditorLayout.h"
 #include "timeline/Transport.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "sync/editor/EditorFont.h"
+#include "editor/EditorFont.h"
 
 #include "base/Trace.h"
 #include "platform/FontRasterizer.h"

@@ -1,4 +1,4 @@
-#include "sync/editor/ButtonGroup.h"
+#include "editor/ButtonGroup.h"
 
 #include "gl/GL_Texture.h"
 

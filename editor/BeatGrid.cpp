@@ -1,4 +1,4 @@
-#include "sync/editor/BeatGrid.h"
+#include "editor/BeatGrid.h"
 
 #include "base/Trace.h"
 #include "platform/Paths.h"

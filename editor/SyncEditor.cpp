@@ -1,7 +1,7 @@
 // The editor's life (init, shutdown) and its commands: selection, snapshots, undo and
 // redo, save, reset, keeping unsaved edits at the end, the sync text's reloads, the loop,
 // bookmarks, and copy and paste.
-#include "sync/editor/SyncEditor.h"
+#include "editor/SyncEditor.h"
 
 #include "base/Trace.h"
 #include "gl/GLHeaders.h"
@@ -12,7 +12,7 @@
 #include "sync/SyncData.h"
 #include "sync/SyncFile.h"
 #include "sync/SyncFileFormat.h"
-#include "sync/editor/EditorLayout.h"
+#include "editor/EditorLayout.h"
 #include "timeline/Timeline.h"
 #include "timeline/Transport.h"
 

@@ -9,7 +9,7 @@
 #include "platform/Paths.h"
 #include "support/TestSupport.h"
 #include "sync/SyncData.h"
-#include "sync/editor/SyncEditor.h"
+#include "editor/SyncEditor.h"
 #include "timeline/Timeline.h"
 #include "timeline/Transport.h"
 

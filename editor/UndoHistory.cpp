@@ -1,4 +1,4 @@
-#include "sync/editor/UndoHistory.h"
+#include "editor/UndoHistory.h"
 
 #include "base/Trace.h"
 #include "platform/Paths.h"
