@@ -7,7 +7,7 @@
 #include "gl/PixelReadback.h"
 #include "platform/ImageWriter.h"
 #include "platform/Kernel.h"
-#include "platform/Messages.h"
+#include "platform/EventQueue.h"
 #include "platform/Paths.h"
 #include "platform/VideoPipe.h"
 
@@ -79,7 +79,7 @@ void fail(const std::string& reason) {
     if (!c.failed)
         std::fprintf(stderr, "\ncapture: %s\n", reason.c_str());
     c.failed = true;
-    platform::postQuitMessage(0);
+    platform::requestQuit(0);
 }
 
 // Hands the oldest pending readback to the writer.
@@ -138,7 +138,7 @@ void passFrame() {
     }
 }
 
-void frameSink(HWND) {
+void frameSink(platform::Window*) {
     CaptureState& c = *g_capture;
     const auto sinkStart = Clock::now();
     if (c.frame < c.range.first) {
@@ -162,7 +162,7 @@ void frameSink(HWND) {
         collectOne();
 
     if (c.failed || last)
-        platform::postQuitMessage(0);
+        platform::requestQuit(0);
     if (secondsSince(c.lastProgress) > 0.5) {
         printProgress(false);
         c.lastProgress = Clock::now();

@@ -1,6 +1,4 @@
 // The frame loop: plays the production track by track, frame after frame.
-#include "app/FrameLoop.h"
-
 #include "app/MusicStream.h"
 #include "app/Production.h"
 #include "base/Trace.h"
@@ -9,13 +7,11 @@
 #include "gl/GL_TextureManager.h"
 #include "gl/PixelDiscard.h"
 #include "platform/Kernel.h"
-#include "platform/Messages.h"
+#include "platform/EventQueue.h"
 #include "platform/Window.h"
 #include "sync/SyncData.h"
 #include "editor/SyncEditor.h"
 #include "timeline/Layer_Base.h"
-
-#include <cstdio>
 
 namespace qelFramework {
 
@@ -29,80 +25,7 @@ bool trackEndsWithin(const Timeline& tracks, std::uint32_t now, std::uint32_t wi
 }
 } // namespace
 
-LRESULT mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return Production::mainWindowProc(window, message, wParam, lParam);
-}
-
-LRESULT Production::mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    // The editor sees every message first; an Escape it takes for itself (closing a
-    // field, clearing a filter) does not quit.
-    Production* p = current;
-    const bool taken = p && p->attachedEditor && p->attachedEditor->handleMessage(message, wParam, lParam);
-    if (message == WM_CLOSE)
-        platform::postQuitMessage(0);
-    else if (message == WM_KEYDOWN && wParam == static_cast<WPARAM>(VK_ESCAPE) && !taken)
-        platform::postMessage(window, WM_CLOSE, 0, 0);
-
-    if (p) {
-        for (int track = 0; track < Timeline::kTrackCount; ++track)
-            if (const TimelineEntry* entry = p->tracks.active(track); entry && entry->layer)
-                entry->layer->handleMessage(message, wParam, lParam);
-    }
-    return platform::defWindowProc(window, message, wParam, lParam);
-}
-
-void Production::drawDiagnostics() {
-    frameTimeHistory[frameHistoryIndex] = productionClock.delta;
-    frameHistoryIndex =
-        frameHistoryIndex + 1 >= static_cast<std::uint32_t>(kHistorySize) ? 0 : frameHistoryIndex + 1;
-
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glPushMatrix();
-    glDisable(GL_LIGHTING);
-    gluOrtho2D(0, 1, 1, 0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    glColor3f(0.25f, 0.2f, 0.2f);
-    glBegin(GL_QUADS);
-    glVertex2f(0.0f, 0.0f);
-    glVertex2f(0.25f, 0.0f);
-    glVertex2f(0.25f, 1.0f);
-    glVertex2f(0.0f, 1.0f);
-    glEnd();
-    glDisable(GL_BLEND);
-
-    glColor3f(1.0f, 0.0f, 0.0f);
-    glBegin(GL_LINE_STRIP);
-    for (std::uint32_t i = 0; i < frameHistoryIndex; ++i)
-        glVertex2f(static_cast<float>(i) / 1000.0f, 0.25f + 4.0f * frameTimeHistory[i]);
-    glEnd();
-    glColor3f(0.5f, 0.5f, 0.0f);
-    glBegin(GL_LINE_STRIP);
-    for (std::uint32_t i = frameHistoryIndex; i < static_cast<std::uint32_t>(kHistorySize); ++i)
-        glVertex2f(static_cast<float>(i) / 1000.0f, 0.25f + 4.0f * frameTimeHistory[i]);
-    glEnd();
-    glColor3f(1.0f, 1.0f, 1.0f);
-
-    ++framesCounted;
-    secondsCounted += productionClock.delta;
-    if (secondsCounted >= 0.5f) {
-        framesPerSecond = static_cast<int>(2 * framesCounted);
-        framesCounted = 0;
-        secondsCounted = 0.0f;
-    }
-    char title[64];
-    std::snprintf(title, sizeof(title), "FPS:  %d", framesPerSecond);
-    platform::setWindowText(windowHandle, title);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glPopMatrix();
-}
-
-void Production::runFrameLoop(HWND window) {
+void Production::runFrameLoop(platform::Window* window) {
     if (tracks.state() != Loaded)
         return;
     tracks.setState(Playing);
@@ -131,17 +54,16 @@ void Production::runFrameLoop(HWND window) {
                          "the end of the show: held for the editor (a seek or play goes on, Escape quits)");
         }
 
-        MSG msg;
-        if (platform::peekMessage(msg)) {
-            if (msg.message == WM_QUIT) {
-                if (stream)
-                    FSOUND_Stream_Stop(stream);
-                tracks.setState(Stopped);
-                break;
-            }
-            platform::translateMessage(msg);
-            platform::dispatchMessage(msg);
-            continue; // one message or one frame per pass
+        InputEvent event;
+        if (platform::pollEvent(event)) {
+            dispatchInput(event);
+            continue; // one event or one frame per pass
+        }
+        if (platform::takeQuitRequest()) {
+            if (stream)
+                FSOUND_Stream_Stop(stream);
+            tracks.setState(Stopped);
+            break;
         }
 
         if (tracks.state() == Playing && !playbackStarted) {
@@ -166,15 +88,8 @@ void Production::playFrame() {
     if (refresh)
         controllers->evaluateAll(static_cast<float>(now) / 1000.0f);
     if (!paused) {
-        if (platform::getAsyncKeyState(VK_RETURN)) {
-            char title[96];
-            if (soundtrack && soundtrack->stream)
-                std::snprintf(title, sizeof(title), "latency: %f\n",
-                              static_cast<double>(static_cast<float>(now) / 1000.0f - musicSeconds(soundtrack)));
-            else
-                std::snprintf(title, sizeof(title), "latency: no soundtrack");
-            platform::setWindowText(windowHandle, title);
-        }
+        if (platform::isKeyDown(Key::Enter))
+            FrameDiagnostics::showLatency(windowHandle, now, soundtrack);
         controllers->evaluateAll(static_cast<float>(now) / 1000.0f);
     }
 
@@ -210,8 +125,8 @@ void Production::playFrame() {
         glPopMatrix();
     }
 
-    if (platform::getAsyncKeyState(VK_F10))
-        drawDiagnostics();
+    if (platform::isKeyDown(Key::F10))
+        diagnostics.drawFrameTimes(productionClock.delta, windowHandle);
     presentFrame(discard);
 }
 

@@ -1,7 +1,6 @@
 #include "app/GL_Window.h"
 
 #include "gl/GLHeaders.h"
-#include "platform/Messages.h"
 #include "platform/Window.h"
 
 namespace qelFramework {
@@ -21,7 +20,7 @@ GL_Window::Viewport GL_Window::letterbox(int width, int height, float aspect) {
 }
 
 bool GL_Window::create(int newWidth, int newHeight, float newAspect, int newSamples, bool newFullscreen,
-                       WNDPROC windowProcedure, const std::string& newTitle) {
+                       const std::string& newTitle) {
     if (created)
         destroy();
 
@@ -32,7 +31,6 @@ bool GL_Window::create(int newWidth, int newHeight, float newAspect, int newSamp
     request.width = newWidth;
     request.height = newHeight;
     request.samples = newSamples;
-    request.procedure = windowProcedure;
     request.fullscreen = newFullscreen;
     request.centered = !newFullscreen;
     request.decorated = !newFullscreen;
@@ -51,7 +49,6 @@ bool GL_Window::create(int newWidth, int newHeight, float newAspect, int newSamp
     samples = newSamples;
     height = newHeight;
     width = newWidth;
-    procedure = windowProcedure;
     title = newTitle;
     aspect = newAspect;
     Viewport v = letterbox(newWidth, newHeight, newAspect);
@@ -84,7 +81,6 @@ bool GL_Window::destroy() {
     viewportWidth = viewportHeight = 0;
     samples = 0;
     fullscreen = false;
-    procedure = nullptr;
     title.clear();
     return true;
 }

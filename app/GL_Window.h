@@ -1,7 +1,7 @@
 #pragma once
 // The production's one top-level window with its OpenGL context: optional display-mode
 // switch, a letter-boxed viewport of a fixed aspect ratio and a default projection.
-#include "platform/WinTypes.h"
+#include "platform/Window.h"
 
 #include <string>
 
@@ -14,8 +14,7 @@ public:
     GL_Window(const GL_Window&) = delete;
     GL_Window& operator=(const GL_Window&) = delete;
 
-    bool create(int width, int height, float aspect, int samples, bool fullscreen, WNDPROC windowProcedure,
-                const std::string& title);
+    bool create(int width, int height, float aspect, int samples, bool fullscreen, const std::string& title);
     bool destroy();
 
     // The letter-boxed viewport for a window of width x height at the given aspect:
@@ -32,7 +31,7 @@ public:
     float getAspect() const { return aspect; }
     int getSamples() const { return samples; }
     bool isFullscreen() const { return fullscreen; }
-    HWND handle() const { return window; }
+    platform::Window* handle() const { return window; }
     const std::string& getTitle() const { return title; }
 
 private:
@@ -46,8 +45,7 @@ private:
     float aspect = 0.0f;
     int samples = 0;
     bool fullscreen = false;
-    WNDPROC procedure = nullptr;
-    HWND window = nullptr;
+    platform::Window* window = nullptr;
     std::string title;
 };
 

@@ -1,7 +1,7 @@
 #include "app/Launcher.h"
 
 #include "platform/Kernel.h"
-#include "platform/Messages.h"
+#include "platform/EventQueue.h"
 #include "platform/UiHost.h"
 #include "platform/Window.h"
 
@@ -17,12 +17,16 @@ const Resolution kResolutions[kResolutionCount] = {
 namespace {
 LaunchSettings g_settings;
 LauncherControls g_controls;
-HWND g_window = nullptr;
+platform::Window* g_window = nullptr;
 
-WPARAM commandParam(int id) { return static_cast<WPARAM>((BN_CLICKED << 16) | (id & 0xFFFF)); }
+// Closes the launcher window: its loop ends once no event is waiting.
+void closeLauncher() {
+    platform::requestQuit(0);
+    platform::hideOnClose(g_window);
+}
 
-// Draws the controls at their rectangles; a clicked button becomes a WM_COMMAND.
-void drawControls(HWND window) {
+// Draws the controls at their rectangles; a clicked button acts at once.
+void drawControls() {
     ImGui::SetNextWindowPos(ImVec2(0, 0));
     ImGui::SetNextWindowSize(ImVec2(static_cast<float>(kLauncherSize), static_cast<float>(kLauncherSize)));
     ImGui::Begin("launcher", nullptr,
@@ -37,11 +41,11 @@ void drawControls(HWND window) {
 
     at(kStartButtonRect);
     if (ImGui::Button("VISIT QUILLMONT", size(kStartButtonRect)))
-        platform::postMessage(window, WM_COMMAND, commandParam(IDC_START), 0);
+        clickLauncherButton(LauncherButton::Start);
 
     at(kExitButtonRect);
     if (ImGui::Button("exit", size(kExitButtonRect)))
-        platform::postMessage(window, WM_COMMAND, commandParam(IDC_EXIT), 0);
+        clickLauncherButton(LauncherButton::Exit);
 
     at(kResolutionListRect);
     ImGui::SetNextItemWidth(static_cast<float>(kResolutionListRect.width));
@@ -71,34 +75,28 @@ void reset() {
 }
 } // namespace launcher
 
-LRESULT launcherWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CLOSE) {
-        platform::postQuitMessage(0);
-    } else if (message == WM_KEYDOWN && wParam == static_cast<WPARAM>(VK_ESCAPE)) {
-        platform::postQuitMessage(0);
-    } else if (message == WM_COMMAND) {
-        int id = static_cast<int>(wParam & 0xFFFF);
-        bool clicked = static_cast<int>((wParam >> 16) & 0xFFFF) == BN_CLICKED;
-        if (id == IDC_EXIT) {
-            if (clicked)
-                g_settings.cancelled = true;
-            platform::sendMessage(window, WM_CLOSE, 0, 0);
-        } else if (id == IDC_START) {
-            if (clicked) {
-                g_settings.cancelled = false;
-                g_settings.fullscreen = g_controls.fullscreenChecked;
-                int index = g_controls.selectedIndex;
-                if (index >= 0 && index < kResolutionCount) {
-                    g_settings.width = kResolutions[index].width;
-                    g_settings.height = kResolutions[index].height;
-                } else {
-                    g_settings.cancelled = true;
-                }
-            }
-            platform::sendMessage(window, WM_CLOSE, 0, 0);
+void clickLauncherButton(LauncherButton button) {
+    if (button == LauncherButton::Exit) {
+        g_settings.cancelled = true;
+    } else {
+        g_settings.cancelled = false;
+        g_settings.fullscreen = g_controls.fullscreenChecked;
+        int index = g_controls.selectedIndex;
+        if (index >= 0 && index < kResolutionCount) {
+            g_settings.width = kResolutions[index].width;
+            g_settings.height = kResolutions[index].height;
+        } else {
+            g_settings.cancelled = true;
         }
     }
-    return platform::defWindowProc(window, message, wParam, lParam);
+    closeLauncher();
+}
+
+void handleLauncherEvent(const InputEvent& event) {
+    if (event.kind == EventKind::CloseRequest)
+        closeLauncher();
+    else if (event.kind == EventKind::KeyDown && event.key == Key::Escape)
+        platform::requestQuit(0);
 }
 
 LaunchSettings runLauncher() {
@@ -109,7 +107,6 @@ LaunchSettings runLauncher() {
     request.width = kLauncherSize;
     request.height = kLauncherSize;
     request.centered = true;
-    request.procedure = launcherWindowProc;
     platform::WindowResult made = platform::createWindow(request);
     g_window = made.window;
     if (!g_window)
@@ -118,16 +115,15 @@ LaunchSettings runLauncher() {
     platform::beginUi(g_window, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 16.0f);
 
     for (;;) {
-        MSG msg;
-        if (platform::peekMessage(msg)) {
-            if (msg.message == WM_QUIT)
-                break;
-            platform::translateMessage(msg);
-            platform::dispatchMessage(msg);
+        InputEvent event;
+        if (platform::pollEvent(event)) {
+            handleLauncherEvent(event);
             continue;
         }
+        if (platform::takeQuitRequest())
+            break;
         platform::uiNewFrame();
-        drawControls(g_window);
+        drawControls();
         platform::uiPresent(0.93f, 0.93f, 0.93f);
         platform::sleepMs(5); // waits instead of spinning while nothing happens
     }

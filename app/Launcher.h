@@ -1,7 +1,7 @@
 #pragma once
 // The small window shown before anything else: the viewer picks a resolution and
 // full-screen mode, then starts the production or leaves.
-#include "platform/WinTypes.h"
+#include "platform/InputEvent.h"
 
 namespace qelFramework {
 
@@ -20,10 +20,6 @@ struct Resolution {
 constexpr int kResolutionCount = 6;
 extern const Resolution kResolutions[kResolutionCount];
 
-constexpr int IDC_FULLSCREEN = 1001;
-constexpr int IDC_START = 1002;
-constexpr int IDC_EXIT = 1003;
-
 // Control rectangles in client pixels: x, y, width, height.
 struct ControlRect {
     int x, y, width, height;
@@ -34,18 +30,23 @@ constexpr ControlRect kResolutionListRect{10, 95, 175, 225};
 constexpr ControlRect kFullscreenBoxRect{10, 150, 175, 20};
 constexpr int kLauncherSize = 200;
 
-// What the controls show; the window procedure reads it when a button is clicked.
+// What the controls show; a click on the start button reads it.
 struct LauncherControls {
     bool fullscreenChecked = true;
     int selectedIndex = 4; // -1: nothing selected
 };
 
-// Shows the launcher and runs its message loop until the window closes.
+// Shows the launcher and runs its event loop until the window closes.
 LaunchSettings runLauncher();
 
-LRESULT launcherWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+enum class LauncherButton { Start, Exit };
+// A click on a button: start takes the size and mode the controls show (nothing selected
+// cancels), exit cancels; either closes the launcher.
+void clickLauncherButton(LauncherButton button);
+// An event of the launcher window: a close request or Escape closes it, the choice as it stands.
+void handleLauncherEvent(const InputEvent& event);
 
-// The launcher's process-wide state, for the window procedure and for tests.
+// The launcher's process-wide state, for its loop and for tests.
 namespace launcher {
 LauncherControls& controls();
 LaunchSettings& settings();

@@ -5,14 +5,13 @@
 #include "gl/GL_Texture.h"
 #include "gl/GL_TextureManager.h"
 #include "platform/Kernel.h"
-#include "platform/Messages.h"
 #include "platform/Window.h"
 #include "timeline/Layer_Base.h"
 #include "timeline/Timeline.h"
 
 namespace qelFramework {
 
-bool LoadingScreen::runLoadingScreen(Timeline& timeline, GL_TextureManager* textures, SyncData* sync, HWND window) {
+bool LoadingScreen::runLoadingScreen(Timeline& timeline, GL_TextureManager* textures, SyncData* sync, platform::Window* window) {
     float shownFraction = 0.0f;
     image = textures ? textures->getTexture("data\\textures\\loading.png") : nullptr;
     bool ok = true;

@@ -1,7 +1,7 @@
 #pragma once
 // Initialises every registered layer, one after the other, behind a full-screen
 // loading picture.
-#include "platform/WinTypes.h"
+#include "platform/Window.h"
 
 namespace qelFramework {
 
@@ -15,7 +15,7 @@ public:
     virtual ~LoadingScreen() = default;
     // Initialises the timeline's layers in registration order with the texture cache and
     // the sync data. True when every init returned true; the timeline is then Loaded.
-    bool runLoadingScreen(Timeline& timeline, GL_TextureManager* textures, SyncData* sync, HWND window);
+    bool runLoadingScreen(Timeline& timeline, GL_TextureManager* textures, SyncData* sync, platform::Window* window);
 
     // Presentations of the picture so far (tests count them).
     unsigned framesShown() const { return shown; }

@@ -10,19 +10,14 @@
 
 namespace qelFramework {
 
-Production* Production::current = nullptr;
-
 Production::Production() : controllers(std::make_unique<SyncData>()) {
     productionClock.reset(0.0f);
-    current = this;
 }
 
 Production::~Production() {
     // An editor that never reached the frame loop still goes through its shutdown.
     if (attachedEditor)
         attachedEditor->shutdown();
-    if (current == this)
-        current = nullptr;
 }
 
 void Production::useSyncText(const std::string& path, const std::string& shownName, double checkSeconds) {
@@ -58,7 +53,7 @@ void Production::beforeFrame() {
         attachedEditor->beforeFrame();
 }
 
-bool Production::runLoadingScreen(HWND window) {
+bool Production::runLoadingScreen(platform::Window* window) {
     const bool loaded = loading.runLoadingScreen(tracks, textureCache.get(), controllers.get(), window);
     platform::releaseFreedMemory(); // the loaders' temporary buffers
     return loaded;

@@ -2,10 +2,12 @@
 // The production as the entry owns it: the timeline with its layers, the production
 // clock and the soundtrack behind one transport, the sync data, the texture cache, the
 // loading screen and an optional editor. The frame loop plays it.
+#include "app/FrameDiagnostics.h"
 #include "app/LoadingScreen.h"
 #include "app/Playback.h"
 #include "base/HiResTimer.h"
-#include "platform/WinTypes.h"
+#include "platform/InputEvent.h"
+#include "platform/Window.h"
 #include "timeline/Timeline.h"
 
 #include <cstdint>
@@ -21,14 +23,12 @@ class SyncTextSource;
 struct MusicStream;
 
 // Called with the window after a frame is drawn and before it is presented (capture mode).
-using FrameSink = void (*)(HWND window);
+using FrameSink = void (*)(platform::Window* window);
 
 class Production {
 public:
     static constexpr const char* kSyncFile = "data\\demosynch.dat";
-    static constexpr int kHistorySize = 250;
 
-    // The production being made is the one the window procedure serves.
     Production();
     ~Production();
     Production(const Production&) = delete;
@@ -56,14 +56,15 @@ public:
     void setFastForward(std::uint32_t keepMs) { fastForwardKeepMs = keepMs; }
 
     // Initialises every layer behind the loading picture; Loaded when all succeeded.
-    bool runLoadingScreen(HWND window);
+    bool runLoadingScreen(platform::Window* window);
     // Plays until the time passes the latest end (with an editor: until the maker quits)
     // or the viewer quits, then tears down: layers unloaded and deleted, the editor shut
     // down, the texture cache deleted.
-    void runFrameLoop(HWND window);
-    // The production window's procedure: Escape quits; every message reaches the editor
-    // and the active layers of the production being played.
-    static LRESULT mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void runFrameLoop(platform::Window* window);
+    // Hands one input event of the production window on: the editor sees it first, then
+    // the layers the last frame showed. A close request quits, and so does an Escape
+    // the editor did not take for itself.
+    void dispatchInput(const InputEvent& event);
 
     Timeline& timeline() { return tracks; }
     SyncData& sync() { return *controllers; }
@@ -74,14 +75,11 @@ public:
     SyncEditor* editor() const { return attachedEditor.get(); }
     SyncTextSource* syncText() const { return syncTextSource.get(); }
     const LoadingScreen& loadingScreen() const { return loading; }
-    HWND window() const { return windowHandle; }
+    platform::Window* window() const { return windowHandle; }
     // The F10 graph's next slot.
-    std::uint32_t historyIndex() const { return frameHistoryIndex; }
+    std::uint32_t historyIndex() const { return diagnostics.historyIndex(); }
 
 private:
-    // The production the window procedure serves: the one made last, while it lives.
-    static Production* current;
-
     void playFrame();
     // Draws the editor over the frame, ends a fast-forward frame's discard, and hands the
     // frame to the capture's sink and then to the screen.
@@ -89,7 +87,6 @@ private:
     // Every frame before the time is read: a changed sync text is merged, and the
     // editor's loop goes back to its start.
     void beforeFrame();
-    void drawDiagnostics();
     void teardown();
 
     Timeline tracks;
@@ -102,15 +99,10 @@ private:
     LoadingScreen loading;
     std::unique_ptr<SyncEditor> attachedEditor;
     FrameSink frameSink = nullptr;
-    HWND windowHandle = nullptr;
+    platform::Window* windowHandle = nullptr;
     float startSeconds = 0.0f;
     std::uint32_t fastForwardKeepMs = 0;
-    float frameTimeHistory[kHistorySize] = {};
-    std::uint32_t frameHistoryIndex = 0;
-    // The F10 read-out's counters.
-    unsigned framesCounted = 0;
-    float secondsCounted = 0.0f;
-    int framesPerSecond = 0;
+    FrameDiagnostics diagnostics;
 };
 
 } // namespace qelFramework

@@ -1,7 +1,6 @@
 #include "app/Startup.h"
 
 #include "app/Capture.h"
-#include "app/FrameLoop.h"
 #include "app/GL_Window.h"
 #include "app/Launcher.h"
 #include "app/MusicStream.h"
@@ -55,7 +54,7 @@ int runProduction(const CommandLine& options) {
     // 2. The production window.
     const std::string title = "vlx-quillmont";
     GL_Window& window = productionWindow();
-    window.create(settings.width, settings.height, 1.77f, 2, settings.fullscreen, mainWindowProc, title);
+    window.create(settings.width, settings.height, 1.77f, 2, settings.fullscreen, title);
     choosePacingForRenderer();
 
     // 3. The trace log: every level written, quit on ERROR and CRITICAL.

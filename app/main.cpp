@@ -1,7 +1,7 @@
 // Entry point of the quillmont production.
 #include "app/CommandLine.h"
 #include "app/Startup.h"
-#include "platform/Messages.h"
+#include "platform/InputScript.h"
 #include "platform/Paths.h"
 
 #include <cstdio>

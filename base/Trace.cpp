@@ -1,7 +1,7 @@
 #include "base/Trace.h"
 
 #include "platform/Kernel.h"
-#include "platform/Messages.h"
+#include "platform/EventQueue.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -40,7 +40,7 @@ void Trace::write(unsigned level, const char* tag, const char* format, ...) {
     platform::outputDebugString("\n");
 
     if (g_quitLevel != -1 && static_cast<long>(level) <= g_quitLevel)
-        platform::postQuitMessage(0);
+        platform::requestQuit(0);
 }
 
 void Trace::start() {

@@ -6,9 +6,10 @@
 // into edits. Every edit first saves all controllers to a snapshot file in "editor",
 // which undo reads back. The frame loop drives it when one is attached.
 //
-// SyncEditor.cpp holds its life and commands, SyncEditorInput.cpp the input,
+// SyncEditor.cpp holds its life and commands, SyncEditorKeyCommands.cpp the loop,
+// bookmarks and copy and paste, SyncEditorInput.cpp the input,
 // SyncEditorOverlay.cpp the drawing; EditorLayout.h says where everything lies.
-#include "platform/WinTypes.h"
+#include "platform/InputEvent.h"
 #include "sync/SyncTextSource.h"
 #include "editor/BeatGrid.h"
 #include "editor/Bookmarks.h"
@@ -70,10 +71,10 @@ public:
     void takeSyncTextChange(SyncTextSource& source, SyncTextSource::Change change);
     // Every rendered frame, after the layers; compiles the curve list once a frame.
     virtual void draw();
-    // Every window message, before the layers see it. True when the editor used the
-    // message for itself: an Escape it took (closing a field, clearing a filter) then
-    // does not quit the production.
-    virtual bool handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Every input event, before the layers see it. True when the editor used the event
+    // for itself: an Escape it took (closing a field, clearing a filter) then does not
+    // quit the production.
+    virtual bool handleMessage(const InputEvent& event);
     // Once at teardown: keeps edits never saved in a file of their own, deletes the
     // session's snapshot files and the GL objects the editor made.
     virtual void shutdown();
@@ -161,16 +162,19 @@ private:
     void seekTo(float t);
     // After the data changed under the editor: indices that no longer exist are dropped.
     void keepSelectionValid();
-    bool keyHeld(int virtualKey) const { return keyState[virtualKey]; }
+    bool keyHeld(Key key) const { return keyState[static_cast<int>(key)]; }
 
-    void onMouseMove(LPARAM lParam);
+    // The pointer at x, y in window pixels.
+    void onMouseMove(int x, int y);
     void onLeftDown();
     void onLeftUp();
     void onRightDown();
     void onRightUp();
     void onMiddleDown();
     // A key pressed with the editor ready; fresh is false for the keyboard's repeats.
-    void onKeyDown(int key, bool fresh);
+    void onKeyDown(Key key, bool fresh);
+    // Typed characters: into the key-entry field, or the controller filter; true when taken.
+    bool onTyped(const std::string& characters);
     void toggleLoop();
     void toggleBookmark();
     // Names the snapshots a killed session left in the snapshot folder (one WARNING).
@@ -193,7 +197,7 @@ private:
     // The key-entry field: opens on a key, and Enter applies what was typed.
     void openKeyEntry(int key);
     void applyKeyEntry();
-    bool onEntryKey(int key);
+    bool onEntryKey(Key key);
 
     void drawOverlayText();
     void drawHelp();
@@ -218,7 +222,7 @@ private:
     int segment = -1;
     bool cursorShown = false;
     float mouseX = 0.0f, mouseY = 0.0f;
-    bool keyState[256] = {};
+    std::array<bool, kKeyCount> keyState{};
     bool recording = false;
     float zoomAnchor = 0.0f, zoomCurrent = 0.0f;
     bool zoomDragging = false;

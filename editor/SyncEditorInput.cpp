@@ -1,9 +1,8 @@
-// The editor's input: window messages turned into selections, edits, typed numbers and
+// The editor's input: input events turned into selections, edits, typed numbers and
 // transport moves.
 #include "editor/SyncEditor.h"
 
 #include "gl/GLHeaders.h"
-#include "platform/Messages.h"
 #include "sync/SyncData.h"
 #include "editor/EditorLayout.h"
 #include "timeline/Transport.h"
@@ -42,45 +41,45 @@ float SyncEditor::snapTime() const {
     return -1.0f;
 }
 
-bool SyncEditor::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_KEYDOWN || message == WM_KEYUP) {
-        if (wParam >= 256)
+bool SyncEditor::handleMessage(const InputEvent& event) {
+    if (event.kind == EventKind::KeyDown || event.kind == EventKind::KeyUp) {
+        const Key key = event.key;
+        if (key == Key::None || static_cast<int>(key) >= kKeyCount)
             return false;
-        const int key = static_cast<int>(wParam);
-        const bool fresh = !keyState[key];
-        keyState[key] = message == WM_KEYDOWN;
-        if (message != WM_KEYDOWN)
+        const bool fresh = !keyHeld(key);
+        keyState[static_cast<int>(key)] = event.kind == EventKind::KeyDown;
+        if (event.kind != EventKind::KeyDown)
             return false;
         // An open key-entry field takes the keyboard.
         if (initialised && entry.isOpen() && onEntryKey(key))
             return true;
         // Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo (auto-repeat keeps going).
-        if (keyHeld(VK_CONTROL)) {
-            if (keyHeld('Z') && !keyHeld(VK_SHIFT))
+        if (keyHeld(Key::Control)) {
+            if (keyHeld(Key::Z) && !keyHeld(Key::Shift))
                 undo();
-            else if (keyHeld('Z') || keyHeld('Y'))
+            else if (keyHeld(Key::Z) || keyHeld(Key::Y))
                 redo();
         }
         if (!initialised)
             return false;
-        // Typing into a controller panel's filter: its letters come as characters, its
+        // Typing into a controller panel's filter: its letters come as typed text, its
         // editing keys here; the editor's letter keys wait until the panel closes.
         if (controllerPanelOpen() || !controllers.filter().empty()) {
-            if (key == VK_BACK) {
+            if (key == Key::Backspace) {
                 const std::string& letters = controllers.filter();
                 setControllerFilter(letters.substr(0, letters.empty() ? 0 : letters.size() - 1));
                 return true;
             }
-            if (key == VK_ESCAPE && !controllers.filter().empty()) {
+            if (key == Key::Escape && !controllers.filter().empty()) {
                 setControllerFilter("");
                 return true; // clears the filter, does not quit
             }
         }
-        if (key == VK_SPACE && fresh) {
-            recordKeyAt(platform::getMessageCounter());
+        if (key == Key::Space && fresh) {
+            recordKeyAt(event.moment);
             return false;
         }
-        if (key == VK_RETURN && fresh && !keyHeld(VK_CONTROL)) {
+        if (key == Key::Enter && fresh && !keyHeld(Key::Control)) {
             const int chosen = selectedKeyList.size() == 1 ? selectedKeyList[0] : hovered;
             if (chosen >= 0)
                 openKeyEntry(chosen);
@@ -91,20 +90,10 @@ bool SyncEditor::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (!initialised)
         return false;
-    switch (message) {
-    case WM_CHAR:
-        if (entry.isOpen()) {
-            entry.type(static_cast<char>(wParam));
-            return true;
-        }
-        if (controllerPanelOpen() && wParam >= 32 && wParam < 127) {
-            setControllerFilter(controllers.filter() + static_cast<char>(wParam));
-            return true;
-        }
-        return false;
-    case WM_MOUSEMOVE: onMouseMove(lParam); break;
-    case WM_LBUTTONDOWN: onLeftDown(); break;
-    case WM_LBUTTONDBLCLK:
+    switch (event.kind) {
+    case EventKind::Text: return onTyped(event.text);
+    case EventKind::PointerMove: onMouseMove(event.x, event.y); break;
+    case EventKind::DoubleClick:
         // On a key: its exact numbers; anywhere else the second click is a click.
         if (!overControl() && keyHitTest() >= 0) {
             openKeyEntry(keyHitTest());
@@ -112,24 +101,48 @@ bool SyncEditor::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         onLeftDown();
         break;
-    case WM_LBUTTONUP: onLeftUp(); break;
-    case WM_RBUTTONDOWN: onRightDown(); break;
-    case WM_RBUTTONUP: onRightUp(); break;
-    case WM_MBUTTONDOWN: onMiddleDown(); break;
+    case EventKind::ButtonDown:
+        if (event.button == PointerButton::Left)
+            onLeftDown();
+        else if (event.button == PointerButton::Right)
+            onRightDown();
+        else if (event.button == PointerButton::Middle)
+            onMiddleDown();
+        break;
+    case EventKind::ButtonUp:
+        if (event.button == PointerButton::Left)
+            onLeftUp();
+        else if (event.button == PointerButton::Right)
+            onRightUp();
+        break;
     default: break;
     }
     return false;
 }
 
-bool SyncEditor::onEntryKey(int key) {
+bool SyncEditor::onTyped(const std::string& characters) {
+    bool taken = false;
+    for (const char c : characters) {
+        if (entry.isOpen()) {
+            entry.type(c);
+            taken = true;
+        } else if (controllerPanelOpen() && c >= 32 && c < 127) {
+            setControllerFilter(controllers.filter() + c);
+            taken = true;
+        }
+    }
+    return taken;
+}
+
+bool SyncEditor::onEntryKey(Key key) {
     switch (key) {
-    case VK_RETURN: applyKeyEntry(); return true;
-    case VK_ESCAPE: entry.close(); return true;
-    case VK_TAB: entry.switchPart(); return true;
-    case VK_BACK: entry.erase(); return true;
+    case Key::Enter: applyKeyEntry(); return true;
+    case Key::Escape: entry.close(); return true;
+    case Key::Tab: entry.switchPart(); return true;
+    case Key::Backspace: entry.erase(); return true;
     default:
         // Modifiers stay tracked; every other key belongs to the field while it is open.
-        return key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU;
+        return key != Key::Shift && key != Key::Control && key != Key::Alt;
     }
 }
 
@@ -192,13 +205,13 @@ bool SyncEditor::overControl() const {
     return segment >= 0 && selected && shapes.hitTest(mouseX, mouseY) >= 0;
 }
 
-void SyncEditor::onMouseMove(LPARAM lParam) {
+void SyncEditor::onMouseMove(int x, int y) {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     if (viewport[2] <= 0 || viewport[3] <= 0)
         return;
-    mouseX = static_cast<float>(signedLowWord(lParam)) / static_cast<float>(viewport[2]);
-    mouseY = 1.0f - static_cast<float>(signedHighWord(lParam) - viewport[1]) / static_cast<float>(viewport[3]);
+    mouseX = static_cast<float>(x) / static_cast<float>(viewport[2]);
+    mouseY = 1.0f - static_cast<float>(y - viewport[1]) / static_cast<float>(viewport[3]);
     cursorShown = false;
 
     char status[96];
@@ -209,8 +222,8 @@ void SyncEditor::onMouseMove(LPARAM lParam) {
 
     if (drag == MovingKey && selectedKeyList.size() == 1 && selected) {
         // Shift snaps to a comparison key within reach, Alt to the nearest beat.
-        float t = keyHeld(VK_SHIFT) ? snapTime() : -1.0f;
-        if (t < 0.0f && keyHeld(VK_MENU))
+        float t = keyHeld(Key::Shift) ? snapTime() : -1.0f;
+        if (t < 0.0f && keyHeld(Key::Alt))
             t = grid.nearestBeat(axis.xToTime(mouseX), 0.0f, axis.songSeconds());
         if (t < 0.0f)
             t = axis.xToTime(mouseX);
@@ -239,11 +252,11 @@ void SyncEditor::onMouseMove(LPARAM lParam) {
 void SyncEditor::onLeftDown() {
     const bool helpWasShown = helpShown;
     helpShown = false;
-    if (!keyHeld(VK_CONTROL))
+    if (!keyHeld(Key::Control))
         selectedKeyList.clear();
     entry.close(); // a click elsewhere leaves the typed numbers unused
 
-    if (keyHeld(VK_TAB)) {
+    if (keyHeld(Key::Tab)) {
         seekTo(axis.xToTime(mouseX));
         return;
     }
@@ -311,7 +324,7 @@ void SyncEditor::onLeftDown() {
 }
 
 void SyncEditor::pickController(DropDownList& clicked, DropDownList& other, int id) {
-    if (!keyHeld(VK_SHIFT)) {
+    if (!keyHeld(Key::Shift)) {
         selectController(id);
     } else {
         SyncController* chosen = sync.at(static_cast<std::size_t>(id));
@@ -323,7 +336,7 @@ void SyncEditor::pickController(DropDownList& clicked, DropDownList& other, int 
 }
 
 void SyncEditor::onLeftUp() {
-    if (!keyHeld(VK_CONTROL))
+    if (!keyHeld(Key::Control))
         selectedKeyList.clear();
     if (selected && segment >= 0) {
         const bool exists = segment + 1 < selected->keyCount();
@@ -354,7 +367,7 @@ void SyncEditor::onLeftUp() {
 void SyncEditor::onRightDown() {
     if (overControl())
         return; // a panel or a button is no place for a key
-    if (keyHeld(VK_DELETE)) {
+    if (keyHeld(Key::Delete)) {
         const int key = keyHitTest();
         takeSnapshot("delete key");
         if (key >= 0 && selected)
@@ -399,30 +412,12 @@ void SyncEditor::onMiddleDown() {
     hovered = keyHitTest();
 }
 
-void SyncEditor::onKeyDown(int key, bool fresh) {
-    if (keyHeld(VK_CONTROL)) {
-        if (key == 'C' && fresh)
-            copyKeys();
-        else if (key == 'V' && fresh)
-            pasteKeys();
-        return;
-    }
-    // Letters typed over an open controller list filter it instead.
-    const bool typing = controllerPanelOpen();
-    if (key == 'L' && fresh && !typing)
-        toggleLoop();
-    else if (key == 'B' && fresh && !typing)
-        toggleBookmark();
-    else if (key == VK_PRIOR || key == VK_NEXT)
-        jumpToBookmark(key == VK_NEXT);
-}
-
 void SyncEditor::recordKeyAt(std::int64_t counter) {
     if (!recording || isHidden || !selected)
         return;
     // The production time of the press itself; with Alt the beat nearest it.
     float t = transport.timeAt(counter);
-    if (keyHeld(VK_MENU) && grid.present())
+    if (keyHeld(Key::Alt) && grid.present())
         t = grid.nearestBeat(t, 0.0f, axis.songSeconds());
     if (!insideSong(t))
         return;

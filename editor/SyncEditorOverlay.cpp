@@ -5,7 +5,7 @@
 #include "gl/GLHeaders.h"
 #include "gl/UnitProjection.h"
 #include "platform/Kernel.h"
-#include "platform/Messages.h"
+#include "platform/EventQueue.h"
 #include "editor/EditorLayout.h"
 #include "timeline/Transport.h"
 
@@ -206,9 +206,9 @@ void SyncEditor::draw() {
     axis.currentTime = transport.currentTime();
 
     // 2. Hide and show.
-    if (platform::getAsyncKeyState(VK_F5))
+    if (platform::isKeyDown(Key::F5))
         isHidden = true;
-    if (platform::getAsyncKeyState(VK_F6))
+    if (platform::isKeyDown(Key::F6))
         isHidden = false;
     if (isHidden)
         return;

@@ -1,21 +1,22 @@
 #pragma once
-// Internal to the platform layer: what a window handle points to.
-#include "platform/WinTypes.h"
-
+// Internal to the platform layer: what a Window is, and how its pieces reach each other.
 #include <SDL.h>
 
-namespace qelFramework {
+namespace qelFramework::platform {
 
-struct NativeWindow {
+struct Window {
     SDL_Window* sdl = nullptr;
     SDL_GLContext gl = nullptr;
-    WNDPROC procedure = nullptr;
     bool fullscreen = false;
 };
 
-namespace platform {
-HWND windowFromSdlId(Uint32 id);
+Window* windowFromSdlId(Uint32 id);
+// The window created most recently, which receives scripted input; null when none lives.
+Window* newestWindow();
 void ensureVideo();
-} // namespace platform
+// Forgets the posted events of a window being destroyed.
+void dropPostedEvents(Window* window);
+// The cursor shows again with its display count at 0.
+void resetCursorCount();
 
-} // namespace qelFramework
+} // namespace qelFramework::platform

@@ -1,5 +1,5 @@
 #include "platform/UiHost.h"
-#include "platform/Messages.h"
+#include "platform/EventQueue.h"
 #include "platform/NativeWindow.h"
 
 #include <epoxy/gl.h>
@@ -14,7 +14,7 @@ namespace {
 // The toolkit's input is fed from the window's own events (also scripted ones), so it
 // does not depend on pointer polling or keyboard focus.
 struct UiState {
-    HWND window = nullptr;
+    Window* window = nullptr;
     float mouseX = -1.0e9f, mouseY = -1.0e9f;
     bool down[3] = {};
     bool pressed[3] = {}; // pressed since the last frame, so a quick click is not lost
@@ -54,7 +54,7 @@ void feedToolkit(const void* raw) {
 }
 } // namespace
 
-bool beginUi(HWND window, const char* fontPath, float fontPixels) {
+bool beginUi(Window* window, const char* fontPath, float fontPixels) {
     if (!window || g_ui.window)
         return false;
     g_ui = UiState{};

@@ -1,14 +1,25 @@
 #include "platform/Window.h"
-#include "platform/Messages.h"
 #include "platform/NativeWindow.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace qelFramework::platform {
 
 namespace {
 const char* kWindowKey = "qelFramework.window";
+
+std::vector<Window*>& windows() { // creation order
+    static std::vector<Window*> list;
+    return list;
+}
+
+int& cursorCount() {
+    static int count = 0;
+    return count;
+}
 
 void setGlAttributes(int samples) {
     SDL_GL_ResetAttributes();
@@ -45,10 +56,12 @@ void ensureVideo() {
         std::fprintf(stderr, "video initialisation failed: %s\n", SDL_GetError());
 }
 
-HWND windowFromSdlId(Uint32 id) {
+Window* windowFromSdlId(Uint32 id) {
     SDL_Window* w = SDL_GetWindowFromID(id);
-    return w ? static_cast<HWND>(SDL_GetWindowData(w, kWindowKey)) : nullptr;
+    return w ? static_cast<Window*>(SDL_GetWindowData(w, kWindowKey)) : nullptr;
 }
+
+Window* newestWindow() { return windows().empty() ? nullptr : windows().back(); }
 
 WindowResult createWindow(const WindowRequest& request) {
     ensureVideo();
@@ -84,9 +97,8 @@ WindowResult createWindow(const WindowRequest& request) {
         return result;
     }
 
-    auto* nw = new NativeWindow;
+    auto* nw = new Window;
     nw->sdl = sdl;
-    nw->procedure = request.procedure;
     SDL_SetWindowData(sdl, kWindowKey, nw);
 
     if (switchMode) {
@@ -109,7 +121,7 @@ WindowResult createWindow(const WindowRequest& request) {
 
     SDL_ShowWindow(sdl);
     SDL_RaiseWindow(sdl);
-    noteWindowCreated(nw);
+    windows().push_back(nw);
 
     result.window = nw;
     result.fullscreen = nw->fullscreen;
@@ -117,10 +129,12 @@ WindowResult createWindow(const WindowRequest& request) {
     return result;
 }
 
-void destroyWindow(HWND window) {
+void destroyWindow(Window* window) {
     if (!window)
         return;
-    noteWindowDestroyed(window);
+    auto& list = windows();
+    list.erase(std::remove(list.begin(), list.end(), window), list.end());
+    dropPostedEvents(window);
     if (window->fullscreen)
         SDL_SetWindowFullscreen(window->sdl, 0); // restores the display mode
     if (window->gl) {
@@ -132,17 +146,17 @@ void destroyWindow(HWND window) {
     delete window;
 }
 
-void swapBuffers(HWND window) {
+void swapBuffers(Window* window) {
     if (window)
         SDL_GL_SwapWindow(window->sdl);
 }
 
-void setWindowText(HWND window, const char* text) {
+void setWindowText(Window* window, const char* text) {
     if (window)
         SDL_SetWindowTitle(window->sdl, text);
 }
 
-void showWindow(HWND window, bool visible) {
+void showWindow(Window* window, bool visible) {
     if (!window)
         return;
     if (visible)
@@ -151,7 +165,7 @@ void showWindow(HWND window, bool visible) {
         SDL_HideWindow(window->sdl);
 }
 
-void clientSize(HWND window, int& width, int& height) {
+void clientSize(Window* window, int& width, int& height) {
     width = height = 0;
     if (window)
         SDL_GetWindowSize(window->sdl, &width, &height);
@@ -169,11 +183,31 @@ void screenSize(int& width, int& height) {
     }
 }
 
-WNDPROC windowProcedure(HWND window) { return window ? window->procedure : nullptr; }
+std::string getWindowText(Window* window) { return window && window->sdl ? SDL_GetWindowTitle(window->sdl) : ""; }
 
-std::string getWindowText(HWND window) { return window && window->sdl ? SDL_GetWindowTitle(window->sdl) : ""; }
+void* sdlWindow(Window* window) { return window ? window->sdl : nullptr; }
+void* glContext(Window* window) { return window ? window->gl : nullptr; }
 
-void* sdlWindow(HWND window) { return window ? window->sdl : nullptr; }
-void* glContext(HWND window) { return window ? window->gl : nullptr; }
+void hideOnClose(Window* window) {
+    if (window)
+        SDL_HideWindow(window->sdl);
+}
+
+int showCursor(bool show) {
+    int& count = cursorCount();
+    count += show ? 1 : -1;
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_ShowCursor(count >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return count;
+}
+
+void resetCursorCount() { cursorCount() = 0; }
+
+bool setCursorPos(int x, int y) {
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return false;
+    SDL_WarpMouseGlobal(x, y);
+    return true;
+}
 
 } // namespace qelFramework::platform

@@ -1,10 +1,12 @@
 #pragma once
-// Top-level windows with an OpenGL context, the display mode and the screen.
-#include "platform/WinTypes.h"
+// Top-level windows with an OpenGL context, the display mode, the screen and the cursor.
 
 #include <string>
 
 namespace qelFramework::platform {
+
+// A window of the program; what it holds is the platform's own.
+struct Window;
 
 struct WindowRequest {
     std::string title;
@@ -15,11 +17,10 @@ struct WindowRequest {
     bool fullscreen = false;   // switch the display mode to width x height
     int samples = 0;           // multisample count of the GL context (0 = none)
     bool topmost = false;
-    WNDPROC procedure = nullptr;
 };
 
 struct WindowResult {
-    HWND window = nullptr;
+    Window* window = nullptr;
     bool fullscreen = false;   // the display mode was switched
     int samples = 0;           // multisample count obtained
 };
@@ -32,19 +33,25 @@ struct WindowResult {
 WindowResult createWindow(const WindowRequest& request);
 
 // Restores the display mode, releases the context and the window.
-void destroyWindow(HWND window);
+void destroyWindow(Window* window);
 
-void swapBuffers(HWND window);
-void setWindowText(HWND window, const char* text);
+void swapBuffers(Window* window);
+void setWindowText(Window* window, const char* text);
 // The window's title; empty without a window.
-std::string getWindowText(HWND window);
-void showWindow(HWND window, bool visible);
-void clientSize(HWND window, int& width, int& height);
+std::string getWindowText(Window* window);
+void showWindow(Window* window, bool visible);
+void clientSize(Window* window, int& width, int& height);
 void screenSize(int& width, int& height);
-WNDPROC windowProcedure(HWND window);
 
 // Platform handles behind a window, for the platform layer's own UI code.
-void* sdlWindow(HWND window);
-void* glContext(HWND window);
+void* sdlWindow(Window* window);
+void* glContext(Window* window);
+
+// A close request's default handling: the window hides (its owner destroys it later).
+void hideOnClose(Window* window);
+
+// Cursor display counter: shown while it is 0 or more. Returns the new counter.
+int showCursor(bool show);
+bool setCursorPos(int x, int y);
 
 } // namespace qelFramework::platform

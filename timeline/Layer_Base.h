@@ -2,7 +2,7 @@
 // The abstract layer every scene and pass derives from. The timeline owns the layers,
 // initialises each once behind the loading screen and, per frame, updates and renders
 // the layer of every active track.
-#include "platform/WinTypes.h"
+#include "platform/InputEvent.h"
 #include "timeline/FrameInfo.h"
 
 namespace qelFramework {
@@ -19,11 +19,8 @@ public:
     virtual void update(const FrameInfo& frame) = 0;
     // Draws into whatever target is bound, starting from identity matrices.
     virtual void render() = 0;
-    virtual void handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-        (void)message;
-        (void)wParam;
-        (void)lParam;
-    }
+    // Every input event the production window receives while the layer's track is active.
+    virtual void handleMessage(const InputEvent& event) { (void)event; }
     virtual void unload() = 0;
 };
 

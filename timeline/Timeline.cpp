@@ -70,7 +70,7 @@ void Timeline::unloadLayers() {
     layers.clear();
     entries.clear();
     for (auto& slot : activeEntries)
-        slot = nullptr; // the window procedure must not reach deleted layers
+        slot = nullptr; // input dispatch must not reach deleted layers
 }
 
 } // namespace qelFramework

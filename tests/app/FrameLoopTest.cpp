@@ -1,8 +1,7 @@
-#include "app/FrameLoop.h"
 #include "app/Production.h"
 #include "base/Trace.h"
 #include "platform/Kernel.h"
-#include "platform/Messages.h"
+#include "platform/EventQueue.h"
 #include "platform/Window.h"
 #include "support/TestSupport.h"
 #include "sync/SyncData.h"
@@ -19,13 +18,20 @@ using namespace qelFramework;
 
 namespace {
 std::vector<std::string> g_log;
-HWND g_window = nullptr;
+platform::Window* g_window = nullptr;
 Production* g_production = nullptr;
 std::int64_t g_counter = 0;
 // Each reading of the clock moves production time on by 4 ms.
 std::int64_t steppingCounter() {
     g_counter += platform::queryPerformanceFrequency() / 250;
     return g_counter;
+}
+
+// A key event of the production window, as the window system gives it.
+InputEvent keyOf(EventKind kind, Key key) {
+    InputEvent e = InputEvent::keyEvent(kind, key);
+    e.window = g_window;
+    return e;
 }
 
 struct RecordingLayer : Layer_Base {
@@ -45,7 +51,7 @@ struct RecordingLayer : Layer_Base {
     void render() override {
         g_log.push_back(name + ".render");
         if (++renders == escapeAfterRenders)
-            platform::postMessage(g_window, WM_KEYDOWN, VK_ESCAPE, 0);
+            platform::postEvent(keyOf(EventKind::KeyDown, Key::Escape));
     }
     void unload() override { g_log.push_back(name + ".unload"); }
 };
@@ -63,7 +69,7 @@ struct RecordingEditor : SyncEditor {
         g_log.push_back("held@" + std::to_string(g_production->clock().productionMilliseconds()) +
                         (transport.playing() ? " playing" : " paused"));
         if (++heldDraws == 3)
-            platform::postMessage(g_window, WM_KEYDOWN, VK_ESCAPE, 0);
+            platform::postEvent(keyOf(EventKind::KeyDown, Key::Escape));
     }
     void shutdown() override { g_log.push_back("editor.shutdown"); }
 };
@@ -76,7 +82,7 @@ protected:
         g_counter = 0;
         g_window = gl.handle();
         g_production = &production;
-        platform::resetMessageState();
+        platform::resetInput();
         platform::setCounterSource(steppingCounter);
         production.setUp(nullptr);
     }
@@ -84,7 +90,7 @@ protected:
     void play() { production.runFrameLoop(gl.handle()); }
     int count(const std::string& entry) const { return static_cast<int>(std::count(g_log.begin(), g_log.end(), entry)); }
 
-    qmtest::GLContext gl{64, 64, 0, mainWindowProc};
+    qmtest::GLContext gl{64, 64, 0};
     qmtest::TraceCapture trace;
     Production production;
     Timeline& t = production.timeline();
@@ -127,8 +133,8 @@ TEST_F(FrameLoopTest, EscapeQuitsAndTearsDownOnce) {
     EXPECT_EQ(count("scene.render"), 3);
     EXPECT_EQ(count("scene.unload"), 1);
     EXPECT_EQ(count("scene.delete"), 1);
-    // After teardown no window message reaches a deleted layer.
-    Production::mainWindowProc(gl.handle(), WM_KEYDOWN, 'A', 0);
+    // After teardown no input event reaches a deleted layer.
+    production.dispatchInput(keyOf(EventKind::KeyDown, Key::A));
 }
 
 TEST_F(FrameLoopTest, DoesNothingUnlessLoaded) {
@@ -167,9 +173,9 @@ TEST_F(FrameLoopTest, F10HistoryWrapsAfter250Frames) {
     t.registerLayer(new RecordingLayer("scene"), "scene");
     t.addEntry("scene", 0, 0, 260 * 4); // 260 frames at 4 ms a frame
     t.setState(Loaded);
-    platform::setKeyState(VK_F10, true);
+    platform::setKeyDown(Key::F10, true);
     play();
-    platform::setKeyState(VK_F10, false);
+    platform::setKeyDown(Key::F10, false);
     int frames = count("scene.render");
     ASSERT_GT(frames, 250);
     EXPECT_EQ(production.historyIndex(), static_cast<std::uint32_t>(frames - 250));
@@ -275,7 +281,7 @@ TEST_F(FrameLoopTest, AChangedSyncTextShowsOnTheNextFrameAndABrokenOneChangesNot
             else if (seen.size() == 6)
                 qmtest::writeFile(path, "# broken\ncontroller \"Test: Level\"\n0 1 linear\n");
             else if (seen.size() == 9)
-                platform::postMessage(g_window, WM_KEYDOWN, VK_ESCAPE, 0);
+                platform::postEvent(keyOf(EventKind::KeyDown, Key::Escape));
         }
         void unload() override {}
     };
@@ -308,13 +314,13 @@ TEST_F(FrameLoopTest, TheEditorsLoopWrapsThroughTheTransportAlsoAtTheEndOfTheSho
         void update(const FrameInfo&) override {
             const std::uint32_t now = g_production->clock().productionMilliseconds();
             if (!times.empty() && now < times.back() && ++wraps == 2)
-                platform::postMessage(g_window, WM_KEYDOWN, VK_ESCAPE, 0);
+                platform::postEvent(keyOf(EventKind::KeyDown, Key::Escape));
             times.push_back(now);
         }
         void render() override {
             if (times.size() == 1) { // L over the whole song, which runs past the show's end
-                platform::postMessage(g_window, WM_KEYDOWN, 'L', 0);
-                platform::postMessage(g_window, WM_KEYUP, 'L', 0);
+                platform::postEvent(keyOf(EventKind::KeyDown, Key::L));
+                platform::postEvent(keyOf(EventKind::KeyUp, Key::L));
             }
         }
         void unload() override {}
@@ -355,7 +361,7 @@ TEST_F(FrameLoopTest, ASeekWhilePausedShowsTheNewTimeOnTheNextFrame) {
             if (renders == 4)
                 g_production->transport().seek(0.5f);
             if (renders == 6)
-                platform::postMessage(g_window, WM_KEYDOWN, VK_ESCAPE, 0);
+                platform::postEvent(keyOf(EventKind::KeyDown, Key::Escape));
         }
         void unload() override {}
     };

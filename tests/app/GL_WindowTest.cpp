@@ -22,7 +22,7 @@ TEST(GL_Window, LetterboxForTheSixLauncherSizes) {
 TEST(GL_Window, CreateSetsViewportAndProjectionAndSecondCreateReplacesTheFirst) {
     GL_Window w;
     EXPECT_FALSE(w.destroy()); // nothing made yet
-    ASSERT_TRUE(w.create(800, 600, 1.77f, 2, false, nullptr, "vlx-quillmont"));
+    ASSERT_TRUE(w.create(800, 600, 1.77f, 2, false, "vlx-quillmont"));
     ASSERT_NE(w.handle(), nullptr);
     GLint vp[4];
     glGetIntegerv(GL_VIEWPORT, vp);
@@ -37,7 +37,7 @@ TEST(GL_Window, CreateSetsViewportAndProjectionAndSecondCreateReplacesTheFirst) 
     EXPECT_NEAR(p[0], 2.4142135f / 1.77f, 1e-4f);
     EXPECT_NEAR(p[11], -1.0f, 1e-6f);
 
-    ASSERT_TRUE(w.create(1280, 720, 1.77f, 0, false, nullptr, "second"));
+    ASSERT_TRUE(w.create(1280, 720, 1.77f, 0, false, "second"));
     EXPECT_EQ(w.getTitle(), "second");
     EXPECT_EQ(w.viewport().y, -1);
     EXPECT_TRUE(w.destroy());
@@ -49,7 +49,7 @@ TEST(GL_Window, CreateSetsViewportAndProjectionAndSecondCreateReplacesTheFirst) 
 TEST(GL_Window, FullscreenWithoutThatDisplayModeFallsBackToAWindowOfTheSameSize) {
     GL_Window w;
     // The virtual display offers no 1680x1050 mode: the window becomes a pop-up at (0, 0).
-    ASSERT_TRUE(w.create(1680, 1050, 1.77f, 2, true, nullptr, "vlx-quillmont"));
+    ASSERT_TRUE(w.create(1680, 1050, 1.77f, 2, true, "vlx-quillmont"));
     EXPECT_FALSE(w.isFullscreen());
     EXPECT_EQ(w.getWidth(), 1680);
     EXPECT_EQ(w.viewport().height, 949);

@@ -1,5 +1,5 @@
 #include "base/Trace.h"
-#include "platform/Messages.h"
+#include "platform/EventQueue.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ class TraceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Trace::reset();
-        platform::resetMessageState();
+        platform::resetInput();
     }
     void TearDown() override { Trace::reset(); }
     qmtest::TraceCapture capture;

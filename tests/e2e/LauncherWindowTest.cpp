@@ -1,6 +1,7 @@
 // The real launcher window under scripted input, in the virtual X server.
 #include "app/Launcher.h"
-#include "platform/Messages.h"
+#include "platform/EventQueue.h"
+#include "platform/InputScript.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ class LauncherWindow : public testing::TestWithParam<Session> {};
 
 TEST_P(LauncherWindow, GivesTheSettingsTheInputChose) {
     const Session& session = GetParam();
-    platform::resetMessageState();
+    platform::resetInput();
     qmtest::TempFolder tmp;
     qmtest::writeFile(tmp.file("input.txt"), session.script);
     std::string error;

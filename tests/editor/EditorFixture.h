@@ -1,11 +1,11 @@
 #pragma once
 // An editor over a hidden window (400 x 300 unless a derived fixture asks for another), working in a fresh folder with data/ and
 // editor/, with two controllers and a 40-second song at 1000 frames per second, so that
-// window x 0.25 is 10 s. Input goes in as window messages.
+// window x 0.25 is 10 s. Input goes in as input events.
 #include "app/MusicStream.h"
 #include "base/Trace.h"
 #include "gl/GLHeaders.h"
-#include "platform/Messages.h"
+#include "platform/EventQueue.h"
 #include "platform/Paths.h"
 #include "support/TestSupport.h"
 #include "sync/SyncData.h"
@@ -63,7 +63,7 @@ protected:
         std::filesystem::create_directory("data");
         std::filesystem::create_directory("editor");
         qelFramework::Trace::setHighestLevel(qelFramework::Trace::INFO);
-        qelFramework::platform::resetMessageState();
+        qelFramework::platform::resetInput();
         a = sync.getController("Test: A");
         a->addKey(10.0f, 0.2f);
         a->addKey(20.0f, 0.8f);
@@ -84,7 +84,7 @@ protected:
         if (editor)
             editor->shutdown();
         editor.reset();
-        qelFramework::platform::resetMessageState();
+        qelFramework::platform::resetInput();
         qelFramework::Trace::reset();
     }
     // Runs before the editor is made (more controllers, layers, a soundtrack).
@@ -93,23 +93,39 @@ protected:
         return std::make_unique<qelFramework::SyncEditor>(t, data ? *data : sync, transport, "data\\demosynch.dat");
     }
 
-    qelFramework::LPARAM at(float x, float y) const {
-        return qelFramework::makeMouseLParam(static_cast<int>(std::lround(x * width)),
-                                             static_cast<int>(std::lround((1.0f - y) * height)));
+    // A pointer event at x, y in window fractions from the bottom left.
+    qelFramework::InputEvent at(qelFramework::EventKind kind, float x, float y,
+                                qelFramework::PointerButton button = qelFramework::PointerButton::None) const {
+        return qelFramework::InputEvent::pointer(kind, button, static_cast<int>(std::lround(x * width)),
+                                                 static_cast<int>(std::lround((1.0f - y) * height)));
     }
-    void send(qelFramework::UINT message, float x, float y) { editor->handleMessage(message, 0, at(x, y)); }
-    void move(float x, float y) { send(qelFramework::WM_MOUSEMOVE, x, y); }
+    void move(float x, float y) { editor->handleMessage(at(qelFramework::EventKind::PointerMove, x, y)); }
     // Moves there, then the button goes down (and up).
-    void press(qelFramework::UINT down, float x, float y) {
+    void press(qelFramework::PointerButton button, float x, float y) {
         move(x, y);
-        send(down, x, y);
+        editor->handleMessage(at(qelFramework::EventKind::ButtonDown, x, y, button));
+    }
+    void release(qelFramework::PointerButton button, float x, float y) {
+        editor->handleMessage(at(qelFramework::EventKind::ButtonUp, x, y, button));
     }
     void click(float x, float y) {
-        press(qelFramework::WM_LBUTTONDOWN, x, y);
-        send(qelFramework::WM_LBUTTONUP, x, y);
+        press(qelFramework::PointerButton::Left, x, y);
+        release(qelFramework::PointerButton::Left, x, y);
     }
-    void keyDown(int key) { editor->handleMessage(qelFramework::WM_KEYDOWN, static_cast<qelFramework::WPARAM>(key), 0); }
-    void keyUp(int key) { editor->handleMessage(qelFramework::WM_KEYUP, static_cast<qelFramework::WPARAM>(key), 0); }
+    // A key pressed at the performance-counter reading `moment`.
+    void keyDown(qelFramework::Key key, std::int64_t moment = 0) {
+        qelFramework::InputEvent e = qelFramework::InputEvent::keyDown(key);
+        e.moment = moment;
+        editor->handleMessage(e);
+    }
+    void keyUp(qelFramework::Key key) { editor->handleMessage(qelFramework::InputEvent::keyUp(key)); }
+    // Typed characters, each an event of its own; true when the editor took every one.
+    bool type(const char* text) {
+        bool taken = true;
+        for (const char* c = text; *c; ++c)
+            taken = editor->handleMessage(qelFramework::InputEvent::typed(std::string(1, *c))) && taken;
+        return taken;
+    }
     // Opens the controller panel over its title and clicks row `row`.
     void clickControllerRow(int row) {
         move(0.4f, 0.96f);

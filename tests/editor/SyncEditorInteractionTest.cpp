@@ -17,7 +17,7 @@ constexpr float kStrip = 0.23f; // the row where keys are hit
 TEST_F(EditorInput, MiddleClickInTheKeyStripAddsAKeyOnTheCurve) {
     ASSERT_EQ(editor->selectedController(), a);
     // 15 s lies halfway between (10, 0.2) and (20, 0.8): the key takes the curve's 0.5.
-    press(WM_MBUTTONDOWN, 0.375f, 0.21f);
+    press(PointerButton::Middle, 0.375f, 0.21f);
     EXPECT_EQ(keysOf(a), (Keys{{10.0f, 0.2f}, {15.0f, 0.5f}, {20.0f, 0.8f}, {30.0f, 0.5f}}));
     ASSERT_EQ(editor->undoStack().size(), 1u);
     EXPECT_TRUE(platform::fileExists(editor->undoStack()[0]));
@@ -27,15 +27,15 @@ TEST_F(EditorInput, MiddleClickInTheKeyStripAddsAKeyOnTheCurve) {
     EXPECT_EQ(keysOf(saved.getController("Test: A")).size(), 3u);
 
     // On an existing key, or outside the strip, nothing is added and no snapshot taken.
-    press(WM_MBUTTONDOWN, 0.25f, kStrip);
-    press(WM_MBUTTONDOWN, 0.6f, 0.3f);
-    press(WM_MBUTTONDOWN, 0.6f, 0.1f);
+    press(PointerButton::Middle, 0.25f, kStrip);
+    press(PointerButton::Middle, 0.6f, 0.3f);
+    press(PointerButton::Middle, 0.6f, 0.1f);
     EXPECT_EQ(a->keyCount(), 4);
     EXPECT_EQ(editor->undoStack().size(), 1u);
 }
 
 TEST_F(EditorInput, DraggingTheFirstKeyPastTheSecondIsRefusedAndResumesWhenTheMouseComesBack) {
-    press(WM_LBUTTONDOWN, 0.25f, kStrip);
+    press(PointerButton::Left, 0.25f, kStrip);
     EXPECT_EQ(editor->dragMode(), SyncEditor::MovingKey);
     EXPECT_EQ(editor->selectedKeys(), std::vector<int>{0});
     EXPECT_EQ(editor->undoStack().size(), 1u);
@@ -47,7 +47,7 @@ TEST_F(EditorInput, DraggingTheFirstKeyPastTheSecondIsRefusedAndResumesWhenTheMo
     EXPECT_FLOAT_EQ(a->keyTime(0), 16.0f);
     move(0.3f, 0.3f);
     EXPECT_FLOAT_EQ(a->keyTime(0), 12.0f);
-    send(WM_LBUTTONUP, 0.3f, 0.3f);
+    release(PointerButton::Left, 0.3f, 0.3f);
     EXPECT_EQ(editor->dragMode(), SyncEditor::NoDrag);
     EXPECT_TRUE(editor->selectedKeys().empty());
     move(0.2f, 0.3f); // released: the key stays
@@ -56,30 +56,30 @@ TEST_F(EditorInput, DraggingTheFirstKeyPastTheSecondIsRefusedAndResumesWhenTheMo
 }
 
 TEST_F(EditorInput, ShiftSnapsAKeyToAComparisonKeyWithinReach) {
-    keyDown(VK_SHIFT);
+    keyDown(Key::Shift);
     clickControllerRow(1); // "Test: B" as comparison, keys at 15 s (x 0.375) and 25 s (x 0.625)
-    keyUp(VK_SHIFT);
+    keyUp(Key::Shift);
     ASSERT_EQ(editor->timeAxis().comparison, b);
     EXPECT_EQ(editor->controllersPanel().secondHighlightId, 1);
     EXPECT_EQ(editor->selectedController(), a); // the selection stays
 
-    press(WM_LBUTTONDOWN, 0.5f, kStrip); // the key at 20 s
-    keyDown(VK_SHIFT);
+    press(PointerButton::Left, 0.5f, kStrip); // the key at 20 s
+    keyDown(Key::Shift);
     move(0.6275f, 0.3f); // 0.0025 from the comparison key
     EXPECT_FLOAT_EQ(a->keyTime(1), 25.0f);
     move(0.6325f, 0.3f); // 0.0075: still within 0.008
     EXPECT_FLOAT_EQ(a->keyTime(1), 25.0f);
     move(0.64f, 0.3f); // 0.015: follows the mouse
     EXPECT_FLOAT_EQ(a->keyTime(1), 25.6f);
-    keyUp(VK_SHIFT);
+    keyUp(Key::Shift);
     move(0.6275f, 0.3f); // without Shift no snapping
     EXPECT_FLOAT_EQ(a->keyTime(1), 25.1f);
-    send(WM_LBUTTONUP, 0.6275f, 0.3f);
+    release(PointerButton::Left, 0.6275f, 0.3f);
 
     // Shift-clicking the comparison again clears it; without Shift a click selects.
-    keyDown(VK_SHIFT);
+    keyDown(Key::Shift);
     clickControllerRow(1);
-    keyUp(VK_SHIFT);
+    keyUp(Key::Shift);
     EXPECT_EQ(editor->timeAxis().comparison, nullptr);
     EXPECT_EQ(editor->controllersPanel().secondHighlightId, -1);
     clickControllerRow(1);
@@ -89,14 +89,14 @@ TEST_F(EditorInput, ShiftSnapsAKeyToAComparisonKeyWithinReach) {
 
 TEST_F(EditorInput, AValueDragMovesEverySelectedKeyToOneClampedValue) {
     // Ctrl keeps the selection between clicks.
-    keyDown(VK_CONTROL);
+    keyDown(Key::Control);
     click(0.25f, kStrip);
     click(0.5f, kStrip);
-    keyUp(VK_CONTROL);
+    keyUp(Key::Control);
     ASSERT_EQ(editor->selectedKeys(), (std::vector<int>{0, 1}));
     const std::size_t before = editor->undoStack().size();
 
-    press(WM_RBUTTONDOWN, 0.5f, 0.3f);
+    press(PointerButton::Right, 0.5f, 0.3f);
     EXPECT_EQ(editor->dragMode(), SyncEditor::ChangingValues);
     EXPECT_EQ(editor->undoStack().size(), before + 1);
     move(0.5f, 0.31f); // the last selected key started at 0.8: 0.8 + 10 x 0.01
@@ -109,46 +109,46 @@ TEST_F(EditorInput, AValueDragMovesEverySelectedKeyToOneClampedValue) {
     EXPECT_FLOAT_EQ(a->keyValue(0), 0.0f);
     EXPECT_FLOAT_EQ(a->keyValue(1), 0.0f);
     EXPECT_FLOAT_EQ(a->keyValue(2), 0.5f);
-    send(WM_RBUTTONUP, 0.5f, 0.1f);
+    release(PointerButton::Right, 0.5f, 0.1f);
     EXPECT_EQ(editor->dragMode(), SyncEditor::NoDrag);
     EXPECT_EQ(editor->selectedKeys().size(), 2u); // a selection of several stays
 
     // A right drag without a selection takes the hovered key, and lets it go afterwards.
     click(0.9f, 0.3f);
-    press(WM_RBUTTONDOWN, 0.75f, kStrip);
+    press(PointerButton::Right, 0.75f, kStrip);
     move(0.75f, 0.25f);
     EXPECT_NEAR(a->keyValue(2), 0.7f, 1e-4f);
-    send(WM_RBUTTONUP, 0.75f, 0.25f);
+    release(PointerButton::Right, 0.75f, 0.25f);
     EXPECT_TRUE(editor->selectedKeys().empty());
 }
 
 TEST_F(EditorInput, ATinyZoomDragChangesNothingAndARightClickInTheZoomBandRestoresTheSong) {
-    press(WM_LBUTTONDOWN, 0.25f, 0.1f);
+    press(PointerButton::Left, 0.25f, 0.1f);
     EXPECT_TRUE(editor->zooming());
     move(0.2525f, 0.1f); // 0.0025 of the width
-    send(WM_LBUTTONUP, 0.2525f, 0.1f);
+    release(PointerButton::Left, 0.2525f, 0.1f);
     EXPECT_FALSE(editor->zooming());
     EXPECT_EQ(editor->timeAxis().viewStart, 0u);
     EXPECT_EQ(editor->timeAxis().viewEnd, kFrames);
 
     // Dragged right to left, 10 s to 20 s.
-    press(WM_LBUTTONDOWN, 0.5f, 0.1f);
+    press(PointerButton::Left, 0.5f, 0.1f);
     move(0.25f, 0.1f);
     EXPECT_TRUE(editor->timeAxis().rangeVisible);
-    send(WM_LBUTTONUP, 0.25f, 0.1f);
+    release(PointerButton::Left, 0.25f, 0.1f);
     EXPECT_EQ(editor->timeAxis().viewStart, 10000u);
     EXPECT_EQ(editor->timeAxis().viewEnd, 20000u);
     EXPECT_FALSE(editor->timeAxis().rangeVisible);
     EXPECT_FLOAT_EQ(editor->timeAxis().timeToX(15.0f), 0.5f);
 
     // A zoom past the song's end stops at its end.
-    press(WM_LBUTTONDOWN, 0.5f, 0.1f);
+    press(PointerButton::Left, 0.5f, 0.1f);
     move(1.0f, 0.1f);
-    send(WM_LBUTTONUP, 1.0f, 0.1f);
+    release(PointerButton::Left, 1.0f, 0.1f);
     EXPECT_EQ(editor->timeAxis().viewEnd, 20000u);
 
-    press(WM_RBUTTONDOWN, 0.5f, 0.1f);
-    send(WM_RBUTTONUP, 0.5f, 0.1f);
+    press(PointerButton::Right, 0.5f, 0.1f);
+    release(PointerButton::Right, 0.5f, 0.1f);
     EXPECT_EQ(editor->timeAxis().viewStart, 0u);
     EXPECT_EQ(editor->timeAxis().viewEnd, kFrames);
     EXPECT_FLOAT_EQ(editor->cursorTime(), 20.0f); // the time under the mouse follows the view
@@ -165,30 +165,28 @@ TEST_F(EditorInput, EveryPressOfSpaceInRecordModeIsAKeyAndTheRecordingIsOneUndoS
     // the moment of its own press, valued 0; a held key's repeats add nothing.
     transport.time = 12.0f;
     for (int ms : {100, 350, 600, 850}) {
-        platform::setMessageCounter(ms);
-        keyDown(VK_SPACE);
+        keyDown(Key::Space, ms);
         if (ms == 600)
-            keyDown(VK_SPACE); // the keyboard's repeat
-        keyUp(VK_SPACE);
+            keyDown(Key::Space, ms); // the keyboard's repeat
+        keyUp(Key::Space);
     }
     editor->draw();
     // At the last key's time the key lands after it; past the song's end there is none;
     // hidden, the editor records nothing.
-    platform::setMessageCounter(0);
     for (float t : {30.0f, 45.0f}) {
         transport.time = t;
-        keyDown(VK_SPACE);
-        keyUp(VK_SPACE);
+        keyDown(Key::Space);
+        keyUp(Key::Space);
     }
-    platform::setKeyState(VK_F5, true);
+    platform::setKeyDown(Key::F5, true);
     editor->draw();
-    platform::setKeyState(VK_F5, false);
+    platform::setKeyDown(Key::F5, false);
     transport.time = 36.0f;
-    keyDown(VK_SPACE);
-    keyUp(VK_SPACE);
-    platform::setKeyState(VK_F6, true);
+    keyDown(Key::Space);
+    keyUp(Key::Space);
+    platform::setKeyDown(Key::F6, true);
     editor->draw();
-    platform::setKeyState(VK_F6, false);
+    platform::setKeyDown(Key::F6, false);
 
     const Keys recorded{{10.0f, 0.2f}, {12.1f, 0.0f}, {12.35f, 0.0f}, {12.6f, 0.0f}, {12.85f, 0.0f},
                         {20.0f, 0.8f}, {30.0f, 0.5f}, {30.0f, 0.0f}};
@@ -210,15 +208,15 @@ TEST_F(EditorInput, EveryPressOfSpaceInRecordModeIsAKeyAndTheRecordingIsOneUndoS
 
 TEST_F(EditorInput, UndoWalksBackOneActionAtATime) {
     std::vector<Keys> states{keysOf(a)};
-    press(WM_MBUTTONDOWN, 0.625f, 0.21f); // add a key at 25 s
+    press(PointerButton::Middle, 0.625f, 0.21f); // add a key at 25 s
     states.push_back(keysOf(a));
-    press(WM_LBUTTONDOWN, 0.25f, kStrip); // move the first key to 5 s
+    press(PointerButton::Left, 0.25f, kStrip); // move the first key to 5 s
     move(0.125f, 0.3f);
-    send(WM_LBUTTONUP, 0.125f, 0.3f);
+    release(PointerButton::Left, 0.125f, 0.3f);
     states.push_back(keysOf(a));
-    press(WM_RBUTTONDOWN, 0.5f, kStrip); // raise the key at 20 s
+    press(PointerButton::Right, 0.5f, kStrip); // raise the key at 20 s
     move(0.5f, 0.24f);
-    send(WM_RBUTTONUP, 0.5f, 0.24f);
+    release(PointerButton::Right, 0.5f, 0.24f);
     states.push_back(keysOf(a));
     click(0.7f, 0.3f); // a segment, then its shape: exponential
     ASSERT_EQ(editor->selectedSegment(), 2);
@@ -226,17 +224,17 @@ TEST_F(EditorInput, UndoWalksBackOneActionAtATime) {
     click(0.625f + 0.005f, 0.4f + 0.11f + 0.02f); // over the segment's start key at 25 s
     EXPECT_EQ(a->segments()[2].kind, exponential);
     states.push_back(keysOf(a));
-    keyDown(VK_DELETE); // remove the key at 25 s
-    press(WM_RBUTTONDOWN, 0.625f, kStrip);
-    keyUp(VK_DELETE);
+    keyDown(Key::Delete); // remove the key at 25 s
+    press(PointerButton::Right, 0.625f, kStrip);
+    keyUp(Key::Delete);
     states.push_back(keysOf(a));
     ASSERT_EQ(editor->undoStack().size(), 5u);
     ASSERT_EQ(a->keyCount(), 3);
 
-    keyDown(VK_CONTROL);
+    keyDown(Key::Control);
     for (int step = 4; step >= 0; --step) {
-        keyDown('Z');
-        keyUp('Z');
+        keyDown(Key::Z);
+        keyUp(Key::Z);
         EXPECT_EQ(keysOf(a), states[static_cast<std::size_t>(step)]) << "undo back to state " << step;
         if (step == 4) {
             EXPECT_EQ(a->segments()[2].kind, exponential);
@@ -246,40 +244,40 @@ TEST_F(EditorInput, UndoWalksBackOneActionAtATime) {
         }
     }
     EXPECT_TRUE(editor->undoStack().empty());
-    keyDown('Z'); // nothing left to undo
-    keyUp('Z');
+    keyDown(Key::Z); // nothing left to undo
+    keyUp(Key::Z);
     EXPECT_EQ(keysOf(a), states[0]);
 
     // Redo brings the steps back one at a time, with Ctrl+Y or Ctrl+Shift+Z.
     for (std::size_t step = 1; step <= 5; ++step) {
         if (step % 2) {
-            keyDown('Y');
-            keyUp('Y');
+            keyDown(Key::Y);
+            keyUp(Key::Y);
         } else {
-            keyDown(VK_SHIFT);
-            keyDown('Z');
-            keyUp('Z');
-            keyUp(VK_SHIFT);
+            keyDown(Key::Shift);
+            keyDown(Key::Z);
+            keyUp(Key::Z);
+            keyUp(Key::Shift);
         }
         EXPECT_EQ(keysOf(a), states[step]) << "redo to state " << step;
     }
     EXPECT_EQ(a->segments()[2].kind, exponential);
-    keyDown('Y'); // nothing left to redo
-    keyUp('Y');
+    keyDown(Key::Y); // nothing left to redo
+    keyUp(Key::Y);
     EXPECT_EQ(keysOf(a), states[5]);
     // Undo again, then a new edit: the redo list is gone.
-    keyDown('Z');
-    keyUp('Z');
-    keyUp(VK_CONTROL);
+    keyDown(Key::Z);
+    keyUp(Key::Z);
+    keyUp(Key::Control);
     EXPECT_EQ(keysOf(a), states[4]);
     EXPECT_EQ(editor->redoStack().size(), 1u);
-    press(WM_MBUTTONDOWN, 0.9f, 0.21f);
+    press(PointerButton::Middle, 0.9f, 0.21f);
     EXPECT_TRUE(editor->redoStack().empty());
     const Keys last = keysOf(a);
-    keyDown(VK_CONTROL);
-    keyDown('Y');
-    keyUp('Y');
-    keyUp(VK_CONTROL);
+    keyDown(Key::Control);
+    keyDown(Key::Y);
+    keyUp(Key::Y);
+    keyUp(Key::Control);
     EXPECT_EQ(keysOf(a), last);
 }
 
@@ -314,9 +312,9 @@ TEST_F(EditorInput, TabClickSeeksThroughTheTransportAndChangesNothingElse) {
     const Keys keysA = keysOf(a), keysB = keysOf(b);
     transport.isPlaying = true;
 
-    keyDown(VK_TAB);
-    press(WM_LBUTTONDOWN, 0.5f, kStrip); // on a key: would start a move without Tab
-    keyUp(VK_TAB);
+    keyDown(Key::Tab);
+    press(PointerButton::Left, 0.5f, kStrip); // on a key: would start a move without Tab
+    keyUp(Key::Tab);
     EXPECT_EQ(transport.seeks, std::vector<float>{20.0f});
     EXPECT_EQ(editor->dragMode(), SyncEditor::NoDrag);
     EXPECT_TRUE(editor->selectedKeys().empty());
@@ -340,16 +338,16 @@ TEST_F(EditorInput, TabClickSeeksThroughTheTransportAndChangesNothingElse) {
 
 TEST_F(EditorInput, QuittingKeepsUnsavedEditsInAFileAndLeavesNoSnapshots) {
     // Edits that were saved, or taken back, are not unsaved.
-    press(WM_MBUTTONDOWN, 0.3f, 0.21f);
+    press(PointerButton::Middle, 0.3f, 0.21f);
     clickWorkspaceItem(0);
     EXPECT_FALSE(editor->hasUnsavedEdits());
-    press(WM_MBUTTONDOWN, 0.4f, 0.21f);
+    press(PointerButton::Middle, 0.4f, 0.21f);
     EXPECT_TRUE(editor->hasUnsavedEdits());
     editor->undo();
     EXPECT_FALSE(editor->hasUnsavedEdits());
     editor->redo();
     editor->undo();
-    press(WM_MBUTTONDOWN, 0.6f, 0.21f);
+    press(PointerButton::Middle, 0.6f, 0.21f);
     const Keys edited = keysOf(a);
 
     testing::internal::CaptureStderr();
@@ -379,31 +377,31 @@ TEST_F(EditorInput, QuittingKeepsUnsavedEditsInAFileAndLeavesNoSnapshots) {
 }
 
 TEST_F(EditorInput, ADragPastTheWindowsEdgesKeepsTheKeyInTheSongAndTheValueInRange) {
-    press(WM_LBUTTONDOWN, 0.25f, kStrip); // the key at 10 s
+    press(PointerButton::Left, 0.25f, kStrip); // the key at 10 s
     move(-0.1f, 0.3f);                    // 40 pixels left of the window
     EXPECT_FLOAT_EQ(a->keyTime(0), 0.0f);
-    send(WM_LBUTTONUP, -0.1f, 0.3f);
-    press(WM_LBUTTONDOWN, 0.75f, kStrip); // the key at 30 s
+    release(PointerButton::Left, -0.1f, 0.3f);
+    press(PointerButton::Left, 0.75f, kStrip); // the key at 30 s
     move(1.3f, 0.3f);                     // right of the window, past the song's 40 s
     EXPECT_FLOAT_EQ(a->keyTime(2), 40.0f);
-    send(WM_LBUTTONUP, 1.3f, 0.3f);
+    release(PointerButton::Left, 1.3f, 0.3f);
     // A value drag past the top edge: the value goes up, to 1.
-    press(WM_RBUTTONDOWN, 0.5f, kStrip);
+    press(PointerButton::Right, 0.5f, kStrip);
     move(0.5f, 1.1f);
     EXPECT_FLOAT_EQ(a->keyValue(1), 1.0f);
-    send(WM_RBUTTONUP, 0.5f, 1.1f);
+    release(PointerButton::Right, 0.5f, 1.1f);
 }
 
 TEST_F(EditorInput, SnapshotsMakeTheirFolderAndAFailedSnapshotStillEdits) {
     std::filesystem::remove_all("editor");
-    press(WM_MBUTTONDOWN, 0.3f, 0.21f);
+    press(PointerButton::Middle, 0.3f, 0.21f);
     ASSERT_EQ(editor->undoStack().size(), 1u);
     EXPECT_TRUE(platform::fileExists(editor->undoStack()[0]));
 
     // A file where the folder should be: the edit is made, the step cannot be undone.
     std::filesystem::remove_all("editor");
     qmtest::writeFile("editor", "not a folder");
-    press(WM_MBUTTONDOWN, 0.4f, 0.21f);
+    press(PointerButton::Middle, 0.4f, 0.21f);
     EXPECT_EQ(a->keyCount(), 5);
     EXPECT_EQ(editor->undoStack().size(), 1u);
     EXPECT_NE(editor->notice().find("cannot be undone"), std::string::npos);
@@ -418,7 +416,7 @@ TEST_F(EditorInput, TheWorkspacePanelSavesResetsAndKeepsTheOldFileWhenASaveFails
     const std::string saved = qmtest::readFile("data/demosynch.dat");
     ASSERT_FALSE(saved.empty());
 
-    press(WM_MBUTTONDOWN, 0.3f, 0.21f); // an edit ...
+    press(PointerButton::Middle, 0.3f, 0.21f); // an edit ...
     ASSERT_EQ(a->keyCount(), 4);
     clickWorkspaceItem(4); // ... reset brings back the saved keys ...
     EXPECT_EQ(a->keyCount(), 3);
@@ -428,7 +426,7 @@ TEST_F(EditorInput, TheWorkspacePanelSavesResetsAndKeepsTheOldFileWhenASaveFails
     EXPECT_EQ(editor->undoStack().size(), 1u);
 
     // The temporary file of the save cannot be made: the saved file stays as it was.
-    press(WM_MBUTTONDOWN, 0.3f, 0.21f);
+    press(PointerButton::Middle, 0.3f, 0.21f);
     std::filesystem::create_directory("data/demosynch.dat.quillmont-tmp");
     trace.clear();
     clickWorkspaceItem(0);
@@ -445,58 +443,55 @@ TEST_F(EditorInput, TheWorkspacePanelSavesResetsAndKeepsTheOldFileWhenASaveFails
     EXPECT_FALSE(editor->helpVisible());
 }
 
-TEST_F(EditorInput, MessagesBeforeInitAndOddKeyCodesAreHarmless) {
+TEST_F(EditorInput, EventsBeforeInitAndOddKeysAreHarmless) {
     std::unique_ptr<SyncEditor> made = makeEditor();
     SyncEditor& fresh = *made;
-    fresh.handleMessage(WM_MOUSEMOVE, 0, at(0.5f, 0.3f));
-    fresh.handleMessage(WM_LBUTTONDOWN, 0, at(0.5f, 0.3f));
-    fresh.handleMessage(WM_KEYDOWN, 0x1000, 0);
+    fresh.handleMessage(at(EventKind::PointerMove, 0.5f, 0.3f));
+    fresh.handleMessage(at(EventKind::ButtonDown, 0.5f, 0.3f, PointerButton::Left));
+    fresh.handleMessage(InputEvent::keyDown(static_cast<Key>(kKeyCount)));
     fresh.draw();
     fresh.shutdown();
-    editor->handleMessage(WM_KEYDOWN, 300, 0);
-    editor->handleMessage(WM_KEYUP, ~WPARAM{0}, 0);
+    editor->handleMessage(InputEvent::keyDown(static_cast<Key>(200)));
+    editor->handleMessage(InputEvent::keyUp(static_cast<Key>(255)));
+    editor->handleMessage(InputEvent::pointer(EventKind::ButtonDown, PointerButton::None, 0, 0));
     EXPECT_EQ(a->keyCount(), 3);
 }
 
 TEST_F(EditorInput, TypedNumbersSetAKeyOnlyWithinItsNeighboursAndTheSong) {
-    const auto type = [this](const char* text) {
-        for (const char* c = text; *c; ++c)
-            EXPECT_TRUE(editor->handleMessage(WM_CHAR, static_cast<WPARAM>(*c), 0));
-    };
     // A double click on the key at 20 s opens the field on it.
     click(0.5f, kStrip);
-    send(WM_LBUTTONDBLCLK, 0.5f, kStrip);
-    send(WM_LBUTTONUP, 0.5f, kStrip);
+    editor->handleMessage(at(EventKind::DoubleClick, 0.5f, kStrip, PointerButton::Left));
+    release(PointerButton::Left, 0.5f, kStrip);
     ASSERT_TRUE(editor->keyEntry().isOpen());
     EXPECT_EQ(editor->keyEntry().keyIndex(), 1);
     EXPECT_EQ(editor->keyEntry().text(KeyEntry::Time), "20.000");
     const std::size_t edits = editor->undoStack().size();
 
-    type("31"); // past the next key at 30 s
-    keyDown(VK_TAB);
-    type("0.25");
-    keyDown(VK_RETURN);
-    keyUp(VK_RETURN);
+    EXPECT_TRUE(type("31")); // past the next key at 30 s
+    keyDown(Key::Tab);
+    EXPECT_TRUE(type("0.25"));
+    keyDown(Key::Enter);
+    keyUp(Key::Enter);
     EXPECT_EQ(keysOf(a)[1], (std::pair<float, float>{20.0f, 0.8f}));
     EXPECT_TRUE(editor->keyEntry().isOpen());
     EXPECT_NE(editor->notice().find("time refused"), std::string::npos);
-    keyDown(VK_TAB);
-    keyDown(VK_BACK);
-    keyDown(VK_BACK);
-    type("22.5");
-    keyDown(VK_RETURN);
-    keyUp(VK_RETURN);
+    keyDown(Key::Tab);
+    keyDown(Key::Backspace);
+    keyDown(Key::Backspace);
+    EXPECT_TRUE(type("22.5"));
+    keyDown(Key::Enter);
+    keyUp(Key::Enter);
     EXPECT_EQ(keysOf(a)[1], (std::pair<float, float>{22.5f, 0.25f}));
     EXPECT_FALSE(editor->keyEntry().isOpen());
     EXPECT_EQ(editor->undoStack().size(), edits + 1);
 
     // Enter opens it on the one selected key; Escape leaves it without quitting.
-    keyDown(VK_CONTROL);
+    keyDown(Key::Control);
     click(0.25f, kStrip);
-    keyUp(VK_CONTROL);
-    keyDown(VK_RETURN);
+    keyUp(Key::Control);
+    keyDown(Key::Enter);
     EXPECT_EQ(editor->keyEntry().keyIndex(), 0);
-    EXPECT_TRUE(editor->handleMessage(WM_KEYDOWN, VK_ESCAPE, 0));
+    EXPECT_TRUE(editor->handleMessage(InputEvent::keyDown(Key::Escape)));
     EXPECT_FALSE(editor->keyEntry().isOpen());
     EXPECT_EQ(keysOf(a)[0], (std::pair<float, float>{10.0f, 0.2f}));
 }
@@ -517,8 +512,7 @@ protected:
         sync.getController("Houses: Grow Ground");
     }
     void typeText(const char* text) {
-        for (const char* c = text; *c; ++c)
-            editor->handleMessage(WM_CHAR, static_cast<WPARAM>(*c), 0);
+        type(text);
     }
 };
 } // namespace
@@ -530,9 +524,9 @@ TEST_F(EditorWithManyControllers, AClickOnAnOpenPanelGoesToThePanelAlone) {
     EXPECT_EQ(editor->selectedSegment(), -1); // the curve behind the row stays unselected
     // Right and middle clicks on the open list add or change nothing.
     ASSERT_TRUE(editor->controllersPanel().open);
-    press(WM_RBUTTONDOWN, 0.4f, rowY);
-    send(WM_RBUTTONUP, 0.4f, rowY);
-    press(WM_MBUTTONDOWN, 0.4f, 0.21f);
+    press(PointerButton::Right, 0.4f, rowY);
+    release(PointerButton::Right, 0.4f, rowY);
+    press(PointerButton::Middle, 0.4f, 0.21f);
     EXPECT_EQ(editor->dragMode(), SyncEditor::NoDrag);
     EXPECT_TRUE(editor->undoStack().empty());
 }
@@ -543,7 +537,7 @@ TEST_F(EditorWithManyControllers, TypingOverAnOpenControllerListFiltersBothColum
     typeText("GrowL"); // any case; the L does not switch the loop on
     EXPECT_FALSE(editor->looping());
     EXPECT_TRUE(editor->controllersPanel().shownItems().empty());
-    keyDown(VK_BACK);
+    keyDown(Key::Backspace);
     EXPECT_EQ(editor->controllers2Panel().filter(), "Grow");
     const auto shown = editor->controllers2Panel().shownItems();
     ASSERT_EQ(shown.size(), 2u);
@@ -553,8 +547,8 @@ TEST_F(EditorWithManyControllers, TypingOverAnOpenControllerListFiltersBothColum
     click(0.6f, 0.95f - 0.5f / 50.0f);
     EXPECT_EQ(editor->selectedControllerIndex(), 40);
     // Escape clears the filter and is taken (no quit); with no filter it is not.
-    EXPECT_TRUE(editor->handleMessage(WM_KEYDOWN, VK_ESCAPE, 0));
+    EXPECT_TRUE(editor->handleMessage(InputEvent::keyDown(Key::Escape)));
     EXPECT_EQ(editor->controllersPanel().shownItems().size(), 40u);
-    keyUp(VK_ESCAPE);
-    EXPECT_FALSE(editor->handleMessage(WM_KEYDOWN, VK_ESCAPE, 0));
+    keyUp(Key::Escape);
+    EXPECT_FALSE(editor->handleMessage(InputEvent::keyDown(Key::Escape)));
 }

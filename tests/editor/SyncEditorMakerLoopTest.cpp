@@ -22,14 +22,14 @@ class EditorMakerLoop : public qmtest::EditorTest {
 protected:
     void prepare() override { qmtest::writeFile("data/tempo.txt", kTempo); }
     using qmtest::EditorTest::press;
-    void press(int key) {
+    void press(Key key) {
         keyDown(key);
         keyUp(key);
     }
-    void ctrl(int key) {
-        keyDown(VK_CONTROL);
+    void ctrl(Key key) {
+        keyDown(Key::Control);
         press(key);
-        keyUp(VK_CONTROL);
+        keyUp(Key::Control);
     }
     void restart() {
         editor->shutdown();
@@ -41,38 +41,38 @@ protected:
 } // namespace
 
 TEST_F(EditorMakerLoop, AltSnapsADraggedKeyAndARecordedKeyToTheNearestBeat) {
-    press(WM_LBUTTONDOWN, 0.5f, kStrip); // the key at 20 s
-    keyDown(VK_MENU);
+    press(PointerButton::Left, 0.5f, kStrip); // the key at 20 s
+    keyDown(Key::Alt);
     move(0.3f, 0.3f); // 12 s: beat 25 lies at 12.011 s
     EXPECT_EQ(a->keyTime(1), beat(25));
     move(0.31f, 0.3f); // 12.4 s: beat 26, 12.483 s
     EXPECT_EQ(a->keyTime(1), beat(26));
-    keyUp(VK_MENU);
+    keyUp(Key::Alt);
     move(0.31f, 0.3f);
     EXPECT_FLOAT_EQ(a->keyTime(1), 12.4f);
-    send(WM_LBUTTONUP, 0.31f, 0.3f);
+    release(PointerButton::Left, 0.31f, 0.3f);
 
-    keyDown(VK_SHIFT);
+    keyDown(Key::Shift);
     clickControllerRow(1); // compare with "Test: B", keys at 15 s and 25 s
-    press(WM_LBUTTONDOWN, 0.31f, kStrip);
-    keyDown(VK_MENU);
+    press(PointerButton::Left, 0.31f, kStrip);
+    keyDown(Key::Alt);
     move(0.3775f, 0.3f); // 15.1 s: Shift's comparison key in reach wins over beat 32
     EXPECT_EQ(a->keyTime(1), 15.0f);
     move(0.45f, 0.3f); // 18 s: no comparison key in reach: beat 38
     EXPECT_EQ(a->keyTime(1), beat(38));
-    send(WM_LBUTTONUP, 0.45f, 0.3f);
-    keyUp(VK_MENU);
-    keyUp(VK_SHIFT);
+    release(PointerButton::Left, 0.45f, 0.3f);
+    keyUp(Key::Alt);
+    keyUp(Key::Shift);
 
     // Record mode: Alt + Space on the beat nearest the press, Space alone on it.
     click(0.97f, 0.89f);
     for (float pressed : {12.2f, 13.0f}) {
         transport.time = pressed;
         if (pressed < 13.0f)
-            keyDown(VK_MENU);
-        keyDown(VK_SPACE);
-        keyUp(VK_SPACE);
-        keyUp(VK_MENU);
+            keyDown(Key::Alt);
+        keyDown(Key::Space);
+        keyUp(Key::Space);
+        keyUp(Key::Alt);
     }
     EXPECT_EQ(keysOf(a), (Keys{{10.0f, 0.2f}, {beat(25), 0.0f}, {13.0f, 0.0f}, {beat(38), 0.8f}, {30.0f, 0.5f}}));
 }
@@ -134,10 +134,10 @@ TEST(BeatGrid, TempoFilesThatAreMissingCutOrDamagedGiveNoGridAndNameTheLine) {
 }
 
 TEST_F(EditorMakerLoop, TheLoopWrapsAtTheEndOfTheZoomedRangeButNotAfterASeek) {
-    press(WM_LBUTTONDOWN, 0.25f, 0.1f); // zoom to 10 s .. 20 s
+    press(PointerButton::Left, 0.25f, 0.1f); // zoom to 10 s .. 20 s
     move(0.5f, 0.1f);
-    send(WM_LBUTTONUP, 0.5f, 0.1f);
-    press('L');
+    release(PointerButton::Left, 0.5f, 0.1f);
+    press(Key::L);
     EXPECT_TRUE(editor->looping() && editor->timeAxis().loopVisible);
     EXPECT_EQ(editor->loopEnd(), 20.0f);
     EXPECT_EQ(transport.seeks, std::vector<float>{10.0f}); // the play line was outside: to its start
@@ -148,13 +148,13 @@ TEST_F(EditorMakerLoop, TheLoopWrapsAtTheEndOfTheZoomedRangeButNotAfterASeek) {
     EXPECT_EQ(transport.seeks, (std::vector<float>{10.0f, 10.0f}));
 
     // A seek past the end is the maker's and stays; L again ends the loop.
-    press(WM_RBUTTONDOWN, 0.5f, 0.1f); // the whole song in view; the loop stays
-    keyDown(VK_TAB);
+    press(PointerButton::Right, 0.5f, 0.1f); // the whole song in view; the loop stays
+    keyDown(Key::Tab);
     click(0.75f, 0.3f);
-    keyUp(VK_TAB);
+    keyUp(Key::Tab);
     transport.time = 31.0f;
     editor->beforeFrame();
-    press('L');
+    press(Key::L);
     transport.time = 15.0f;
     editor->beforeFrame();
     transport.time = 21.0f;
@@ -166,25 +166,25 @@ TEST_F(EditorMakerLoop, TheLoopWrapsAtTheEndOfTheZoomedRangeButNotAfterASeek) {
 TEST_F(EditorMakerLoop, BookmarksToggleJumpWithThePageKeysAndSurviveARestart) {
     for (float t : {12.0f, 30.0f, 30.1f, 30.0f}) { // 30.1 s lies within reach of 30 s: removes it
         transport.time = t;
-        press('B');
+        press(Key::B);
         if (t == 30.1f) {
             EXPECT_EQ(qmtest::readFile("editor/bookmarks.txt"), "12\n");
         }
     }
     transport.time = 0.0f;
-    for (int key : {VK_NEXT, VK_NEXT, VK_NEXT, VK_PRIOR})
+    for (Key key : {Key::PageDown, Key::PageDown, Key::PageDown, Key::PageUp})
         press(key);
     transport.time = 12.3f; // just past a bookmark: the one before it (none)
-    press(VK_PRIOR);
+    press(Key::PageUp);
     transport.time = 13.0f;
-    press(VK_PRIOR);
+    press(Key::PageUp);
     EXPECT_EQ(transport.seeks, (std::vector<float>{12.0f, 30.0f, 12.0f, 12.0f}));
     EXPECT_TRUE(editor->undoStack().empty());
 
     restart();
     EXPECT_EQ(editor->bookmarks().times(), (std::vector<float>{12.0f, 30.0f}));
     std::filesystem::create_directory("editor/bookmarks.txt.quillmont-tmp"); // a write that fails keeps the file
-    press('B');
+    press(Key::B);
     EXPECT_EQ(qmtest::readFile("editor/bookmarks.txt"), "12\n30\n");
     EXPECT_NE(editor->notice().find("bookmarks not saved"), std::string::npos);
 
@@ -194,11 +194,11 @@ TEST_F(EditorMakerLoop, BookmarksToggleJumpWithThePageKeysAndSurviveARestart) {
     qmtest::writeFile("editor/bookmarks.txt", "12\n1e30\n");
     restart();
     transport.seeks.clear();
-    press(VK_NEXT);
+    press(Key::PageDown);
     EXPECT_TRUE(transport.seeks.empty());
     std::filesystem::resize_file("editor/bookmarks.txt", (1u << 20) + 1);
     restart();
-    press('B');
+    press(Key::B);
     EXPECT_EQ(std::filesystem::file_size("editor/bookmarks.txt"), (1u << 20) + 1);
     EXPECT_NE(editor->notice().find("could not be read at start"), std::string::npos);
 }
@@ -230,16 +230,16 @@ TEST_F(EditorMakerLoop, CopyAndPasteCarryValuesShapesAndSpacingAsOneEdit) {
     a->setSegmentKind(0, smoothstep); // 10 s to 20 s
     a->setSegmentEnds(0, valzero);
     const Keys original = keysOf(a);
-    keyDown(VK_CONTROL);
+    keyDown(Key::Control);
     click(0.25f, kStrip);
     click(0.5f, kStrip);
-    press('C');
-    keyUp(VK_CONTROL);
+    press(Key::C);
+    keyUp(Key::Control);
 
     // At the last key's time the first pasted key lands after it; 40 s is the song's end.
     const std::size_t edits = editor->undoStack().size();
     transport.time = 30.0f;
-    ctrl('V');
+    ctrl(Key::V);
     EXPECT_EQ(keysOf(a), (Keys{{10.0f, 0.2f}, {20.0f, 0.8f}, {30.0f, 0.5f}, {30.0f, 0.2f}, {40.0f, 0.8f}}));
     EXPECT_EQ(a->segments()[2].kind, linear); // into the first pasted key: as by hand
     EXPECT_EQ(a->segments()[3].kind, smoothstep);
@@ -252,11 +252,11 @@ TEST_F(EditorMakerLoop, CopyAndPasteCarryValuesShapesAndSpacingAsOneEdit) {
     // selected the copy stays, and a paste wholly past the end is no edit.
     clickControllerRow(1);
     transport.time = 35.0f;
-    ctrl('V');
+    ctrl(Key::V);
     EXPECT_EQ(keysOf(b), (Keys{{15.0f, 0.3f}, {25.0f, 0.6f}, {35.0f, 0.2f}}));
-    ctrl('C');
+    ctrl(Key::C);
     transport.time = 40.5f;
-    ctrl('V');
+    ctrl(Key::V);
     EXPECT_EQ(editor->copiedKeys().size(), 2u);
     EXPECT_EQ(editor->undoStack().size(), edits + 1);
 }
@@ -269,9 +269,9 @@ TEST_F(EditorMakerLoop, ASyncTextReloadIsOneEditThatKeepsTheViewAndSaveWritesThe
     ASSERT_TRUE(source.load(sync, error)) << error;
     editor->saveToSyncText(&source);
     clickControllerRow(1);
-    press(WM_LBUTTONDOWN, 0.25f, 0.1f); // zoom to 10 s .. 30 s
+    press(PointerButton::Left, 0.25f, 0.1f); // zoom to 10 s .. 30 s
     move(0.75f, 0.1f);
-    send(WM_LBUTTONUP, 0.75f, 0.1f);
+    release(PointerButton::Left, 0.75f, 0.1f);
 
     qmtest::writeFile("c.txt", text + "controller \"Test: C\"\n5 1\n");
     editor->takeSyncTextChange(source, source.poll());
@@ -299,7 +299,7 @@ TEST_F(EditorMakerLoop, ASyncTextReloadIsOneEditThatKeepsTheViewAndSaveWritesThe
     qmtest::writeFile("c.txt", text);
     editor->takeSyncTextChange(source, source.poll());
     clickControllerRow(0);
-    press(WM_MBUTTONDOWN, 0.75f, 0.21f); // a key at 25 s
+    press(PointerButton::Middle, 0.75f, 0.21f); // a key at 25 s
     clickWorkspaceItem(0);
     EXPECT_FALSE(editor->hasUnsavedEdits());
     EXPECT_EQ(qmtest::readFile("c.txt").rfind(
@@ -309,7 +309,7 @@ TEST_F(EditorMakerLoop, ASyncTextReloadIsOneEditThatKeepsTheViewAndSaveWritesThe
               0u)
         << qmtest::readFile("c.txt");
     EXPECT_EQ(source.poll(), SyncTextSource::Change::none);
-    press(WM_MBUTTONDOWN, 0.9f, 0.21f);
+    press(PointerButton::Middle, 0.9f, 0.21f);
     clickWorkspaceItem(4);
     EXPECT_EQ(a->keyCount(), 4);
 }

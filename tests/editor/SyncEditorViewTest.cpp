@@ -74,9 +74,9 @@ protected:
 } // namespace
 
 TEST_F(EditorView, ASelectedSegmentWithItsButtonsAnOpenPanelAndTheReadOuts) {
-    keyDown(VK_SHIFT);
+    keyDown(Key::Shift);
     clickControllerRow(1); // compare with "Test: B"
-    keyUp(VK_SHIFT);
+    keyUp(Key::Shift);
     click(0.97f, 0.89f); // record mode
     click(0.6f, 0.3f);   // segment 1, 20 s to 30 s
     ASSERT_EQ(editor->selectedSegment(), 1);
@@ -117,9 +117,9 @@ TEST_F(EditorView, ASelectedSegmentWithItsButtonsAnOpenPanelAndTheReadOuts) {
 }
 
 TEST_F(EditorView, ZoomedWithTheCursorOnAKeyAndTheHelpOverlay) {
-    press(WM_LBUTTONDOWN, 0.125f, 0.1f); // zoom to 5 s .. 35 s
+    press(PointerButton::Left, 0.125f, 0.1f); // zoom to 5 s .. 35 s
     move(0.875f, 0.1f);
-    send(WM_LBUTTONUP, 0.875f, 0.1f);
+    release(PointerButton::Left, 0.875f, 0.1f);
     clickWorkspaceItem(6); // help
     ASSERT_TRUE(editor->helpVisible());
     const float keyX = editor->timeAxis().timeToX(20.0f);
@@ -142,7 +142,7 @@ TEST_F(EditorView, WithoutASelectedControllerNoCurveNoKeysNoRedLine) {
     bare.init();
     ASSERT_EQ(bare.selectedController(), nullptr);
     transport.time = 10.0f;
-    bare.handleMessage(WM_MOUSEMOVE, 0, at(0.7f, 0.3f));
+    bare.handleMessage(at(EventKind::PointerMove, 0.7f, 0.3f));
     ASSERT_TRUE(bare.cursorVisible());
     drawFrame();
     bare.draw();
@@ -217,17 +217,17 @@ TEST_F(EditorView, TheRulerShowsBarsBeatsTheLoopAndBookmarks) {
     // The whole song (40 s): beats 15 pixels apart, so ticks, bar lines and numbers.
     EXPECT_GT(count(frame("editor-ruler-whole"), 0.0f, 1.0f, amber), 300);
     // Zoomed to 10 .. 12 s: nothing between beat 21 (x 0.061) and beat 22 (x 0.297).
-    press(WM_LBUTTONDOWN, 0.25f, 0.1f);
+    press(PointerButton::Left, 0.25f, 0.1f);
     move(0.3f, 0.1f);
-    send(WM_LBUTTONUP, 0.3f, 0.1f);
+    release(PointerButton::Left, 0.3f, 0.1f);
     const qmtest::Picture zoomed = frame("editor-ruler-zoomed");
     EXPECT_EQ(count(zoomed, 0.08f, 0.28f, amber), 0);
     EXPECT_GT(count(zoomed, 0.29f, 0.305f, amber), 1);
     EXPECT_EQ(count(zoomed, 0.1f, 0.4f, blue), 0);
     // The loop over the zoomed range, and a bookmark's flag at 11 s (x 0.5).
-    keyDown('L');
+    keyDown(Key::L);
     transport.time = 11.0f;
-    keyDown('B');
+    keyDown(Key::B);
     const qmtest::Picture marked = frame("editor-ruler-loop-bookmark");
     EXPECT_GT(count(marked, 0.1f, 0.4f, blue), 1000);
     EXPECT_GT(countIn(marked, 0.5f, 0.2f, 0.506f, 0.212f, 102, 255, 153, 40), 3);

@@ -1,7 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "platform/Kernel.h"
-#include "platform/Messages.h"
+#include "platform/EventQueue.h"
 #include "platform/Window.h"
 
 #include <algorithm>
@@ -37,13 +37,12 @@ std::vector<std::string> TraceCapture::records() const {
     return lines;
 }
 
-GLContext::GLContext(int width, int height, int samples, qelFramework::WNDPROC procedure) {
+GLContext::GLContext(int width, int height, int samples) {
     qelFramework::platform::WindowRequest r;
     r.title = "test";
     r.width = width;
     r.height = height;
     r.samples = samples;
-    r.procedure = procedure;
     window = qelFramework::platform::createWindow(r).window;
 }
 GLContext::~GLContext() { qelFramework::platform::destroyWindow(window); }
@@ -87,11 +86,10 @@ std::vector<std::string> listFolder(const std::string& folder) {
 }
 
 bool quitPending() {
-    qelFramework::MSG m;
-    while (qelFramework::platform::peekMessage(m))
-        if (m.message == qelFramework::WM_QUIT)
-            return true;
-    return false;
+    qelFramework::InputEvent event;
+    while (qelFramework::platform::pollEvent(event)) {
+    }
+    return qelFramework::platform::takeQuitRequest().has_value();
 }
 
 int runCommand(const std::string& command, std::string& output) {

@@ -1,6 +1,6 @@
 #pragma once
 // Shared helpers of the test programs.
-#include "platform/WinTypes.h"
+#include "platform/Window.h"
 
 #include <string>
 #include <vector>
@@ -21,14 +21,13 @@ public:
 // A hidden window with a current GL context, for tests that render headless.
 class GLContext {
 public:
-    explicit GLContext(int width = 256, int height = 256, int samples = 0,
-                       qelFramework::WNDPROC procedure = nullptr);
+    explicit GLContext(int width = 256, int height = 256, int samples = 0);
     ~GLContext();
     bool ok() const { return window != nullptr; }
-    qelFramework::HWND handle() const { return window; }
+    qelFramework::platform::Window* handle() const { return window; }
 
 private:
-    qelFramework::HWND window = nullptr;
+    qelFramework::platform::Window* window = nullptr;
 };
 
 // A fresh empty folder under the system's temporary folder, removed with its content.
@@ -65,7 +64,7 @@ void writeFile(const std::string& path, const std::string& bytes);
 // The names in a folder, sorted; none when it does not exist.
 std::vector<std::string> listFolder(const std::string& folder);
 
-// Takes every queued message; true when a WM_QUIT was among them.
+// Takes every queued event; true when a quit was requested.
 bool quitPending();
 
 // Runs a shell command; returns its exit status and fills output with stdout and stderr.
