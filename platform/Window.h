@@ -1,6 +1,5 @@
 #pragma once
 // Top-level windows with an OpenGL context, the display mode, the screen and the cursor.
-
 #include <string>
 
 namespace qelFramework::platform {
