@@ -67,7 +67,7 @@ int runProduction(const CommandLine& options) {
             Trace::write(Trace::WARNING, "startup", "removed %s, left by a save that was cut off", name.c_str());
     if (!options.syncTextPath.empty() && platform::removeLeftoverTemporaryFileOf(options.syncTextPath))
         Trace::write(Trace::WARNING, "startup", "removed %s, left by a save that was cut off",
-                     platform::temporaryPathOf(options.syncTextPath).c_str());
+                     platform::temporaryPathOf(platform::linkTarget(options.syncTextPath)).c_str());
 
     // 4. Sound.
     static MusicStream music;
