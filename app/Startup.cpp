@@ -117,6 +117,8 @@ int runProduction(const CommandLine& options) {
             production.runLoadingScreen(window.handle());
             production.runFrameLoop(window.handle());
         }
+        if (production.lostEdits())
+            exitCode = 3; // edits the maker made are gone: not a clean end
         if (captureStarted && !endCapture())
             exitCode = 1;
     }

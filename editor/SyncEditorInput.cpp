@@ -76,6 +76,8 @@ bool SyncEditor::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return true; // clears the filter, does not quit
             }
         }
+        if (key == VK_ESCAPE)
+            return !(fresh && readyToQuit()); // the keyboard's repeats never quit
         if (key == VK_SPACE && fresh) {
             recordKeyAt(platform::getMessageCounter());
             return false;
