@@ -9,6 +9,7 @@
 #include "app/Schedule.h"
 #include "base/Trace.h"
 #include "gl/DrawPacing.h"
+#include "platform/Kernel.h"
 #include "platform/Paths.h"
 #include "platform/VideoPipe.h"
 #include "sync/SyncData.h"
@@ -35,6 +36,9 @@ bool checkSyncText(CommandLine& options, std::string& error) {
 }
 
 int runProduction(const CommandLine& options) {
+    // A file that may not grow (a size limit, a full disk) fails its write with a reason
+    // the program reports, instead of ending the program with the edits unkept.
+    platform::ignoreWriteSignals();
     const bool capturing = !options.capture.empty();
     if (capturing)
         platform::useHeadlessDevices(!platform::displayAvailable());

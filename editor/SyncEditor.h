@@ -159,8 +159,9 @@ private:
     void reportStep(const UndoHistory::Step& step, const char* what);
     void rememberSavedState();
     // Writes edits never saved to the first folder that takes them: the snapshot
-    // folder, the user's state folder, the temporary folder. False when none does, with
-    // each folder's reason in why.
+    // folder, the user's state folder, the temporary folder. False when none does: with
+    // why, each folder's reason goes there; without, it is said on standard error and in
+    // the trace.
     bool keepUnsavedEdits(std::string* why = nullptr);
     // An Escape that would quit: true when it may. With unsaved edits they are kept first;
     // when they can be kept nowhere the first Escape is held with a notice, and a second

@@ -54,13 +54,15 @@ bool SyncEditor::keepUnsavedEdits(std::string* whyNot) {
         }
         reasons += (reasons.empty() ? "" : "; ") + folder + "/: " + why;
     }
+    if (whyNot) { // the caller says it
+        *whyNot = reasons;
+        return false;
+    }
     const std::string snapshots = history.hasFiles()
                                       ? std::string("; the undo snapshots stay in ") + kSnapshotFolder + "/"
                                       : std::string("; no undo snapshot was written either");
     Trace::write(Trace::WARNING, kTag, "unsaved edits could not be kept (%s)%s", reasons.c_str(), snapshots.c_str());
     std::fprintf(stderr, "quillmont: unsaved edits could not be kept (%s)%s\n", reasons.c_str(), snapshots.c_str());
-    if (whyNot)
-        *whyNot = reasons;
     return false;
 }
 

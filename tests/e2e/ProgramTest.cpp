@@ -121,3 +121,25 @@ TEST(Program, ASyncTextSaveCutOffLeavesATemporaryFileThatTheNextStartRemoves) {
         << out;
     EXPECT_EQ(qmtest::listFolder(dir.file("texts")), (std::vector<std::string>{"c.txt", "c.txt.tmp"}));
 }
+
+TEST(Program, EditsThatCanBeKeptNowhereHoldTheFirstEscapeAndTheSecondEndsWithThree) {
+    const std::filesystem::path bin(QM_BIN_DIR);
+    if (!std::filesystem::exists(bin / "data" / "demosynch.dat"))
+        GTEST_SKIP() << "no content beside the program (scripts/setup forges it)";
+    qmtest::TempFolder dir;
+    std::filesystem::create_directory_symlink(bin / "data", dir.file("data"));
+    std::filesystem::copy(bin / "editor", dir.file("editor"));
+    // A full disk everywhere: no file may grow (the state and temporary folders are here).
+    qmtest::writeFile(dir.file("input.txt"), "wait 1000\nclick 312 18\nwait 200\nkey Space\nwait 200\nclick 312 18\n"
+                                             "wait 200\nkey Escape\nwait 300\nkey Escape\n");
+    std::string out;
+    const int code = qmtest::runCommand(
+        "cd '" + dir.path() + "' && SDL_AUDIODRIVER=dummy XDG_STATE_HOME='" + dir.file("state") + "' TMPDIR='" +
+            dir.file("tmp") + "' timeout 120 bash -c 'ulimit -f 0; exec \"$0\" \"$@\"' '" + program() +
+            "' --input-script input.txt --editor --size 320x180",
+        out);
+    EXPECT_EQ(code, 3) << out;
+    EXPECT_NE(out.find("press Escape again within 5 s to quit without them"), std::string::npos) << out;
+    EXPECT_NE(out.find("quillmont: unsaved edits could not be kept (editor/: "), std::string::npos) << out;
+    EXPECT_EQ(out.find("snapshots stay"), std::string::npos) << out;
+}
