@@ -173,33 +173,60 @@ public:
 private:
     const SyncFileKey& oldKey(std::size_t line) const { return old.keys[static_cast<std::size_t>(where[line].key)]; }
 
+    // Keys of one time (and for an exact match one value and shape), in time order, with
+    // the first that no line has taken yet; lines only ever take keys, so each bucket is
+    // walked once, whatever the text holds.
+    struct Bucket {
+        std::vector<std::size_t> keys;
+        std::size_t next = 0;
+    };
+    static std::string bucketName(const SyncFileKey& key, bool withValueAndShape) {
+        const std::pair<std::int32_t, std::int32_t> shape = shapeOf(key);
+        const std::int32_t fields[] = {shape.first, shape.second};
+        std::string name(reinterpret_cast<const char*>(&key.time), sizeof key.time);
+        if (withValueAndShape)
+            name.append(reinterpret_cast<const char*>(&key.value), sizeof key.value)
+                .append(reinterpret_cast<const char*>(fields), sizeof fields);
+        return name;
+    }
+    int take(std::unordered_map<std::string, Bucket>& buckets, const std::string& name) {
+        const auto found = buckets.find(name);
+        if (found == buckets.end())
+            return -1;
+        Bucket& bucket = found->second;
+        while (bucket.next < bucket.keys.size() && owner[bucket.keys[bucket.next]] >= 0)
+            ++bucket.next;
+        return bucket.next < bucket.keys.size() ? static_cast<int>(bucket.keys[bucket.next]) : -1;
+    }
+
     void match(const std::vector<std::size_t>& keyLines) {
-        std::unordered_map<std::uint32_t, std::vector<std::size_t>> atTime; // keys by their time's bits
+        std::unordered_map<std::string, Bucket> same, atTime;
         for (std::size_t k = 0; k < keys.size(); ++k) {
-            std::uint32_t bits;
-            std::memcpy(&bits, &keys[k].time, sizeof bits);
-            atTime[bits].push_back(k);
+            same[bucketName(keys[k], true)].keys.push_back(k);
+            atTime[bucketName(keys[k], false)].keys.push_back(k);
         }
         owner.assign(keys.size(), -1);
         exact.assign(keys.size(), false);
         lineMatch.assign(keyLines.size(), -1);
+        // First the lines that still say a key (the sorted-first key's shape goes nowhere),
+        // then those of a key's time alone: a changed key.
         for (int pass = 0; pass < 2; ++pass)
             for (std::size_t j = 0; j < keyLines.size(); ++j) {
                 if (lineMatch[j] >= 0)
                     continue;
                 const SyncFileKey& was = oldKey(keyLines[j]);
-                std::uint32_t bits;
-                std::memcpy(&bits, &was.time, sizeof bits);
-                const auto found = atTime.find(bits);
-                if (found == atTime.end())
+                int k = -1;
+                if (pass == 1)
+                    k = take(atTime, bucketName(was, false));
+                else if (!keys.empty() && owner[0] < 0 && lineStillSays(was, keys[0], true))
+                    k = 0;
+                else
+                    k = take(same, bucketName(was, true));
+                if (k < 0)
                     continue;
-                for (std::size_t k : found->second)
-                    if (owner[k] < 0 && (pass == 1 || lineStillSays(was, keys[k], k == 0))) {
-                        owner[k] = static_cast<int>(keyLines[j]);
-                        exact[k] = pass == 0;
-                        lineMatch[j] = static_cast<int>(k);
-                        break;
-                    }
+                owner[static_cast<std::size_t>(k)] = static_cast<int>(keyLines[j]);
+                exact[static_cast<std::size_t>(k)] = pass == 0;
+                lineMatch[j] = k;
             }
     }
 
