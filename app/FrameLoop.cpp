@@ -145,6 +145,7 @@ void Production::teardown() {
     releaseBlurPass();
     if (attachedEditor) {
         attachedEditor->shutdown();
+        editorLostEdits = attachedEditor->lostEdits();
         attachedEditor.reset();
     }
     textureCache.reset();

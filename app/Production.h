@@ -73,6 +73,8 @@ public:
     HiResTimer& clock() { return productionClock; }
     MusicStream* music() const { return soundtrack; }
     SyncEditor* editor() const { return attachedEditor.get(); }
+    // After the frame loop: the editor had edits it could keep nowhere.
+    bool lostEdits() const { return editorLostEdits; }
     SyncTextSource* syncText() const { return syncTextSource.get(); }
     const LoadingScreen& loadingScreen() const { return loading; }
     platform::Window* window() const { return windowHandle; }
@@ -98,6 +100,7 @@ private:
     std::unique_ptr<GL_TextureManager> textureCache;
     LoadingScreen loading;
     std::unique_ptr<SyncEditor> attachedEditor;
+    bool editorLostEdits = false;
     FrameSink frameSink = nullptr;
     platform::Window* windowHandle = nullptr;
     float startSeconds = 0.0f;

@@ -8,6 +8,7 @@
 #include "app/Schedule.h"
 #include "base/Trace.h"
 #include "gl/DrawPacing.h"
+#include "platform/Kernel.h"
 #include "platform/Paths.h"
 #include "platform/VideoPipe.h"
 #include "sync/SyncData.h"
@@ -34,6 +35,9 @@ bool checkSyncText(CommandLine& options, std::string& error) {
 }
 
 int runProduction(const CommandLine& options) {
+    // A file that may not grow (a size limit, a full disk) fails its write with a reason
+    // the program reports, instead of ending the program with the edits unkept.
+    platform::ignoreWriteSignals();
     const bool capturing = !options.capture.empty();
     if (capturing)
         platform::useHeadlessDevices(!platform::displayAvailable());
@@ -66,7 +70,7 @@ int runProduction(const CommandLine& options) {
             Trace::write(Trace::WARNING, "startup", "removed %s, left by a save that was cut off", name.c_str());
     if (!options.syncTextPath.empty() && platform::removeLeftoverTemporaryFileOf(options.syncTextPath))
         Trace::write(Trace::WARNING, "startup", "removed %s, left by a save that was cut off",
-                     platform::temporaryPathOf(options.syncTextPath).c_str());
+                     platform::temporaryPathOf(platform::linkTarget(options.syncTextPath)).c_str());
 
     // 4. Sound.
     static MusicStream music;
@@ -116,6 +120,8 @@ int runProduction(const CommandLine& options) {
             production.runLoadingScreen(window.handle());
             production.runFrameLoop(window.handle());
         }
+        if (production.lostEdits())
+            exitCode = 3; // edits the maker made are gone: not a clean end
         if (captureStarted && !endCapture())
             exitCode = 1;
     }

@@ -220,29 +220,6 @@ bool SyncEditor::hasUnsavedEdits() const {
     return !encodeSyncData(sync, now, problem) || now != savedImage;
 }
 
-bool SyncEditor::keepUnsavedEdits() {
-    const platform::SystemTime time = platform::getSystemTimeUtc();
-    char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "unsaved-%04d-%02d-%02d-%02d-%02d-%02d", time.year, time.month, time.day,
-                  time.hour, time.minute, time.second);
-    platform::makeFolder(kSnapshotFolder);
-    // A second quit within the same second gets a name of its own.
-    std::string name = std::string(kSnapshotFolder) + "/" + stamp + ".dat";
-    for (int n = 2; platform::fileExists(name) && n < 100; ++n)
-        name = std::string(kSnapshotFolder) + "/" + stamp + "-" + std::to_string(n) + ".dat";
-    if (!writeSyncFile(name, sync)) {
-        Trace::write(Trace::WARNING, kTag, "unsaved edits could not be kept in %s; the undo snapshots stay in %s/",
-                     name.c_str(), kSnapshotFolder);
-        std::fprintf(stderr, "quillmont: unsaved edits could not be kept in %s; the undo snapshots stay in %s/\n",
-                     name.c_str(), kSnapshotFolder);
-        return false;
-    }
-    unsavedFile = name;
-    Trace::write(Trace::WARNING, kTag, "unsaved edits kept in %s", name.c_str());
-    std::fprintf(stderr, "quillmont: unsaved edits kept in %s\n", name.c_str());
-    return true;
-}
-
 void SyncEditor::workspaceCommand(int id) {
     if (id == WorkspaceSave && textSource) {
         std::string error;
@@ -368,6 +345,7 @@ void SyncEditor::shutdown() {
     // Edits never saved are kept in a file of their own before the snapshots go; if that
     // cannot be written the snapshots stay.
     const bool kept = !initialised || !hasUnsavedEdits() || keepUnsavedEdits();
+    editsLost = !kept;
     if (kept)
         history.deleteFiles();
     else

@@ -113,8 +113,13 @@ public:
     bool helpVisible() const { return helpShown; }
     const std::vector<std::string>& undoStack() const { return history.undoStack(); }
     const std::vector<std::string>& redoStack() const { return history.redoStack(); }
-    // Where shutdown kept edits that were never saved; empty when it kept none.
+    // Where edits that were never saved were kept (at a quit, or by shutdown); empty when
+    // none were.
     const std::string& keptUnsavedFile() const { return unsavedFile; }
+    // Whether shutdown found edits it could keep nowhere (the program then ends with 3).
+    bool lostEdits() const { return editsLost; }
+    // How long a second Escape may follow the first that could not keep the edits.
+    static constexpr double kQuitAgainSeconds = 5.0;
     const std::string& mouseStatus() const { return mouseStatusText; }
     // The last notice shown on screen (saves, failures), empty when none.
     const std::string& notice() const { return noticeText; }
@@ -154,7 +159,15 @@ private:
     void setNotice(const std::string& text, bool warning, double seconds = kNoticeSeconds);
     void reportStep(const UndoHistory::Step& step, const char* what);
     void rememberSavedState();
-    bool keepUnsavedEdits();
+    // Writes edits never saved to the first folder that takes them: the snapshot
+    // folder, the user's state folder, the temporary folder. False when none does: with
+    // why, each folder's reason goes there; without, it is said on standard error and in
+    // the trace.
+    bool keepUnsavedEdits(std::string* why = nullptr);
+    // An Escape that would quit: true when it may. With unsaved edits they are kept first;
+    // when they can be kept nowhere the first Escape is held with a notice, and a second
+    // within kQuitAgainSeconds quits without them.
+    bool readyToQuit();
 
     int keyHitTest() const;
     float snapTime() const;
@@ -231,6 +244,8 @@ private:
     UndoHistory history;
     std::vector<unsigned char> savedImage;   // the controllers as last loaded or saved
     std::string unsavedFile;
+    bool editsLost = false;
+    std::int64_t quitHeldAt = 0; // performance-counter reading of the Escape that was held, or 0
 
     ButtonGroup shapes;
     ButtonGroup playButtons; // play, pause, record

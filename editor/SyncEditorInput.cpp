@@ -75,6 +75,8 @@ bool SyncEditor::handleMessage(const InputEvent& event) {
                 return true; // clears the filter, does not quit
             }
         }
+        if (key == Key::Escape)
+            return !(fresh && readyToQuit()); // the keyboard's repeats never quit
         if (key == Key::Space && fresh) {
             recordKeyAt(event.moment);
             return false;

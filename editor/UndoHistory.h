@@ -34,6 +34,8 @@ public:
 
     const std::vector<std::string>& undoStack() const { return undoSteps.names; }
     const std::vector<std::string>& redoStack() const { return redoSteps.names; }
+    // Whether any snapshot file of the session was written (and not yet deleted).
+    bool hasFiles() const { return !written.empty(); }
     // Deletes every snapshot file of the session and empties both stacks.
     void deleteFiles();
     // Empties both stacks and leaves the files where they are.

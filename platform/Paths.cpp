@@ -157,6 +157,13 @@ void syncFolderOf(const std::string& path) {
     }
 }
 
+// The temporary file takes the mode of the file it replaces (a private 600 stays 600).
+void keepModeOf(const std::string& target, int fd) {
+    struct stat st{};
+    if (stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        fchmod(fd, st.st_mode & 07777);
+}
+
 // Renames a synced temporary file over path and syncs the folder, so the new name
 // reaches the disk too; on failure the temporary file goes.
 bool renameIntoPlace(const std::string& temporary, const std::string& path, std::string& error) {
@@ -170,15 +177,36 @@ bool renameIntoPlace(const std::string& temporary, const std::string& path, std:
 }
 } // namespace
 
+std::string linkTarget(const std::string& path) {
+    std::string current = nativePath(path);
+    for (int hop = 0; hop < 40; ++hop) { // the system's own limit on a chain is of this order
+        struct stat st{};
+        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current;
+        char buffer[PATH_MAX];
+        const ssize_t n = readlink(current.c_str(), buffer, sizeof buffer);
+        if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer)
+            return current;
+        std::string next(buffer, static_cast<std::size_t>(n));
+        const std::size_t slash = current.find_last_of('/');
+        if (next[0] != '/' && slash != std::string::npos)
+            next = current.substr(0, slash + 1) + next;
+        current = next;
+    }
+    return current;
+}
+
 std::string temporaryPathOf(const std::string& path) { return path + kTemporarySuffix; }
 
-bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error) {
+bool writeWholeFile(const std::string& link, const std::vector<unsigned char>& bytes, std::string& error) {
+    const std::string path = linkTarget(link);
     const std::string temporary = temporaryPathOf(path);
     std::FILE* file = openFile(temporary, "wb");
     if (!file) {
         error = "cannot create " + temporary + ": " + std::strerror(errno);
         return false;
     }
+    keepModeOf(path, fileno(file));
     errno = 0;
     bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     ok = std::fflush(file) == 0 && ok;
@@ -195,12 +223,15 @@ bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& b
     return renameIntoPlace(temporary, path, error);
 }
 
-bool commitWholeFile(const std::string& temporary, const std::string& path, std::string& error) {
+bool commitWholeFile(const std::string& temporary, const std::string& link, std::string& error) {
+    const std::string path = linkTarget(link);
     const int fd = open(nativePath(temporary).c_str(), O_RDONLY | O_CLOEXEC);
     bool ok = fd >= 0 && fsync(fd) == 0;
     const int syncErrno = errno;
-    if (fd >= 0)
+    if (fd >= 0) {
+        keepModeOf(path, fd);
         close(fd);
+    }
     if (!ok) {
         error = "cannot write " + temporary + ": " + std::strerror(syncErrno);
         deleteFile(temporary.c_str());
@@ -242,7 +273,7 @@ std::vector<std::string> removeLeftoverTemporaryFiles(const std::string& folder)
     return removed;
 }
 
-bool removeLeftoverTemporaryFileOf(const std::string& path) { return removeIfFile(nativePath(temporaryPathOf(path))); }
+bool removeLeftoverTemporaryFileOf(const std::string& path) { return removeIfFile(temporaryPathOf(linkTarget(path))); }
 
 namespace {
 bool holdsData(const std::string& folder) {

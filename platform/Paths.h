@@ -25,13 +25,17 @@ bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, s
 // The temporary file a whole-file write goes through, beside its target: path +
 // ".quillmont-tmp", a suffix no one else uses, so that a leftover is known to be ours.
 std::string temporaryPathOf(const std::string& path);
+// The file a write to path lands in: path itself, or the file its chain of symbolic links
+// ends at (a relative link read from the folder that holds it).
+std::string linkTarget(const std::string& path);
 // Writes bytes to path whole or not at all, a power cut included: through a temporary
-// file beside the target (temporaryPathOf(path)), synced to the disk, then renamed over the
+// file beside the target (temporaryPathOf(path)); a symbolic link is written through to
+// its target (linkTarget), which keeps its mode, and stays a link; synced to the disk, then renamed over the
 // target, and the folder synced. On failure the target is untouched, the temporary file
 // removed and the reason in error.
 bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error);
 // Makes a file another writer finished at `temporary` (a program's output) the file at
-// path the same way: synced to the disk, renamed over path, the folder synced. On
+// path the same way (through a link to its target, keeping the target's mode): synced to the disk, renamed over path, the folder synced. On
 // failure the temporary file is removed and the reason is in error.
 bool commitWholeFile(const std::string& temporary, const std::string& path, std::string& error);
 // Deletes the temporary files that writes cut off by a kill or a power cut left in the
@@ -40,7 +44,8 @@ std::vector<std::string> removeLeftoverTemporaryFiles(const std::string& folder)
 // The names of the plain files in a folder (not its subfolders), sorted; none when the
 // folder cannot be read.
 std::vector<std::string> filesIn(const std::string& folder);
-// Deletes the temporary file a cut-off write of path left; true when there was one.
+// Deletes the temporary file a cut-off write of path left (beside the link's target for a
+// link); true when there was one.
 bool removeLeftoverTemporaryFileOf(const std::string& path);
 
 // Creates a folder (one level); true when it exists afterwards.

@@ -111,6 +111,8 @@ void SyncController::evaluate(float t) {
 }
 
 void SyncController::addKey(float time, float keyValue) {
+    if (std::isnan(time))
+        return; // not a place in time: nothing is added, and the keys after it still are
     const SyncKey key{time, keyValue};
     const SyncSegment segment{};
     if (keyList.empty()) {
@@ -133,7 +135,6 @@ void SyncController::addKey(float time, float keyValue) {
             return;
         }
     }
-    // The time is not a number: nothing is added.
 }
 
 void SyncController::moveKey(int index, float time) {

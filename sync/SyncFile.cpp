@@ -27,6 +27,19 @@ bool sameKey(const SyncKey& a, const SyncFileKey& b) {
 // The program's names end at a zero byte.
 std::string programName(const std::string& stored) { return stored.substr(0, stored.find('\0')); }
 
+// "key 2 has a time that is not a number and was left out", for up to three keys
+// (counted from 1) and a count of the rest.
+std::string notTimeList(const std::vector<std::uint32_t>& first, std::uint32_t count) {
+    std::string text = count == 1 ? "key " : "keys ";
+    for (std::size_t i = 0; i < first.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == first.size() && count == first.size() ? " and " : ", ") +
+                std::to_string(first[i]);
+    if (count > first.size())
+        text += " and " + std::to_string(count - first.size()) + " more";
+    return text + (count == 1 ? " has a time that is not a number and was left out"
+                              : " have times that are not numbers and were left out");
+}
+
 // Fills one controller from the decoder's current record. Returns what reading changed
 // against what the record stores ("" when nothing), for the warning. seen maps each name
 // to its latest record, counted from 1.
@@ -55,10 +68,14 @@ std::string applyRecord(const SyncFileDecoder& decoder, SyncData& data,
     std::vector<std::uint32_t> order(count);
     bool inOrder = true;
     float latest = -INFINITY;
+    std::vector<std::uint32_t> notTimes; // the first few keys whose time is not a number
+    std::uint32_t notTimeCount = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         const SyncFileKey key = decoder.key(i);
         controller->addKey(key.time, key.value);
         order[i] = i;
+        if (std::isnan(key.time) && ++notTimeCount <= 3)
+            notTimes.push_back(i + 1);
         if (key.time < latest)
             inOrder = false;
         else if (key.time > latest)
@@ -87,8 +104,10 @@ std::string applyRecord(const SyncFileDecoder& decoder, SyncData& data,
         }
         ++at;
     }
-    if (keys.size() < count)
-        note(std::to_string(count - keys.size()) + " of its " + std::to_string(count) +
+    if (notTimeCount > 0)
+        note(notTimeList(notTimes, notTimeCount));
+    if (keys.size() + notTimeCount < count)
+        note(std::to_string(count - notTimeCount - keys.size()) + " of its " + std::to_string(count) +
              " keys could not be placed in time and were left out");
     return mended;
 }

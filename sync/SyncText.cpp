@@ -166,13 +166,18 @@ bool parseKey(const std::vector<Token>& tokens, SyncFileRecord& record, std::str
             return false;
         }
     }
+    // The program leaves out a key whose time is not a number, and only that key.
+    if (std::isnan(key.time))
+        outOfOrder = "key time " + tokens[0].text + " is not a number; the program leaves this key out";
     if (record.keys.empty()) {
         if (tokens.size() > 2) {
             error = "expected only TIME VALUE: the first key of a controller starts no segment";
             return false;
         }
     } else {
-        const float previous = record.keys.back().time;
+        float previous = NAN; // the last key time that is a number
+        for (auto k = record.keys.rbegin(); k != record.keys.rend() && std::isnan(previous); ++k)
+            previous = k->time;
         if (key.time < previous)
             outOfOrder = "key time " + tokens[0].text + " lies before the previous key's time " +
                          formatSyncFloat(previous) + "; the program sorts the keys by time";

@@ -99,3 +99,50 @@ TEST(Program, AnEditingSessionOutlivesTheEndOfTheShowAndKeepsItsUnsavedEdits) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.file("editor")))
         EXPECT_EQ(entry.path().filename().string().rfind("--", 0), std::string::npos) << entry.path();
 }
+
+TEST(Program, ASyncTextSaveCutOffLeavesATemporaryFileThatTheNextStartRemoves) {
+    const std::filesystem::path bin(QM_BIN_DIR);
+    if (!std::filesystem::exists(bin / "data" / "demosynch.dat"))
+        GTEST_SKIP() << "no content beside the program (scripts/setup forges it)";
+    qmtest::TempFolder dir;
+    std::filesystem::create_directory_symlink(bin / "data", dir.file("data"));
+    // The text through a link: a save writes beside the link's target, and so the
+    // leftover of a cut save lies there.
+    std::filesystem::create_directory(dir.file("texts"));
+    std::filesystem::copy_file(std::string(QM_CONTENT_DIR) + "/choreography.txt", dir.file("texts/c.txt"));
+    std::filesystem::create_symlink("texts/c.txt", dir.file("link.txt"));
+    qmtest::writeFile(dir.file("texts/c.txt.quillmont-tmp"), "controller \"cut");
+    qmtest::writeFile(dir.file("texts/c.txt.tmp"), "the maker's own");
+    std::string out;
+    EXPECT_EQ(runWithScript(dir, "wait 300\nkey Escape\n", "--size 320x180 --sync-text link.txt", out), 0) << out;
+    EXPECT_NE(out.find("WARNING (startup): removed " + std::filesystem::canonical(dir.path()).string() +
+                       "/texts/c.txt.quillmont-tmp, left by a save that was cut off"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(qmtest::listFolder(dir.file("texts")), (std::vector<std::string>{"c.txt", "c.txt.tmp"}));
+}
+
+TEST(Program, EditsThatCanBeKeptNowhereHoldTheFirstEscapeAndTheSecondEndsWithThree) {
+    const std::filesystem::path bin(QM_BIN_DIR);
+    if (!std::filesystem::exists(bin / "data" / "demosynch.dat"))
+        GTEST_SKIP() << "no content beside the program (scripts/setup forges it)";
+    qmtest::TempFolder dir;
+    std::filesystem::create_directory_symlink(bin / "data", dir.file("data"));
+    std::filesystem::copy(bin / "editor", dir.file("editor"));
+    // A full disk everywhere: no file may grow (the state and temporary folders are here).
+    // Escape four times: on a busy machine a frame may keep two presses more than 5 s
+    // apart, and the later one is then held as a first again.
+    qmtest::writeFile(dir.file("input.txt"), "wait 1000\nclick 312 18\nwait 200\nkey Space\nwait 200\nclick 312 18\n"
+                                             "wait 200\nkey Escape\nwait 200\nkey Escape\nwait 200\nkey Escape\n"
+                                             "wait 200\nkey Escape\n");
+    std::string out;
+    const int code = qmtest::runCommand(
+        "cd '" + dir.path() + "' && SDL_AUDIODRIVER=dummy XDG_STATE_HOME='" + dir.file("state") + "' TMPDIR='" +
+            dir.file("tmp") + "' timeout 120 bash -c 'ulimit -f 0; exec \"$0\" \"$@\"' '" + program() +
+            "' --input-script input.txt --editor --size 320x180",
+        out);
+    EXPECT_EQ(code, 3) << out;
+    EXPECT_NE(out.find("press Escape again within 5 s to quit without them"), std::string::npos) << out;
+    EXPECT_NE(out.find("quillmont: unsaved edits could not be kept (editor/: "), std::string::npos) << out;
+    EXPECT_EQ(out.find("snapshots stay"), std::string::npos) << out;
+}

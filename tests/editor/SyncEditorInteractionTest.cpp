@@ -552,3 +552,53 @@ TEST_F(EditorWithManyControllers, TypingOverAnOpenControllerListFiltersBothColum
     keyUp(Key::Escape);
     EXPECT_FALSE(editor->handleMessage(InputEvent::keyDown(Key::Escape)));
 }
+
+// Edits never saved go to the first folder that takes them; where none does, the first
+// Escape is held with a notice and the second quits without them.
+TEST_F(EditorInput, UnsavedEditsGoWhereTheyCanBeKeptOrTheFirstEscapeIsHeld) {
+    const char* saved[] = {std::getenv("XDG_STATE_HOME"), std::getenv("TMPDIR")};
+    const std::string oldState = saved[0] ? saved[0] : "", oldTemporary = saved[1] ? saved[1] : "";
+    // A plain file where editor/ should be: it takes neither snapshots nor the kept edits.
+    std::filesystem::remove_all("editor");
+    qmtest::writeFile("editor", "not a folder");
+    setenv("XDG_STATE_HOME", folder.file("state").c_str(), 1);
+    const auto escape = [this] {
+        const bool held = editor->handleMessage(InputEvent::keyDown(Key::Escape));
+        editor->handleMessage(InputEvent::keyUp(Key::Escape));
+        return held;
+    };
+
+    press(PointerButton::Middle, 0.3f, 0.21f);
+    const Keys edited = keysOf(a);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(escape()); // quits: kept in the state folder, named there
+    std::string err = testing::internal::GetCapturedStderr();
+    const std::string kept = editor->keptUnsavedFile();
+    EXPECT_EQ(kept.rfind(folder.file("state/quillmont/unsaved-"), 0), 0u) << kept;
+    EXPECT_NE(err.find("unsaved edits kept in " + kept), std::string::npos) << err;
+    SyncData restored;
+    ASSERT_EQ(readSyncFile(kept, restored), SyncReadResult::read);
+    EXPECT_EQ(keysOf(restored.getController("Test: A")), edited);
+    EXPECT_FALSE(editor->hasUnsavedEdits());
+
+    // Neither the state folder nor the temporary folder can be made either.
+    setenv("XDG_STATE_HOME", folder.file("editor/state").c_str(), 1);
+    setenv("TMPDIR", folder.file("editor/tmp").c_str(), 1);
+    press(PointerButton::Middle, 0.4f, 0.21f);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(escape()); // held
+    EXPECT_NE(editor->notice().find("unsaved edits cannot be kept"), std::string::npos) << editor->notice();
+    EXPECT_TRUE(trace.contains("editor/: Not a directory")) << trace.text();
+    EXPECT_TRUE(trace.contains("press Escape again within 5 s")) << trace.text();
+    EXPECT_FALSE(escape()); // the second quits
+    editor->shutdown();
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(editor->lostEdits());
+    // No snapshot was written, and none is claimed.
+    EXPECT_EQ(err.find("snapshots stay"), std::string::npos) << err;
+    EXPECT_NE(err.find("no undo snapshot was written"), std::string::npos) << err;
+
+    for (auto [name, value] : {std::pair{"XDG_STATE_HOME", oldState}, std::pair{"TMPDIR", oldTemporary}})
+        value.empty() ? unsetenv(name) : setenv(name, value.c_str(), 1);
+    editor.reset();
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -93,4 +94,44 @@ TEST(WholeFileWriter, LeftoverTemporaryFilesGoAndNothingElse) {
     EXPECT_FALSE(platform::fileExists(folder.file("choreography.txt.quillmont-tmp")));
     EXPECT_FALSE(platform::removeLeftoverTemporaryFileOf(folder.file("choreography.txt")));
     EXPECT_FALSE(platform::removeLeftoverTemporaryFileOf(folder.file("folder")));
+}
+
+TEST(WholeFileWriter, WritesThroughASymbolicLinkToItsTargetKeepingTheTargetsMode) {
+    qmtest::TempFolder folder;
+    ASSERT_TRUE(platform::makeFolder(folder.file("content")) && platform::makeFolder(folder.file("work")));
+    const std::string target = folder.file("content/choreography.txt");
+    qmtest::writeFile(target, "old");
+    ASSERT_EQ(chmod(target.c_str(), 0600), 0);
+    // A relative link, read from the folder that holds it, and a link to that link.
+    const std::string link = folder.file("work/link.txt"), second = folder.file("second.txt");
+    ASSERT_EQ(symlink("../content/choreography.txt", link.c_str()), 0);
+    ASSERT_EQ(symlink(link.c_str(), second.c_str()), 0);
+    EXPECT_EQ(std::filesystem::canonical(platform::linkTarget(second)), std::filesystem::canonical(target));
+
+    std::string error;
+    ASSERT_TRUE(platform::writeWholeFile(second, {'n', 'e', 'w'}, error)) << error;
+    for (const std::string& name : {link, second}) {
+        struct stat st{};
+        ASSERT_EQ(lstat(name.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << name;
+    }
+    struct stat st{};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(qmtest::readFile(link), "new");
+    EXPECT_EQ(qmtest::listFolder(folder.file("work")), std::vector<std::string>{"link.txt"});
+
+    // A finished temporary file committed through the link lands on the target too.
+    qmtest::writeFile(folder.file("content/out.quillmont-tmp"), "committed");
+    ASSERT_TRUE(platform::commitWholeFile(folder.file("content/out.quillmont-tmp"), link, error)) << error;
+    EXPECT_EQ(qmtest::readFile(target), "committed");
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+    // A cut-off write through the link left its temporary file beside the target.
+    qmtest::writeFile(target + ".quillmont-tmp", "x");
+    EXPECT_TRUE(platform::removeLeftoverTemporaryFileOf(link));
+    EXPECT_FALSE(platform::fileExists(target + ".quillmont-tmp"));
 }

@@ -118,6 +118,8 @@ TEST_F(SyncFileTest, OddRecordsLoadAsTheFormatSaysWithOneWarningEach) {
         {"Overlay: Fader", {{3, 0.3f}, {5, 0.6f, smoothstep, valval}}},
         // addKey keeps no key whose time is not a number; the key after it still gets its shape.
         {"Fade", {{0, 0}, {NAN, 1, exponential, oneone}, {5, 1, smoothstep, valone}}},
+        // A first key whose time is not a number goes alone; the keys after it stay.
+        {"First", {{NAN, 0.5f}, {1, 0.2f, smoothstep, valval}, {2, 0.8f, exponential, valval}, {3, 0.1f}}},
     };
     std::vector<unsigned char> bytes;
     std::string problem;
@@ -125,7 +127,7 @@ TEST_F(SyncFileTest, OddRecordsLoadAsTheFormatSaysWithOneWarningEach) {
     qmtest::writeFile(path, std::string(bytes.begin(), bytes.end()));
     SyncData data;
     ASSERT_EQ(readSyncFile(path, data), SyncReadResult::read);
-    ASSERT_EQ(data.count(), 4u);
+    ASSERT_EQ(data.count(), 5u);
     const SyncController& sky = *data.find("Sky: Move Up");
     ASSERT_EQ(sky.keyCount(), 4);
     const float times[] = {0, 2, 2, 4}, values[] = {0.25f, 1, 0.75f, 0.5f};
@@ -140,6 +142,10 @@ TEST_F(SyncFileTest, OddRecordsLoadAsTheFormatSaysWithOneWarningEach) {
     const SyncController& fade = *data.find("Fade");
     EXPECT_TRUE(fade.keyCount() == 2 && fade.keyTime(1) == 5.0f && fade.segments()[0].kind == smoothstep &&
                 fade.segments()[0].ends == valone);
+    const SyncController& first = *data.find("First");
+    ASSERT_EQ(first.keyCount(), 3);
+    EXPECT_TRUE(first.keyTime(0) == 1.0f && first.keyValue(0) == 0.2f && first.keyTime(2) == 3.0f);
+    EXPECT_EQ(first.segments()[0].kind, exponential);
     EXPECT_EQ(capture.records(),
               (std::vector<std::string>{
                   "WARNING (syncFile): sync file " + path + ": controller \"Sky: Move Up\": keys out of time order, sorted by time",
@@ -147,8 +153,10 @@ TEST_F(SyncFileTest, OddRecordsLoadAsTheFormatSaysWithOneWarningEach) {
                   "holds a zero byte and was read up to it",
                   "WARNING (syncFile): sync file " + path + ": controller \"Overlay: Fader\": record 4 gives it again and "
                   "replaces the keys of record 2",
-                  "WARNING (syncFile): sync file " + path + ": controller \"Fade\": 1 of its 3 keys could not be placed "
-                  "in time and were left out"}));
+                  "WARNING (syncFile): sync file " + path + ": controller \"Fade\": key 2 has a time that is not a number "
+                  "and was left out",
+                  "WARNING (syncFile): sync file " + path + ": controller \"First\": key 1 has a time that is not a "
+                  "number and was left out"}));
 
     // Many such records: ten warnings, then one that counts the rest.
     records.assign(14, SyncFileRecord{"Again", {{1, 0.5f}}});

@@ -4,6 +4,7 @@
 #include "platform/Kernel.h"
 #include "support/TestSupport.h"
 #include "sync/SyncData.h"
+#include "sync/SyncFile.h"
 #include "sync/SyncText.h"
 #include "sync/SyncTextFile.h"
 #include "sync/SyncTextSource.h"
@@ -90,6 +91,44 @@ TEST(SyncTextFile, ANameGivenTwiceTakesTheKeysInItsLaterBlockAndUnknownBlocksSta
     std::string out, error;
     EXPECT_FALSE(mergeIntoSyncText("controller \"a\"\n1 x\n", records, out, error));
     EXPECT_EQ(error.rfind("line 2: expected a value", 0), 0u) << error;
+}
+
+// Key lines out of time order: the program holds its keys sorted, and a save matches
+// each line to its key by what it says, not by where it stands.
+TEST(SyncTextFile, KeyLinesOutOfTimeOrderKeepTheirPlacesAndCommentsThroughASave) {
+    const std::string text = "controller \"X\"\n"
+                             "    0 0\n"
+                             "    5 1 linear       # MAKER NOTE B\n"
+                             "    3 0 smoothstep   # MAKER NOTE A\n"
+                             "    nan 1            # never read\n"
+                             "    4 0.5";
+    std::vector<unsigned char> image;
+    std::string error;
+    ASSERT_TRUE(encodeSyncRecords(compiled(text), image, error)) << error;
+    SyncData data;
+    mergeSyncImage(image, "x.txt", data);
+    std::vector<SyncFileRecord> held = syncRecordsOf(data);
+    ASSERT_EQ(held[0].keys.size(), 4u);
+    EXPECT_EQ(merged(text, held), text);
+
+    // A changed key keeps its line's place and comment; a new key goes before the first
+    // line of a later time.
+    held[0].keys[1].value = 0.25f;                                       // the key at 3
+    held[0].keys.insert(held[0].keys.begin() + 1, {2, 1, linear, valval}); // new, at 2
+    EXPECT_EQ(merged(text, held), "controller \"X\"\n"
+                                  "    0 0\n"
+                                  "    2          1          linear valval\n"
+                                  "    5 1 linear       # MAKER NOTE B\n"
+                                  "    3          0.25       smoothstep valval  # MAKER NOTE A\n"
+                                  "    nan 1            # never read\n"
+                                  "    4 0.5");
+
+    // A first line that would need a shape cannot stay first: the keys go in time order,
+    // each with its comment.
+    const std::string later = "controller \"Y\"\n  5 1  # five\n  0 0 smoothstep  # zero\n";
+    EXPECT_EQ(merged(later, {{"Y", {{0, 0, 0, 0}, {5, 1, exponential, valval}}}}),
+              "controller \"Y\"\n    0          0  # zero\n    5          1          exponential valval  # five\n");
+    EXPECT_EQ(merged(later, {{"Y", {{0, 0, 0, 0}, {5, 1, linear, valval}}}}), later);
 }
 
 TEST(SyncTextFile, CutAndDamagedFilesCompileOrNameTheLineAndOversizedOnesAreRefused) {

@@ -58,20 +58,25 @@ TEST(SyncText, WhatTheProgramWouldChangeIsAcceptedWithANote) {
     // back from the text as stored, each change the reader would make noted once.
     const char* const text = "controller \"a\"\n1 2\n0 3\n-1 4 smoothstep\n"
                              "controller \"b\\x00c\"\n5 0\n"
-                             "controller \"a\"\n7 1\n";
+                             "controller \"a\"\n7 1\n"
+                             "controller \"n\"\nnan 0.5\n2 0.8\n1 0.2\nnan:7fc00001 0\n";
     std::vector<SyncFileRecord> records;
     std::vector<std::string> notes;
     std::string error;
     ASSERT_TRUE(parseSyncText(text, records, error, &notes)) << error;
-    ASSERT_EQ(records.size(), 3u);
+    ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[0].keys[1].time, 0.0f);
+    EXPECT_EQ(records[3].keys.size(), 4u);
     EXPECT_EQ(records[0].keys[2].kind, smoothstep);
     EXPECT_EQ(records[1].name, std::string("b\0c", 3));
     EXPECT_EQ(notes, (std::vector<std::string>{
                          "line 3: key time 0 lies before the previous key's time 1; the program sorts the keys by time",
                          "line 4: key time -1 lies before the previous key's time 0; the program sorts the keys by time",
                          "line 5: the name holds a zero byte; the program reads it as \"b\"",
-                         "line 7: controller \"a\" was already given on line 1; the program reads only the later one"}));
+                         "line 7: controller \"a\" was already given on line 1; the program reads only the later one",
+                         "line 10: key time nan is not a number; the program leaves this key out",
+                         "line 12: key time 1 lies before the previous key's time 2; the program sorts the keys by time",
+                         "line 13: key time nan:7fc00001 is not a number; the program leaves this key out"}));
 }
 
 TEST(SyncText, CutAndDamagedTextNeverCrashesAndWhatParsesFormatsBackTheSame) {
