@@ -12,6 +12,7 @@
 #include "platform/VideoPipe.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -170,8 +171,15 @@ void frameSink(HWND) {
     c.lastFrameEnd = Clock::now();
 }
 
-bool endsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+// "clip.mp4", "CLIP.MP4", "clip.Mp4": a video.
+bool namesVideo(const std::string& output) {
+    const std::string tail = ".mp4";
+    if (output.size() < tail.size())
+        return false;
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(output[output.size() - tail.size() + i])) != tail[i])
+            return false;
+    return true;
 }
 
 
@@ -181,7 +189,7 @@ CaptureStart start(const CaptureSettings& settings, Production& production, std:
     CaptureState& c = *g_capture;
     c.settings = settings;
     c.production = &production;
-    c.video = endsWith(settings.output, ".mp4");
+    c.video = namesVideo(settings.output);
     // A full disk or a size limit fails a write with its reason rather than ending the program.
     platform::ignoreWriteSignals();
 
