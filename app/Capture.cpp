@@ -2,6 +2,7 @@
 
 #include "app/CaptureRange.h"
 #include "app/FrameWriter.h"
+#include "app/MusicStream.h"
 #include "app/Production.h"
 #include "gl/GLHeaders.h"
 #include "gl/PixelReadback.h"
@@ -210,10 +211,16 @@ CaptureStart start(const CaptureSettings& settings, Production& production, std:
         video.height = settings.height;
         video.fps = settings.fps;
         video.keyframeInterval = groupFrames;
-        // A segment is one part of a video; the soundtrack goes in once, when they are joined.
-        if (settings.segments == 1) {
+        // A segment is one part of a video; the soundtrack goes in once, when they are
+        // joined. A soundtrack the show could not open (missing or damaged, already
+        // warned of) leaves the video silent, as the show plays.
+        const MusicStream* music = production.music();
+        if (settings.segments == 1 && music && music->stream) {
             video.audioPath = "data\\quillmont.mp3";
             video.audioStart = static_cast<double>(c.range.first) / settings.fps;
+            const int lengthMs = FSOUND_Stream_GetLengthMs(music->stream);
+            video.audioEndsFirst =
+                lengthMs >= 0 && static_cast<double>(lengthMs) / 1000.0 < static_cast<double>(c.range.last + 1) / settings.fps;
         }
         if (!c.pipe.open(settings.output, video, error))
             return CaptureStart::Failed;

@@ -74,6 +74,27 @@ TEST_F(Capture, MakesAVideo) {
     EXPECT_EQ(qmtest::listFolder(tmp.path()), std::vector<std::string>{"clip.MP4"});
 }
 
+// A soundtrack that cannot be played, missing or damaged, is warned of once and leaves the
+// video silent, as the show plays silently.
+TEST_F(Capture, ADamagedSoundtrackGivesASilentVideo) {
+    qmtest::TempFolder tmp;
+    // The content beside the program, but for a soundtrack that is not MP3.
+    std::filesystem::create_directory(tmp.file("data"));
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(QM_BIN_DIR) + "/data"))
+        if (entry.path().filename() != "quillmont.mp3")
+            std::filesystem::create_symlink(entry.path(), tmp.file("data/" + entry.path().filename().string()));
+    qmtest::writeFile(tmp.file("data/quillmont.mp3"), std::string(5000, '\x55'));
+    std::string out;
+    ASSERT_EQ(qmtest::runCommand("cd '" + tmp.path() + "' && env -u DISPLAY timeout 300 '" + program() +
+                                     "' --capture clip.mp4 --size 128x72 --fps 10 --to 0.3",
+                                 out),
+              0)
+        << out;
+    EXPECT_NE(out.find("WARNING (sound): could not open data\\quillmont.mp3"), std::string::npos) << out;
+    EXPECT_NE(out.find("holds no MP3 audio"), std::string::npos) << out;
+    EXPECT_EQ(streams(tmp.file("clip.mp4")), "video\n");
+}
+
 // A capture from any second writes what a capture from an earlier second writes there,
 // however much of the show's state depends on what came before: the fireworks' bursts
 // (30 s), and the city after the fireworks ended (60 s), whose sky shows the last
