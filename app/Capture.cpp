@@ -4,6 +4,7 @@
 #include "app/FrameWriter.h"
 #include "app/MusicStream.h"
 #include "app/Production.h"
+#include "base/Trace.h"
 #include "gl/GLHeaders.h"
 #include "gl/PixelReadback.h"
 #include "platform/ImageWriter.h"
@@ -193,6 +194,15 @@ CaptureStart start(const CaptureSettings& settings, Production& production, std:
     c.video = namesVideo(settings.output);
     // A full disk or a size limit fails a write with its reason rather than ending the program.
     platform::ignoreWriteSignals();
+
+    // What a capture to the same output cut off by a kill left behind.
+    const std::vector<std::string> leftovers =
+        c.video ? (platform::removeLeftoverTemporaryFileOf(settings.output)
+                       ? std::vector<std::string>{platform::temporaryPathOf(settings.output)}
+                       : std::vector<std::string>{})
+                : platform::removeLeftoverTemporaryFiles(settings.output);
+    for (const std::string& name : leftovers)
+        Trace::write(Trace::WARNING, "capture", "removed %s, left by a capture that was cut off", name.c_str());
 
     const int groupFrames = kGroupSeconds * settings.fps;
     const double end = static_cast<double>(production.timeline().latestEnd()) / 1000.0;

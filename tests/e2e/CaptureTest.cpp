@@ -95,6 +95,42 @@ TEST_F(Capture, ADamagedSoundtrackGivesASilentVideo) {
     EXPECT_EQ(streams(tmp.file("clip.mp4")), "video\n");
 }
 
+// An encoder that says it succeeded has not always written the video: an empty one is no
+// success. A leftover of a killed capture to the same output goes first, with a warning.
+TEST_F(Capture, AnEncoderThatWritesNothingFailsTheCaptureAndLeftoversGo) {
+    qmtest::TempFolder tmp;
+    std::filesystem::create_directory(tmp.file("bin"));
+    qmtest::writeFile(tmp.file("bin/ffmpeg"), "#!/bin/sh\ncat >/dev/null\nexit 0\n");
+    std::filesystem::permissions(tmp.file("bin/ffmpeg"), std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    qmtest::writeFile(tmp.file("clip.mp4.quillmont-tmp"), "a killed capture's part");
+    std::string out;
+    EXPECT_EQ(qmtest::runCommand("cd /tmp && env -u DISPLAY PATH='" + tmp.file("bin") + "':\"$PATH\" timeout 300 '" +
+                                     program() + "' --capture '" + tmp.file("clip.mp4") +
+                                     "' --size 128x72 --fps 10 --to 0.5",
+                                 out),
+              1);
+    EXPECT_NE(out.find("WARNING (capture): removed " + tmp.file("clip.mp4.quillmont-tmp") +
+                       ", left by a capture that was cut off"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("capture: the video could not be finished: ffmpeg finished without writing the video"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("capture: no video written"), std::string::npos) << out;
+    EXPECT_EQ(out.find(" frames to "), std::string::npos) << out;
+    EXPECT_EQ(qmtest::listFolder(tmp.path()), std::vector<std::string>{"bin"});
+
+    // A folder of pictures loses only the leftovers of its own writes.
+    std::filesystem::create_directory(tmp.file("frames"));
+    qmtest::writeFile(tmp.file("frames/000003.png.quillmont-tmp"), "cut");
+    qmtest::writeFile(tmp.file("frames/notes.txt"), "kept");
+    ASSERT_EQ(capture(tmp.file("frames"), "--size 128x72 --fps 10 --to 0.1", out), 0) << out;
+    EXPECT_NE(out.find("WARNING (capture): removed " + tmp.file("frames/000003.png.quillmont-tmp")), std::string::npos)
+        << out;
+    EXPECT_EQ(qmtest::listFolder(tmp.file("frames")), (std::vector<std::string>{"000000.png", "000001.png", "notes.txt"}));
+}
+
 // A capture from any second writes what a capture from an earlier second writes there,
 // however much of the show's state depends on what came before: the fireworks' bursts
 // (30 s), and the city after the fireworks ended (60 s), whose sky shows the last
