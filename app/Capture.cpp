@@ -77,11 +77,25 @@ void printProgress(bool last) {
     std::fflush(stdout);
 }
 
-void fail(const std::string& reason) {
+// A capture ended by SIGINT or SIGTERM says so, whatever else failed because of it (the
+// encoder, in the same process group, may have stopped first).
+std::string interruptedReason() {
+    const int signal = platform::interruptSignal();
+    return signal ? std::string("interrupted by ") + platform::signalName(signal) : std::string();
+}
+
+// Says why the capture failed, once: the first reason is the one that counts.
+void report(const std::string& reason, const char* lead) {
     CaptureState& c = *g_capture;
+    const std::string interrupted = interruptedReason();
     if (!c.failed)
-        std::fprintf(stderr, "\ncapture: %s\n", reason.c_str());
+        std::fprintf(stderr, "%scapture: %s\n", lead, interrupted.empty() ? reason.c_str() : interrupted.c_str());
     c.failed = true;
+}
+
+// A failure while frames are made: reported below the progress line, and the frame loop ends.
+void fail(const std::string& reason) {
+    report(reason, "\n");
     platform::postQuitMessage(0);
 }
 
@@ -144,6 +158,10 @@ void passFrame() {
 void frameSink(HWND) {
     CaptureState& c = *g_capture;
     const auto sinkStart = Clock::now();
+    if (platform::interruptSignal()) {
+        fail(interruptedReason());
+        return;
+    }
     if (c.frame < c.range.first) {
         passFrame();
         c.lastFrameEnd = Clock::now();
@@ -192,8 +210,10 @@ CaptureStart start(const CaptureSettings& settings, Production& production, std:
     c.settings = settings;
     c.production = &production;
     c.video = namesVideo(settings.output);
-    // A full disk or a size limit fails a write with its reason rather than ending the program.
+    // A full disk or a size limit fails a write with its reason rather than ending the
+    // program; an interrupt ends the capture between frames, the video removed.
     platform::ignoreWriteSignals();
+    platform::catchInterrupts();
 
     // What a capture to the same output cut off by a kill left behind.
     const std::vector<std::string> leftovers =
@@ -275,10 +295,8 @@ bool endCapture() {
     platform::setCounterSource(nullptr);
     c.production->setFastForward(0);
     const bool complete = c.written >= c.range.frames();
-    if (c.writer && !c.writer->finish() && !c.failed) {
-        std::fprintf(stderr, "capture: %s\n", c.writer->error().c_str());
-        c.failed = true;
-    }
+    if (c.writer && !c.writer->finish())
+        report(c.writer->error(), "");
     c.readback.release();
     if (!c.failed && !complete)
         std::fprintf(stderr, "capture: the production stopped after %lld of %lld frames (see the trace above)\n",

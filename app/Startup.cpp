@@ -9,6 +9,7 @@
 #include "app/Schedule.h"
 #include "base/Trace.h"
 #include "gl/DrawPacing.h"
+#include "platform/Kernel.h"
 #include "platform/Paths.h"
 #include "platform/VideoPipe.h"
 #include "sync/SyncData.h"
@@ -117,8 +118,9 @@ int runProduction(const CommandLine& options) {
             production.runLoadingScreen(window.handle());
             production.runFrameLoop(window.handle());
         }
+        // An interrupted capture ends as the signal would have ended it.
         if (captureStarted && !endCapture())
-            exitCode = 1;
+            exitCode = platform::interruptSignal() ? 128 + platform::interruptSignal() : 1;
     }
 
     // Shutdown.

@@ -216,6 +216,30 @@ TEST_F(Capture, AFailingWriterEndsTheCaptureWithItsReasonAndNoHalfWrittenFrame) 
     EXPECT_FALSE(std::filesystem::exists(tmp.file("none.mp4")));
 }
 
+// SIGINT or SIGTERM to the capture and its encoder (a Ctrl+C reaches the whole process
+// group) ends it between frames, saying so, with the exit status a shell gives for the
+// signal, and without a video or its temporary file.
+TEST_F(Capture, AnInterruptEndsTheCaptureSayingSoWithTheSignalsStatus) {
+    for (const auto& [name, status] : {std::pair<std::string, int>{"INT", 130}, {"TERM", 143}}) {
+        qmtest::TempFolder tmp, scripts;
+        // Job control gives the capture a process group of its own, with SIGINT not ignored.
+        qmtest::writeFile(scripts.file("interrupt"),
+                          "set -m\ncd '" + tmp.path() + "'\nenv -u DISPLAY '" + program() +
+                              "' --capture clip.mp4 --size 128x72 --fps 10 --to 30 >" + scripts.file("log") + " 2>&1 &\n"
+                              "pid=$!\n"
+                              "for i in $(seq 1200); do grep -q 'capture: frame' " + scripts.file("log") +
+                              " && break; sleep 0.1; done\n"
+                              "kill -" + name + " -- -$pid\nwait $pid\necho status=$?\ncat " + scripts.file("log") + "\n");
+        std::string out;
+        ASSERT_EQ(qmtest::runCommand("timeout 300 bash '" + scripts.file("interrupt") + "'", out), 0) << out;
+        EXPECT_NE(out.find("status=" + std::to_string(status) + "\n"), std::string::npos) << out;
+        EXPECT_NE(out.find("capture: interrupted by SIG" + name + "\n"), std::string::npos) << out;
+        EXPECT_EQ(out.find("Broken pipe"), std::string::npos) << out;
+        EXPECT_NE(out.find("capture: no video written"), std::string::npos) << out;
+        EXPECT_TRUE(qmtest::listFolder(tmp.path()).empty()) << out;
+    }
+}
+
 TEST_F(Capture, RejectsAnUnwritableOutput) {
     std::string out;
     EXPECT_NE(capture("/proc/no-such-folder/frames", "--size 128x72 --to 0.1", out), 0);
