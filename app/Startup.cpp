@@ -57,6 +57,8 @@ int runProduction(const CommandLine& options) {
     const std::string title = "vlx-quillmont";
     GL_Window& window = productionWindow();
     window.create(settings.width, settings.height, 1.77f, 2, settings.fullscreen, mainWindowProc, title);
+    if (capturing)
+        platform::keepLibrariesLoaded();
     choosePacingForRenderer();
 
     // 3. The trace log: every level written, quit on ERROR and CRITICAL.

@@ -6,8 +6,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <vector>
 
 namespace qelFramework::platform {
 
@@ -167,6 +170,22 @@ void useHeadlessDevices(bool noDisplay) {
     if (noDisplay)
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+}
+
+namespace {
+int noteLibrary(dl_phdr_info* info, size_t, void* names) {
+    if (info->dlpi_name && info->dlpi_name[0] == '/')
+        static_cast<std::vector<std::string>*>(names)->push_back(info->dlpi_name);
+    return 0;
+}
+} // namespace
+
+void keepLibrariesLoaded() {
+    // Named first and pinned after: the list is not walked while the loader changes it.
+    std::vector<std::string> names;
+    dl_iterate_phdr(noteLibrary, &names);
+    for (const std::string& name : names)
+        dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
 bool displayAvailable() {
