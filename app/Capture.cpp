@@ -249,8 +249,9 @@ CaptureStart start(const CaptureSettings& settings, Production& production, std:
             video.audioPath = "data\\quillmont.mp3";
             video.audioStart = static_cast<double>(c.range.first) / settings.fps;
             const int lengthMs = FSOUND_Stream_GetLengthMs(music->stream);
+            // Frames after the soundtrack's end would be cut by a video cut to the sound.
             video.audioEndsFirst =
-                lengthMs >= 0 && static_cast<double>(lengthMs) / 1000.0 < static_cast<double>(c.range.last + 1) / settings.fps;
+                lengthMs >= 0 && static_cast<double>(lengthMs) / 1000.0 < static_cast<double>(c.range.last) / settings.fps;
         }
         if (!c.pipe.open(settings.output, video, error))
             return CaptureStart::Failed;
