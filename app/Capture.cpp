@@ -2,7 +2,9 @@
 
 #include "app/CaptureRange.h"
 #include "app/FrameWriter.h"
+#include "app/MusicStream.h"
 #include "app/Production.h"
+#include "base/Trace.h"
 #include "gl/GLHeaders.h"
 #include "gl/PixelReadback.h"
 #include "platform/ImageWriter.h"
@@ -12,6 +14,7 @@
 #include "platform/VideoPipe.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -74,11 +77,25 @@ void printProgress(bool last) {
     std::fflush(stdout);
 }
 
-void fail(const std::string& reason) {
+// A capture ended by SIGINT or SIGTERM says so, whatever else failed because of it (the
+// encoder, in the same process group, may have stopped first).
+std::string interruptedReason() {
+    const int signal = platform::interruptSignal();
+    return signal ? std::string("interrupted by ") + platform::signalName(signal) : std::string();
+}
+
+// Says why the capture failed, once: the first reason is the one that counts.
+void report(const std::string& reason, const char* lead) {
     CaptureState& c = *g_capture;
+    const std::string interrupted = interruptedReason();
     if (!c.failed)
-        std::fprintf(stderr, "\ncapture: %s\n", reason.c_str());
+        std::fprintf(stderr, "%scapture: %s\n", lead, interrupted.empty() ? reason.c_str() : interrupted.c_str());
     c.failed = true;
+}
+
+// A failure while frames are made: reported below the progress line, and the frame loop ends.
+void fail(const std::string& reason) {
+    report(reason, "\n");
     platform::requestQuit(0);
 }
 
@@ -141,6 +158,10 @@ void passFrame() {
 void frameSink(platform::Window*) {
     CaptureState& c = *g_capture;
     const auto sinkStart = Clock::now();
+    if (platform::interruptSignal()) {
+        fail(interruptedReason());
+        return;
+    }
     if (c.frame < c.range.first) {
         passFrame();
         c.lastFrameEnd = Clock::now();
@@ -170,8 +191,15 @@ void frameSink(platform::Window*) {
     c.lastFrameEnd = Clock::now();
 }
 
-bool endsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+// "clip.mp4", "CLIP.MP4", "clip.Mp4": a video.
+bool namesVideo(const std::string& output) {
+    const std::string tail = ".mp4";
+    if (output.size() < tail.size())
+        return false;
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(output[output.size() - tail.size() + i])) != tail[i])
+            return false;
+    return true;
 }
 
 
@@ -181,9 +209,20 @@ CaptureStart start(const CaptureSettings& settings, Production& production, std:
     CaptureState& c = *g_capture;
     c.settings = settings;
     c.production = &production;
-    c.video = endsWith(settings.output, ".mp4");
-    // A full disk or a size limit fails a write with its reason rather than ending the program.
+    c.video = namesVideo(settings.output);
+    // A full disk or a size limit fails a write with its reason rather than ending the
+    // program; an interrupt ends the capture between frames, the video removed.
     platform::ignoreWriteSignals();
+    platform::catchInterrupts();
+
+    // What a capture to the same output cut off by a kill left behind.
+    const std::vector<std::string> leftovers =
+        c.video ? (platform::removeLeftoverTemporaryFileOf(settings.output)
+                       ? std::vector<std::string>{platform::temporaryPathOf(settings.output)}
+                       : std::vector<std::string>{})
+                : platform::removeLeftoverTemporaryFiles(settings.output);
+    for (const std::string& name : leftovers)
+        Trace::write(Trace::WARNING, "capture", "removed %s, left by a capture that was cut off", name.c_str());
 
     const int groupFrames = kGroupSeconds * settings.fps;
     const double end = static_cast<double>(production.timeline().latestEnd()) / 1000.0;
@@ -202,10 +241,17 @@ CaptureStart start(const CaptureSettings& settings, Production& production, std:
         video.height = settings.height;
         video.fps = settings.fps;
         video.keyframeInterval = groupFrames;
-        // A segment is one part of a video; the soundtrack goes in once, when they are joined.
-        if (settings.segments == 1) {
+        // A segment is one part of a video; the soundtrack goes in once, when they are
+        // joined. A soundtrack the show could not open (missing or damaged, already
+        // warned of) leaves the video silent, as the show plays.
+        const MusicStream* music = production.music();
+        if (settings.segments == 1 && music && music->stream) {
             video.audioPath = "data\\quillmont.mp3";
             video.audioStart = static_cast<double>(c.range.first) / settings.fps;
+            const int lengthMs = FSOUND_Stream_GetLengthMs(music->stream);
+            // Frames after the soundtrack's end would be cut by a video cut to the sound.
+            video.audioEndsFirst =
+                lengthMs >= 0 && static_cast<double>(lengthMs) / 1000.0 < static_cast<double>(c.range.last) / settings.fps;
         }
         if (!c.pipe.open(settings.output, video, error))
             return CaptureStart::Failed;
@@ -250,10 +296,8 @@ bool endCapture() {
     platform::setCounterSource(nullptr);
     c.production->setFastForward(0);
     const bool complete = c.written >= c.range.frames();
-    if (c.writer && !c.writer->finish() && !c.failed) {
-        std::fprintf(stderr, "capture: %s\n", c.writer->error().c_str());
-        c.failed = true;
-    }
+    if (c.writer && !c.writer->finish())
+        report(c.writer->error(), "");
     c.readback.release();
     if (!c.failed && !complete)
         std::fprintf(stderr, "capture: the production stopped after %lld of %lld frames (see the trace above)\n",

@@ -1,23 +1,35 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 
 namespace qelFramework {
 
 namespace {
-bool parseSize(const std::string& text, int& width, int& height) {
+enum class SizeCheck { Ok, Malformed, OutOfRange };
+
+// "WIDTHxHEIGHT" in digits, each side from 64 to 16384.
+SizeCheck parseSize(const std::string& text, int& width, int& height) {
     size_t x = text.find('x');
     if (x == std::string::npos || x == 0 || x + 1 >= text.size())
-        return false;
+        return SizeCheck::Malformed;
     for (size_t i = 0; i < text.size(); ++i)
         if (i != x && (text[i] < '0' || text[i] > '9'))
-            return false;
-    if (x > 5 || text.size() - x - 1 > 5)
-        return false;
-    width = std::atoi(text.substr(0, x).c_str());
-    height = std::atoi(text.substr(x + 1).c_str());
-    return width >= 64 && height >= 64 && width <= 16384 && height <= 16384;
+            return SizeCheck::Malformed;
+    // More than five digits (leading zeros aside) is past the bound whatever they say.
+    auto side = [](const std::string& digits) {
+        const size_t first = std::min(digits.find_first_not_of('0'), digits.size());
+        return digits.size() - first > 5 ? 100000 : std::atoi(digits.c_str() + first);
+    };
+    const int w = side(text.substr(0, x));
+    const int h = side(text.substr(x + 1));
+    if (w < 64 || h < 64 || w > 16384 || h > 16384)
+        return SizeCheck::OutOfRange;
+    width = w;
+    height = h;
+    return SizeCheck::Ok;
 }
 
 // "K/N" with 1 <= K <= N <= 1000.
@@ -51,8 +63,14 @@ bool parseSeconds(const std::string& text, double& seconds) {
 bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
     out = CommandLine{};
     bool windowed = false;
+    // Every option is given once: a second one would silently override the first.
+    std::set<std::string> given;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (!given.insert(a == "-h" ? "--help" : a).second) {
+            error = "option " + a + " is given more than once";
+            return false;
+        }
         auto value = [&](std::string& into) {
             if (i + 1 >= args.size()) {
                 error = "option " + a + " needs a value";
@@ -69,8 +87,13 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             std::string text;
             if (!value(text))
                 return false;
-            if (!parseSize(text, out.width, out.height)) {
+            const SizeCheck size = parseSize(text, out.width, out.height);
+            if (size == SizeCheck::Malformed) {
                 error = "malformed size '" + text + "': expected WIDTHxHEIGHT, for example 1280x720";
+                return false;
+            }
+            if (size == SizeCheck::OutOfRange) {
+                error = "size '" + text + "' out of range: width and height go from 64 to 16384";
                 return false;
             }
             out.sizeGiven = true;
@@ -170,8 +193,8 @@ const char* usageText() {
            "  --input-script FILE feed timed synthetic input (automated runs)\n"
            "  --capture OUT       play on a frame clock and write every frame: numbered PNG\n"
            "                      files when OUT is a folder, an H.264 video with the\n"
-           "                      soundtrack when OUT ends in .mp4 (no launcher, no sound\n"
-           "                      device, works without a display)\n"
+           "                      soundtrack when OUT ends in .mp4 or .MP4 (no launcher, no\n"
+           "                      sound device, works without a display)\n"
            "  --fps N             capture frame rate (default 60)\n"
            "  --from S, --to S    capture from / to this production second (exactly the\n"
            "                      frames a capture from the start shows there)\n"

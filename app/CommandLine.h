@@ -25,8 +25,8 @@ struct CommandLine {
     int segments = 1;
 };
 
-// Parses argv[1..]. Returns false with a message in error for an unknown option, a
-// missing value or a malformed size.
+// Parses argv[1..]. Returns false with a message in error for an unknown option, an
+// option given twice, a missing value, or a size that is malformed or out of range.
 bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error);
 
 const char* usageText();

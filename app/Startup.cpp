@@ -59,6 +59,8 @@ int runProduction(const CommandLine& options) {
     const std::string title = "vlx-quillmont";
     GL_Window& window = productionWindow();
     window.create(settings.width, settings.height, 1.77f, 2, settings.fullscreen, title);
+    if (capturing)
+        platform::keepLibrariesLoaded();
     choosePacingForRenderer();
 
     // 3. The trace log: every level written, quit on ERROR and CRITICAL.
@@ -122,8 +124,9 @@ int runProduction(const CommandLine& options) {
         }
         if (production.lostEdits())
             exitCode = 3; // edits the maker made are gone: not a clean end
+        // An interrupted capture ends as the signal would have ended it.
         if (captureStarted && !endCapture())
-            exitCode = 1;
+            exitCode = platform::interruptSignal() ? 128 + platform::interruptSignal() : 1;
     }
 
     // Shutdown.

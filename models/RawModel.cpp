@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -15,6 +17,8 @@ namespace qelFramework {
 namespace {
 
 constexpr const char* kTag = "modelLoader";
+// The most vertices a model may promise (16 million floats for the positions alone).
+constexpr long long kMaxVertices = 1LL << 22;
 
 // Reads one white-space delimited word of at most 8191 bytes and forgets it.
 void skipLabel(std::FILE* file) {
@@ -37,6 +41,19 @@ size_t readFloats(std::FILE* file, float* values, size_t count) {
     return read;
 }
 
+// Reads one white-space delimited word as a whole number of any size: false when the
+// word is missing or not a number. A number past 64 bits reads as the largest one of its
+// sign, which every check below refuses; `word` keeps it as written.
+bool readCount(std::FILE* file, long long& value, std::string& word) {
+    char text[64];
+    if (std::fscanf(file, "%63s", text) != 1)
+        return false;
+    char* end = nullptr;
+    value = std::strtoll(text, &end, 10);
+    word = text;
+    return end != text && *end == '\0';
+}
+
 void warnDamaged(const char* path, const char* promised, size_t held, const char* why) {
     Trace::write(Trace::WARNING, kTag, "damaged model file %s: it promised %s vertices and held %zu (%s)", path,
                  promised, held, why);
@@ -51,6 +68,43 @@ void turnDirections(float* values, size_t vertices) {
         v[1] = -y;
         v[2] = -x;
     }
+}
+
+// A position this far from the origin is no part of any scene; its triangle would only
+// stretch over the whole picture.
+constexpr float kFarPosition = 1.0e6f;
+
+bool usablePosition(const float* p) {
+    for (int i = 0; i < 3; ++i)
+        if (!std::isfinite(p[i]) || std::fabs(p[i]) > kFarPosition)
+            return false;
+    return true;
+}
+
+// Leaves out every whole triangle with a position that is not a number, infinite or far
+// out of range, moving the later vertices down in every array; returns the triangles
+// left out. Vertices after the last whole triangle are kept as they are.
+size_t dropUnusableTriangles(RawModel& m, size_t& n) {
+    float* arrays[5] = {m.positions.get(), m.texCoords.get(), m.normals.get(), m.tangents.get(), m.bitangents.get()};
+    const size_t widths[5] = {3, 2, 3, 3, 3};
+    size_t kept = 0, dropped = 0;
+    for (size_t first = 0; first < n; first += 3) {
+        const size_t count = std::min<size_t>(3, n - first);
+        bool usable = true;
+        for (size_t v = first; count == 3 && v < first + 3; ++v)
+            usable = usable && usablePosition(m.positions.get() + v * 3);
+        if (!usable) {
+            ++dropped;
+            continue;
+        }
+        if (kept != first)
+            for (int a = 0; a < 5; ++a)
+                std::memmove(arrays[a] + kept * widths[a], arrays[a] + first * widths[a],
+                             count * widths[a] * sizeof(float));
+        kept += count;
+    }
+    n = kept;
+    return dropped;
 }
 
 long fileSize(std::FILE* file) {
@@ -89,32 +143,31 @@ void RawModel::load(const char* path) {
     }
     const long size = fileSize(file);
 
-    int ignored = 0, count = 0;
+    long long ignored = 0, count = 0;
+    std::string promised;
     skipLabel(file);
-    if (std::fscanf(file, "%d", &ignored) != 1)
-        ignored = 0;
+    readCount(file, ignored, promised); // not used
     skipLabel(file);
-    if (std::fscanf(file, "%d", &count) != 1) {
+    if (!readCount(file, count, promised)) {
         warnDamaged(path, "no", 0, "empty, or not a model");
         std::fclose(file);
         return;
     }
     // Every vertex takes many bytes of text, so a count above the file's size in bytes
-    // cannot be real; reading it would only ask for memory the file never fills.
-    const std::string promised = std::to_string(count);
-    if (count < 0 || size < 0 || static_cast<long>(count) > size) {
+    // cannot be real; reading it would only ask for memory the file never fills. Above
+    // kMaxVertices no model of the show comes near.
+    if (count < 0 || size < 0 || count > static_cast<long long>(size) || count > kMaxVertices) {
         warnDamaged(path, promised.c_str(), 0, "a count the file cannot hold; nothing loaded");
         std::fclose(file);
         return;
     }
 
-    const size_t n = static_cast<size_t>(count);
+    size_t n = static_cast<size_t>(count);
     positions.reset(new float[n * 3]);
     texCoords.reset(new float[n * 2]);
     normals.reset(new float[n * 3]);
     tangents.reset(new float[n * 3]);
     bitangents.reset(new float[n * 3]);
-    vertexCount = count;
 
     // A vertex is held when every one of its numbers was read.
     size_t held = n;
@@ -127,10 +180,23 @@ void RawModel::load(const char* path) {
     section(normals.get(), 3);
     section(tangents.get(), 3);
     section(bitangents.get(), 3);
-    if (n == 0)
+    // One record a file: what the count promised, and the triangles left out.
+    const size_t whole = n;
+    const size_t dropped = dropUnusableTriangles(*this, n);
+    char leftOut[160] = "";
+    if (dropped > 0)
+        std::snprintf(leftOut, sizeof leftOut,
+                      "%zu triangle%s with a position that is not a number, infinite or beyond %.0f left out",
+                      dropped, dropped == 1 ? "" : "s", static_cast<double>(kFarPosition));
+    if (whole == 0)
         warnDamaged(path, "0", 0, "an empty model");
-    else if (held < n)
-        warnDamaged(path, promised.c_str(), held, "cut short or damaged: what is missing reads as 0");
+    else if (held < whole)
+        warnDamaged(path, promised.c_str(), held,
+                    (std::string("cut short or damaged: what is missing reads as 0") + (dropped ? "; " : "") + leftOut)
+                        .c_str());
+    else if (dropped > 0)
+        Trace::write(Trace::WARNING, kTag, "damaged model file %s: %s", path, leftOut);
+    vertexCount = static_cast<int>(n);
 
     turnDirections(normals.get(), n);
     turnDirections(tangents.get(), n);

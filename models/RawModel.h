@@ -44,8 +44,10 @@ public:
     // "modelLoader" naming the file, the vertex count it promised and how many vertices it
     // held whole: a file that cannot be opened, has no vertex count (empty, or not a
     // model) or a count of 0 leaves the model empty; so does a count that is negative or
-    // larger than the file could hold; a file cut short keeps every promised vertex,
-    // what is missing read as 0, and draws that.
+    // larger than the file could hold (or than 4 million); a file cut short keeps every
+    // promised vertex, what is missing read as 0, and draws that. Triangles with a position
+    // that is not a number, infinite or beyond a million are left out, said in the same
+    // record (or one of their own).
     // The direction vectors (normals, tangents, bitangents) are stored turned:
     // (x, y, z) becomes (z, -y, -x).
     void load(const char* path) override;

@@ -38,6 +38,44 @@ void ignoreWriteSignals() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
+namespace {
+volatile std::sig_atomic_t g_interrupt = 0;
+
+// Notes the signal for the program to end on; a second one ends it at once.
+extern "C" void noteInterrupt(int number) {
+    if (g_interrupt != 0) {
+        std::signal(number, SIG_DFL);
+        std::raise(number);
+        return;
+    }
+    g_interrupt = number;
+}
+} // namespace
+
+void catchInterrupts() {
+    for (int number : {SIGINT, SIGTERM}) {
+        struct sigaction action{};
+        sigaction(number, nullptr, &action);
+        if (action.sa_handler == SIG_IGN)
+            continue; // started to ignore it (nohup, a background job)
+        action = {};
+        action.sa_handler = noteInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(number, &action, nullptr);
+    }
+}
+
+int interruptSignal() { return g_interrupt; }
+
+const char* signalName(int number) {
+    switch (number) {
+    case SIGINT: return "SIGINT";
+    case SIGTERM: return "SIGTERM";
+    case SIGHUP: return "SIGHUP";
+    default: return "a signal";
+    }
+}
+
 void sleepMs(unsigned milliseconds) {
     timespec ts{};
     ts.tv_sec = milliseconds / 1000;

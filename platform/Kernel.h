@@ -20,6 +20,15 @@ void sleepMs(unsigned milliseconds);
 // keep this.
 void ignoreWriteSignals();
 
+// From now on SIGINT and SIGTERM do not end the program: they are noted for it to end
+// on its own (interruptSignal), and a second one ends it at once. A signal the program
+// was started ignoring stays ignored.
+void catchInterrupts();
+// The first signal noted since catchInterrupts, or 0.
+int interruptSignal();
+// "SIGINT", "SIGTERM", ... for a message.
+const char* signalName(int number);
+
 // Writes one piece of text to the debugger output (standard error, unbuffered).
 void outputDebugString(const char* text);
 // Routes the debugger output elsewhere (tests); null restores standard error.

@@ -6,8 +6,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <vector>
 
 namespace qelFramework::platform {
 
@@ -32,6 +35,43 @@ std::string describeExit(int status) {
     if (WIFSIGNALED(status))
         return "ffmpeg was ended by signal " + std::to_string(WTERMSIG(status));
     return "ffmpeg ended abnormally";
+}
+// An encoder that exits 0 has not always written the video: the file must be there, not
+// be empty, and (where ffprobe is installed) hold every frame given to the encoder.
+bool holdsFrames(const std::string& path, std::int64_t frames, std::string& error) {
+    struct stat st{};
+    if (stat(path.c_str(), &st) != 0 || st.st_size == 0) {
+        error = "ffmpeg finished without writing the video " + path;
+        return false;
+    }
+    if (std::system("command -v ffprobe >/dev/null 2>&1") != 0)
+        return true;
+    const std::string cmd = "ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets "
+                            "-of csv=p=0 " + quoted(path) + " 2>&1";
+    std::FILE* probe = popen(cmd.c_str(), "r");
+    if (!probe) {
+        error = std::string("cannot start ffprobe to check the video: ") + std::strerror(errno);
+        return false;
+    }
+    std::string out;
+    char chunk[256];
+    while (out.size() < 4096 && std::fgets(chunk, sizeof chunk, probe))
+        out += chunk;
+    const int status = pclose(probe);
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
+        out.pop_back();
+    char* end = nullptr;
+    const long long held = std::strtoll(out.c_str(), &end, 10);
+    if (status != 0 || out.empty() || *end != '\0') {
+        error = "ffmpeg wrote a video that ffprobe cannot read" + (out.empty() ? std::string() : ": " + out);
+        return false;
+    }
+    if (held != frames) {
+        error = "ffmpeg wrote " + std::to_string(held) + " of the " + std::to_string(frames) +
+                " frames it was given into the video";
+        return false;
+    }
+    return true;
 }
 } // namespace
 
@@ -77,7 +117,7 @@ bool VideoPipe::open(const std::string& path, const VideoSettings& settings, std
         char start[32];
         std::snprintf(start, sizeof(start), "%.3f", settings.audioStart);
         cmd += std::string(" -ss ") + start + " -i " + quoted(nativePath(settings.audioPath)) +
-               " -map 0:v -map 1:a -c:a aac -b:a 192k -shortest";
+               " -map 0:v -map 1:a -c:a aac -b:a 192k" + (settings.audioEndsFirst ? "" : " -shortest");
     }
     const std::string keyframes = std::to_string(settings.keyframeInterval > 0 ? settings.keyframeInterval : 1);
     // Key frames only on the fixed grid (no scene-cut ones). Bit-exact flags and no
@@ -95,6 +135,7 @@ bool VideoPipe::open(const std::string& path, const VideoSettings& settings, std
         return false;
     }
     frameBytes = static_cast<std::size_t>(settings.width) * static_cast<std::size_t>(settings.height) * 3;
+    framesWritten = 0;
     return true;
 }
 
@@ -103,8 +144,10 @@ bool VideoPipe::write(const std::uint8_t* rgb, std::string& error) {
         error = "the video is not open";
         return false;
     }
-    if (std::fwrite(rgb, 1, frameBytes, pipe) == frameBytes)
+    if (std::fwrite(rgb, 1, frameBytes, pipe) == frameBytes) {
+        ++framesWritten;
         return true;
+    }
     error = std::string("the video encoder stopped taking frames (") + std::strerror(errno) + ")";
     return false;
 }
@@ -115,9 +158,9 @@ bool VideoPipe::close(bool keep, std::string& error) {
     const int status = pclose(pipe);
     pipe = nullptr;
     const bool finished = status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (keep && finished)
+    if (keep && finished && holdsFrames(temporary, framesWritten, error))
         return commitWholeFile(temporary, target, error);
-    if (keep)
+    if (keep && !finished)
         error = describeExit(status);
     deleteFile(temporary.c_str());
     return !keep;
@@ -127,6 +170,22 @@ void useHeadlessDevices(bool noDisplay) {
     if (noDisplay)
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+}
+
+namespace {
+int noteLibrary(dl_phdr_info* info, size_t, void* names) {
+    if (info->dlpi_name && info->dlpi_name[0] == '/')
+        static_cast<std::vector<std::string>*>(names)->push_back(info->dlpi_name);
+    return 0;
+}
+} // namespace
+
+void keepLibrariesLoaded() {
+    // Named first and pinned after: the list is not walked while the loader changes it.
+    std::vector<std::string> names;
+    dl_iterate_phdr(noteLibrary, &names);
+    for (const std::string& name : names)
+        dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
 bool displayAvailable() {

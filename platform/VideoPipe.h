@@ -20,6 +20,9 @@ struct VideoSettings {
     // empty or when the file cannot be found.
     std::string audioPath;
     double audioStart = 0.0;
+    // The soundtrack ends before the video: muxed in whole, the video keeping every frame
+    // (otherwise the audio is cut at the video's end).
+    bool audioEndsFirst = false;
 };
 
 class VideoPipe {
@@ -47,14 +50,17 @@ public:
     // encoder has stopped taking frames.
     bool write(const std::uint8_t* rgb, std::string& error);
     // Waits for the encoder. With keep, the video replaces the target when the encoder
-    // finished without error; otherwise (or on error) it is removed. False with the reason
-    // in error when a kept video could not be finished.
+    // finished without error and the video holds every frame written (checked with
+    // ffprobe where it is installed; without it, that the file is not empty); otherwise
+    // (or on error) it is removed. False with the reason in error when a kept video could
+    // not be finished.
     bool close(bool keep, std::string& error);
     bool isOpen() const { return pipe != nullptr; }
 
 private:
     std::FILE* pipe = nullptr;
     std::size_t frameBytes = 0;
+    std::int64_t framesWritten = 0;
     std::string target;
     std::string temporary;
 };
@@ -62,6 +68,11 @@ private:
 // Makes the program work without a display (rendering through EGL) and without a sound
 // device. Must be called before the first window or sound call.
 void useHeadlessDevices(bool noDisplay);
+// Keeps every library loaded now (the GL driver the window's context brought in) loaded
+// until the process ends. Off screen, the window toolkit unloads the driver when it quits,
+// unmapping the driver's globals while blocks they point to live on: the leak checker
+// then reports them, with stacks it cannot name.
+void keepLibrariesLoaded();
 // True when a window system display is reachable.
 bool displayAvailable();
 

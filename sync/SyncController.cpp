@@ -90,10 +90,13 @@ void SyncController::evaluate(float t) {
     float from, to;
     presetEnds(segment.ends, start.value, end.value, from, to);
 
+    // Between two equal infinite ends the blends below would give inf - inf, not a number:
+    // such a segment holds its value. (Finite ends keep the arithmetic as it is.)
+    const bool infiniteHold = from == to && std::isinf(from);
     float h;
     switch (segment.kind) {
     case linear:
-        value = to * u + (1.0f - u) * from;
+        value = infiniteHold ? from : to * u + (1.0f - u) * from;
         return;
     case smoothstep:
         h = smoothCurve(u);
@@ -107,7 +110,7 @@ void SyncController::evaluate(float t) {
     default:
         return; // an unknown shape keeps the value of the previous evaluation
     }
-    value = from + (to - from) * h;
+    value = infiniteHold ? from : from + (to - from) * h;
 }
 
 void SyncController::addKey(float time, float keyValue) {

@@ -48,6 +48,35 @@ std::string quoteSyncName(const std::string& name) {
 }
 
 namespace {
+// A word of the text as a message shows it: bytes that are not printable text (control
+// bytes, bytes that are no part of UTF-8) as \xHH, so that a binary file puts no raw bytes
+// on a terminal, and at most kShownBytes of it.
+constexpr std::size_t kShownBytes = 40;
+
+std::string shownWord(const std::string& word) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < word.size() && i < kShownBytes) {
+        const unsigned char c = static_cast<unsigned char>(word[i]);
+        // The length of a UTF-8 sequence starting with c, 0 when c cannot start one.
+        const std::size_t length = c >= 0x20 && c < 0x7f ? 1 : c >= 0xc2 && c <= 0xdf ? 2 : c >= 0xe0 && c <= 0xef ? 3
+                                   : c >= 0xf0 && c <= 0xf4 ? 4 : 0;
+        bool whole = length > 0 && i + length <= word.size();
+        for (std::size_t k = 1; whole && k < length; ++k)
+            whole = (static_cast<unsigned char>(word[i + k]) & 0xc0) == 0x80;
+        if (whole) {
+            out.append(word, i, length);
+            i += length;
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", c);
+            out += escape;
+            ++i;
+        }
+    }
+    return i < word.size() ? out + "..." : out;
+}
+
 std::string padded(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
 }
@@ -154,7 +183,7 @@ bool parseKey(const std::vector<Token>& tokens, SyncFileRecord& record, std::str
         return false;
     }
     if (tokens.size() < 2) {
-        error = "expected a key " + std::string(kKeyForm) + ", found only '" + tokens[0].text + "'";
+        error = "expected a key " + std::string(kKeyForm) + ", found only '" + shownWord(tokens[0].text) + "'";
         return false;
     }
     SyncFileKey key;
@@ -162,7 +191,7 @@ bool parseKey(const std::vector<Token>& tokens, SyncFileRecord& record, std::str
     float* fields[] = {&key.time, &key.value};
     for (int f = 0; f < 2; ++f) {
         if (tokens[f].quoted || !parseSyncFloat(tokens[f].text, *fields[f])) {
-            error = std::string("expected ") + fieldNames[f] + " (a decimal number), found '" + tokens[f].text + "'";
+            error = std::string("expected ") + fieldNames[f] + " (a decimal number), found '" + shownWord(tokens[f].text) + "'";
             return false;
         }
     }
@@ -188,7 +217,7 @@ bool parseKey(const std::vector<Token>& tokens, SyncFileRecord& record, std::str
             key.kind = interpolationKindFromName(word);
             if (tokens[2].quoted || (key.kind == 0 && !parseInt32(word, key.kind))) {
                 error = "expected a shape (linear, smoothstep, exponential, minexponential or a number), found '" +
-                        word + "'";
+                        shownWord(word) + "'";
                 return false;
             }
         }
@@ -198,7 +227,7 @@ bool parseKey(const std::vector<Token>& tokens, SyncFileRecord& record, std::str
             if (tokens[3].quoted || (key.ends == 0 && !parseInt32(word, key.ends))) {
                 error = "expected a preset (valval, valzero, valone, zeroval, oneval, oneone, zerozero or a "
                         "number), found '" +
-                        word + "'";
+                        shownWord(word) + "'";
                 return false;
             }
         }
@@ -310,7 +339,7 @@ bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records
                     problem = "expected a name in double quotes after 'controller'";
                     ok = false;
                 } else if (tokens.size() > 2) {
-                    problem = "expected nothing after the name, found '" + tokens[2].text + "'";
+                    problem = "expected nothing after the name, found '" + shownWord(tokens[2].text) + "'";
                     ok = false;
                 } else if (tokens[1].text.size() + 1 > kSyncNameLimit) {
                     problem = "expected a name of at most " + std::to_string(kSyncNameLimit - 1) + " bytes";
@@ -330,7 +359,7 @@ bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records
                     records.push_back(SyncFileRecord{name, {}});
                 }
             } else if (records.empty()) {
-                problem = "expected 'controller \"NAME\"' before the first key, found '" + tokens[0].text + "'";
+                problem = "expected 'controller \"NAME\"' before the first key, found '" + shownWord(tokens[0].text) + "'";
                 ok = false;
             } else {
                 ok = parseKey(tokens, records.back(), problem, note);

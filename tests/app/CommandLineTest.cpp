@@ -43,13 +43,48 @@ TEST(CommandLine, RejectsUnknownAndMalformedInput) {
                                                              {"--size", "x720"},
                                                              {"--size", "1280x"},
                                                              {"--size", "12a0x720"},
-                                                             {"--size", "99999999x720"},
                                                              {"--size", "-1x720"},
                                                              {"--fullscreen"},
                                                              {"--size", "800x600", "--fullscreen", "--windowed"}}) {
         EXPECT_FALSE(parse(args, c, e)) << args[0];
         EXPECT_FALSE(e.empty());
     }
+}
+
+TEST(CommandLine, ASizeOutsideItsBoundsIsCalledOutOfRangeNotMalformed) {
+    CommandLine c;
+    std::string e;
+    for (const char* text : {"2x2", "16384x2", "63x720", "1280x16385", "99999999x720", "0000000001280x1"}) {
+        EXPECT_FALSE(parse({"--size", text}, c, e)) << text;
+        EXPECT_EQ(e, std::string("size '") + text + "' out of range: width and height go from 64 to 16384");
+    }
+    ASSERT_TRUE(parse({"--size", "64x16384"}, c, e)) << e;
+    EXPECT_EQ(c.height, 16384);
+    ASSERT_TRUE(parse({"--size", "0000001280x0720"}, c, e)) << e;
+    EXPECT_EQ(c.width, 1280);
+}
+
+// A second value would silently win over the first: every option is refused the second
+// time, named as given.
+TEST(CommandLine, AnOptionGivenTwiceIsRefusedByName) {
+    CommandLine c;
+    std::string e;
+    const std::pair<std::vector<std::string>, std::string> twice[] = {
+        {{"--capture", "a", "--capture", "b"}, "--capture"},
+        {{"--capture", "a.mp4", "--from", "1", "--from", "2"}, "--from"},
+        {{"--capture", "a.mp4", "--segment", "1/2", "--segment", "2/2"}, "--segment"},
+        {{"--capture", "a", "--to", "3", "--fps", "10", "--to", "4"}, "--to"},
+        {{"--editor", "--size", "800x600", "--editor"}, "--editor"},
+        {{"--size", "800x600", "--windowed", "--windowed"}, "--windowed"},
+        {{"-h", "--help"}, "--help"},
+    };
+    for (const auto& [args, name] : twice) {
+        EXPECT_FALSE(parse(args, c, e)) << name;
+        EXPECT_EQ(e, "option " + name + " is given more than once");
+    }
+    // An option's value may look like an option.
+    ASSERT_TRUE(parse({"--capture", "--capture"}, c, e)) << e;
+    EXPECT_EQ(c.capture, "--capture");
 }
 
 TEST(CommandLine, SyncTextTakesAFileInEveryMode) {

@@ -51,22 +51,84 @@ TEST_F(Capture, WritesOneNumberedPictureAFrameOfTheRange) {
     EXPECT_NE(out.find("renderer"), std::string::npos);
 }
 
+// The kinds of stream in a video, one a line ("video\naudio\n").
+std::string streams(const std::string& video) {
+    std::string probe;
+    EXPECT_EQ(qmtest::runCommand("ffprobe -v error -show_entries stream=codec_type -of csv=p=0 '" + video + "'", probe),
+              0);
+    return probe;
+}
+
+// The video extension in any case makes a video.
 TEST_F(Capture, MakesAVideo) {
     qmtest::TempFolder tmp;
     std::string out;
-    ASSERT_EQ(capture(tmp.file("clip.mp4"), "--size 320x180 --fps 10 --from 0 --to 1", out), 0) << out;
+    ASSERT_EQ(capture(tmp.file("clip.MP4"), "--size 320x180 --fps 10 --from 0 --to 1", out), 0) << out;
     std::string probe;
     ASSERT_EQ(qmtest::runCommand("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-                                 "stream=nb_read_frames,width,height -of csv=p=0 '" + tmp.file("clip.mp4") + "'",
+                                 "stream=nb_read_frames,width,height -of csv=p=0 '" + tmp.file("clip.MP4") + "'",
                                  probe),
               0);
     EXPECT_EQ(probe.substr(0, probe.find('\n')), "320,180,11");
-    ASSERT_EQ(qmtest::runCommand("ffprobe -v error -show_entries stream=codec_type -of csv=p=0 '" +
-                                     tmp.file("clip.mp4") + "'",
-                                 probe),
-              0);
-    EXPECT_EQ(probe, "video\naudio\n");
-    EXPECT_EQ(qmtest::listFolder(tmp.path()), std::vector<std::string>{"clip.mp4"});
+    EXPECT_EQ(streams(tmp.file("clip.MP4")), "video\naudio\n");
+    EXPECT_EQ(qmtest::listFolder(tmp.path()), std::vector<std::string>{"clip.MP4"});
+}
+
+// A soundtrack that cannot be played, missing or damaged, is warned of once and leaves the
+// video silent, as the show plays silently.
+TEST_F(Capture, ADamagedSoundtrackGivesASilentVideo) {
+    qmtest::TempFolder tmp;
+    // The content beside the program, but for a soundtrack that is not MP3.
+    std::filesystem::create_directory(tmp.file("data"));
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(QM_BIN_DIR) + "/data"))
+        if (entry.path().filename() != "quillmont.mp3")
+            std::filesystem::create_symlink(entry.path(), tmp.file("data/" + entry.path().filename().string()));
+    qmtest::writeFile(tmp.file("data/quillmont.mp3"), std::string(5000, '\x55'));
+    std::string out;
+    ASSERT_EQ(qmtest::runCommand("cd '" + tmp.path() + "' && env -u DISPLAY timeout 300 '" + program() +
+                                     "' --capture clip.mp4 --size 128x72 --fps 10 --to 0.3",
+                                 out),
+              0)
+        << out;
+    EXPECT_NE(out.find("WARNING (sound): could not open data\\quillmont.mp3"), std::string::npos) << out;
+    EXPECT_NE(out.find("holds no MP3 audio"), std::string::npos) << out;
+    EXPECT_EQ(streams(tmp.file("clip.mp4")), "video\n");
+}
+
+// An encoder that says it succeeded has not always written the video: an empty one is no
+// success. A leftover of a killed capture to the same output goes first, with a warning.
+TEST_F(Capture, AnEncoderThatWritesNothingFailsTheCaptureAndLeftoversGo) {
+    qmtest::TempFolder tmp;
+    std::filesystem::create_directory(tmp.file("bin"));
+    qmtest::writeFile(tmp.file("bin/ffmpeg"), "#!/bin/sh\ncat >/dev/null\nexit 0\n");
+    std::filesystem::permissions(tmp.file("bin/ffmpeg"), std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    qmtest::writeFile(tmp.file("clip.mp4.quillmont-tmp"), "a killed capture's part");
+    std::string out;
+    EXPECT_EQ(qmtest::runCommand("cd /tmp && env -u DISPLAY PATH='" + tmp.file("bin") + "':\"$PATH\" timeout 300 '" +
+                                     program() + "' --capture '" + tmp.file("clip.mp4") +
+                                     "' --size 128x72 --fps 10 --to 0.5",
+                                 out),
+              1);
+    EXPECT_NE(out.find("WARNING (capture): removed " + tmp.file("clip.mp4.quillmont-tmp") +
+                       ", left by a capture that was cut off"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("capture: the video could not be finished: ffmpeg finished without writing the video"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("capture: no video written"), std::string::npos) << out;
+    EXPECT_EQ(out.find(" frames to "), std::string::npos) << out;
+    EXPECT_EQ(qmtest::listFolder(tmp.path()), std::vector<std::string>{"bin"});
+
+    // A folder of pictures loses only the leftovers of its own writes.
+    std::filesystem::create_directory(tmp.file("frames"));
+    qmtest::writeFile(tmp.file("frames/000003.png.quillmont-tmp"), "cut");
+    qmtest::writeFile(tmp.file("frames/notes.txt"), "kept");
+    ASSERT_EQ(capture(tmp.file("frames"), "--size 128x72 --fps 10 --to 0.1", out), 0) << out;
+    EXPECT_NE(out.find("WARNING (capture): removed " + tmp.file("frames/000003.png.quillmont-tmp")), std::string::npos)
+        << out;
+    EXPECT_EQ(qmtest::listFolder(tmp.file("frames")), (std::vector<std::string>{"000000.png", "000001.png", "notes.txt"}));
 }
 
 // A capture from any second writes what a capture from an earlier second writes there,
@@ -152,6 +214,30 @@ TEST_F(Capture, AFailingWriterEndsTheCaptureWithItsReasonAndNoHalfWrittenFrame) 
               1);
     EXPECT_NE(out.find("quillmont: the ffmpeg program is not installed"), std::string::npos) << out;
     EXPECT_FALSE(std::filesystem::exists(tmp.file("none.mp4")));
+}
+
+// SIGINT or SIGTERM to the capture and its encoder (a Ctrl+C reaches the whole process
+// group) ends it between frames, saying so, with the exit status a shell gives for the
+// signal, and without a video or its temporary file.
+TEST_F(Capture, AnInterruptEndsTheCaptureSayingSoWithTheSignalsStatus) {
+    for (const auto& [name, status] : {std::pair<std::string, int>{"INT", 130}, {"TERM", 143}}) {
+        qmtest::TempFolder tmp, scripts;
+        // Job control gives the capture a process group of its own, with SIGINT not ignored.
+        qmtest::writeFile(scripts.file("interrupt"),
+                          "set -m\ncd '" + tmp.path() + "'\nenv -u DISPLAY '" + program() +
+                              "' --capture clip.mp4 --size 128x72 --fps 10 --to 30 >" + scripts.file("log") + " 2>&1 &\n"
+                              "pid=$!\n"
+                              "for i in $(seq 1200); do grep -q 'capture: frame' " + scripts.file("log") +
+                              " && break; sleep 0.1; done\n"
+                              "kill -" + name + " -- -$pid\nwait $pid\necho status=$?\ncat " + scripts.file("log") + "\n");
+        std::string out;
+        ASSERT_EQ(qmtest::runCommand("timeout 300 bash '" + scripts.file("interrupt") + "'", out), 0) << out;
+        EXPECT_NE(out.find("status=" + std::to_string(status) + "\n"), std::string::npos) << out;
+        EXPECT_NE(out.find("capture: interrupted by SIG" + name + "\n"), std::string::npos) << out;
+        EXPECT_EQ(out.find("Broken pipe"), std::string::npos) << out;
+        EXPECT_NE(out.find("capture: no video written"), std::string::npos) << out;
+        EXPECT_TRUE(qmtest::listFolder(tmp.path()).empty()) << out;
+    }
 }
 
 TEST_F(Capture, RejectsAnUnwritableOutput) {

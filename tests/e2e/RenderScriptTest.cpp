@@ -65,11 +65,20 @@ TEST_F(RenderScript, PartsOnThisMachineJoinIntoTheFramesAndSoundOfOneCapture) {
         {"'" + tmp.file("a.mp4") + "' --hosts /nonexistent", "render: cannot read the hosts file '/nonexistent'"},
         {"'" + tmp.file("a.mp4") + "' --size 12x", "quillmont: malformed size '12x'"},
         {"'" + tmp.file("a.mp4") + "' --bogus 1", "render: unknown option '--bogus'"},
+        {"'" + tmp.file("a.MP4") + "' --size 128x72 --jobs 2 --size 64x64", "render: option --size is given more than once"},
+        {"'" + tmp.file("a.mp4") + "' --from 1 --from 2", "render: option --from is given more than once"},
+        {"'" + tmp.file("a.mp4") + "' --hosts '" + tmp.file("binary") + "'",
+         "render: the hosts file '" + tmp.file("binary") + "' is not text"},
     };
+    // A binary hosts file is refused before parallel or grep see it.
+    qmtest::writeFile(tmp.file("binary"), std::string("\x89PNG\r\n\x1a\n\0\0host\n", 13));
     for (const auto& [arguments, message] : refusals) {
         EXPECT_EQ(run("'" + script() + "' " + arguments, out), 2) << arguments;
         EXPECT_NE(out.find(message), std::string::npos) << arguments << ":\n" << out;
+        EXPECT_EQ(out.find("parallel"), std::string::npos) << arguments << ":\n" << out;
+        EXPECT_EQ(out.find("binary file"), std::string::npos) << arguments << ":\n" << out;
     }
+    std::filesystem::remove(tmp.file("binary"));
     EXPECT_EQ(qmtest::listFolder(tmp.path()), (std::vector<std::string>{"parts.mp4", "whole.mp4"}));
 }
 
@@ -81,4 +90,49 @@ TEST_F(RenderScript, PartsOnTheHostsOfALoginFileJoinIntoOneCapture) {
     qmtest::writeFile(logins.file("hosts"), "# this machine, twice\n:\n:\n");
     const std::string relative = std::filesystem::relative(logins.file("hosts"), "/tmp").string();
     expectSameAsOneCapture("--hosts '" + relative + "'", "--size 128x72 --fps 1 --from 20 --to 21");
+}
+
+// A host that cannot be reached fails the render after ssh's own messages, which the
+// verdict points up to.
+TEST_F(RenderScript, AFailedHostIsReportedAfterItsMessages) {
+    std::string out;
+    if (qmtest::runCommand("command -v ssh", out) != 0)
+        GTEST_SKIP() << "no ssh client";
+    qmtest::writeFile(tmp.file("hosts"), "no-such-host.invalid\n");
+    EXPECT_EQ(run("'" + script() + "' '" + tmp.file("out.mp4") + "' --hosts '" + tmp.file("hosts") +
+                      "' --size 128x72 --fps 1 --from 10 --to 11",
+                  out),
+              1);
+    const std::size_t verdict = out.find("render: a part failed (its messages are above); nothing written");
+    ASSERT_NE(verdict, std::string::npos) << out;
+    const std::size_t ssh = out.find("no-such-host.invalid");
+    EXPECT_LT(ssh, verdict) << out;
+    EXPECT_EQ(out.find("no-such-host.invalid", verdict), std::string::npos) << out;
+    EXPECT_EQ(qmtest::listFolder(tmp.path()), std::vector<std::string>{"hosts"});
+}
+
+// SIGINT or SIGTERM stops the parts, says so and ends with the status a shell gives for
+// the signal, leaving nothing.
+TEST_F(RenderScript, AnInterruptStopsThePartsAndSaysSo) {
+    for (const auto& [name, status] : {std::pair<std::string, int>{"INT", 130}, {"TERM", 143}}) {
+        qmtest::TempFolder out, scripts;
+        // Job control: the script is not started with SIGINT ignored, as a background job
+        // of a script would be.
+        qmtest::writeFile(scripts.file("interrupt"),
+                          "set -m\ncd /tmp\nenv -u DISPLAY '" + script() + "' '" + out.file("o.mp4") +
+                              "' --jobs 2 --size 128x72 --fps 10 --from 0 --to 60 >" + scripts.file("log") + " 2>&1 &\n"
+                              "pid=$!\n"
+                              "parts='part-[0-9].mp4 --segment [0-9]/2 --size 128x72 --fps 10 --from 0 --to 60'\n"
+                              "for i in $(seq 1200); do pgrep -f -- \"$parts\" >/dev/null && break; sleep 0.1; done\n"
+                              "kill -" + name + " $pid\nwait $pid\necho status=$?\n"
+                              // Every part is gone by the time the script ends.
+                              "pgrep -f -- \"$parts\" || echo no part left\n"
+                              "cat " + scripts.file("log") + "\n");
+        std::string text;
+        ASSERT_EQ(qmtest::runCommand("timeout 300 bash '" + scripts.file("interrupt") + "'", text), 0) << text;
+        EXPECT_NE(text.find("status=" + std::to_string(status) + "\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("no part left\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("render: interrupted by SIG" + name + "; nothing written\n"), std::string::npos) << text;
+        EXPECT_TRUE(qmtest::listFolder(out.path()).empty()) << text;
+    }
 }

@@ -85,6 +85,11 @@ TEST_F(Model, EmptyMissingAndNeverLoadedModelsDrawNothingAndTouchNoBuffer) {
                                      "loaded)"},
         {"o 0 n 200 p 1 2 3 4 5 6 7 8 9", "it promised 200 vertices and held 0 (a count the file cannot hold; nothing "
                                           "loaded)"},
+        // Counts past 32 and 64 bits do not wrap into small ones.
+        {"o 0 vertices 4294967297 p 1 2 3 4 5 6 7 8 9", "it promised 4294967297 vertices and held 0 (a count the file "
+                                                       "cannot hold; nothing loaded)"},
+        {"o 0 n 123456789012345678901234567890 p 1 2 3", "it promised 123456789012345678901234567890 vertices and held 0 "
+                                                        "(a count the file cannot hold; nothing loaded)"},
     };
     GLuint sentinel = 0;
     glGenBuffers(1, &sentinel);
@@ -160,4 +165,41 @@ TEST_F(Model, ACountTheFileCouldHoldLoadsEvenWhenCutShort) {
     RawModel model;
     model.load(file("o 0 n 6 p 1 2 3 4 5 6 7 8 9").c_str());
     EXPECT_EQ(model.vertexCount, 6);
+}
+
+// Positions that are not numbers, infinite or far out of range take their triangle out of
+// the model, with one warning naming the file; the other triangles draw.
+TEST_F(Model, TrianglesWithUnusablePositionsAreLeftOutWithOneWarning) {
+    const std::string good = "0 0 0.5 1 0 0.5 0 1 0.5 ";
+    const std::string rest = " t 0 0 0 0 0 0 0 0 1 0 0 1"
+                             " n 0 0 1 0 0 1 0 0 1 0 0 1 0 0 1 0 0 1"
+                             " t 1 0 0 1 0 0 1 0 0 1 0 0 1 0 0 1 0 0"
+                             " b 0 1 0 0 1 0 0 1 0 0 1 0 0 1 0 0 1 0";
+    for (const char* bad : {"nan 0 0 1 0 0 0 1 0 ", "0 0 0 inf 0 0 0 1 0 ", "0 0 0 1 0 0 0 -2e6 0 ",
+                            "0 0 0 1 0 0 0 1 1e39 "}) {
+        trace.clear();
+        RawModel model;
+        // The damaged triangle first: the good one moves down in every array.
+        const std::string path = file(std::string("o 0 n 6 p ") + bad + good + rest);
+        model.load(path.c_str());
+        ASSERT_EQ(model.vertexCount, 3) << bad;
+        EXPECT_EQ(std::vector<float>(model.positions.get(), model.positions.get() + 9),
+                  (std::vector<float>{0, 0, 0.5f, 1, 0, 0.5f, 0, 1, 0.5f}));
+        EXPECT_EQ(model.texCoords[5], 1.0f);
+        EXPECT_EQ(trace.records(), std::vector<std::string>{"WARNING (modelLoader): damaged model file " + path +
+                                                            ": 1 triangle with a position that is not a number, "
+                                                            "infinite or beyond 1000000 left out"})
+            << bad;
+        EXPECT_NEAR(render(model), kSize * kSize / 2, kSize + 1) << bad;
+    }
+    // Cut short as well: still one record, saying both.
+    trace.clear();
+    RawModel model;
+    const std::string path = file("o 0 n 6 p nan 0 0 1 0 0 0 1 0 " + good);
+    model.load(path.c_str());
+    EXPECT_EQ(model.vertexCount, 3);
+    EXPECT_EQ(trace.records(), std::vector<std::string>{"WARNING (modelLoader): damaged model file " + path +
+                                                        ": it promised 6 vertices and held 0 (cut short or damaged: "
+                                                        "what is missing reads as 0; 1 triangle with a position that "
+                                                        "is not a number, infinite or beyond 1000000 left out)"});
 }

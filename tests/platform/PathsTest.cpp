@@ -1,4 +1,5 @@
 #include "platform/Paths.h"
+#include "platform/VideoPipe.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,29 @@ TEST(WholeFileWriter, SyncsTheBytesBeforeTheRenameAndTheFolderAfterIt) {
     EXPECT_EQ(error, "cannot write " + target + ".quillmont-tmp: Input/output error");
     EXPECT_EQ(qmtest::readFile(target), "new");
     EXPECT_FALSE(platform::fileExists(target + ".quillmont-tmp"));
+}
+
+// A video the encoder finished is committed the same way: its bytes on the disk before the
+// rename, then the folder.
+TEST(WholeFileWriter, AFinishedVideoIsSyncedBeforeItTakesItsName) {
+    qmtest::TempFolder folder;
+    const std::string root = std::filesystem::canonical(folder.path()).string();
+    const std::string target = folder.file("clip.mp4");
+    platform::VideoSettings settings;
+    settings.width = 64;
+    settings.height = 48;
+    std::string error;
+    platform::VideoPipe pipe;
+    ASSERT_TRUE(pipe.open(target, settings, error)) << error;
+    ASSERT_TRUE(pipe.write(std::vector<std::uint8_t>(64 * 48 * 3, 90).data(), error)) << error;
+    std::vector<std::string> calls;
+    g_calls = &calls;
+    const bool closed = pipe.close(true, error);
+    g_calls = nullptr;
+    ASSERT_TRUE(closed) << error;
+    EXPECT_EQ(calls, (std::vector<std::string>{"fsync " + root + "/clip.mp4.quillmont-tmp",
+                                               "rename " + target + ".quillmont-tmp " + target, "fsync " + root}));
+    EXPECT_EQ(qmtest::listFolder(folder.path()), std::vector<std::string>{"clip.mp4"});
 }
 
 TEST(WholeFileWriter, LeftoverTemporaryFilesGoAndNothingElse) {

@@ -133,3 +133,41 @@ TEST(VideoPipe, AVideoIsWrittenWholeOrNotAtAll) {
     EXPECT_EQ(error, "the ffmpeg program is not installed");
     EXPECT_FALSE(pipe.isOpen());
 }
+
+// An encoder that exits 0 is not taken at its word: the video must be there, hold
+// something ffprobe reads, and hold every frame given. Stand-ins for ffmpeg come first on
+// the path.
+TEST(VideoPipe, AnEncoderThatSaysItSucceededMustHaveWrittenEveryFrame) {
+    std::string real;
+    ASSERT_EQ(qmtest::runCommand("command -v ffmpeg | tr -d '\\n'", real), 0);
+    qmtest::TempFolder dir, bin;
+    VideoSettings settings;
+    settings.width = kWidth;
+    settings.height = kHeight;
+    const std::pair<std::string, std::string> encoders[] = {
+        {"cat >/dev/null", "ffmpeg finished without writing the video " + dir.file("clip.mp4.quillmont-tmp")},
+        {"cat >/dev/null; for last; do :; done; echo not a video >\"$last\"",
+         "ffmpeg wrote a video that ffprobe cannot read: "},
+        // Only the first frame goes into the video; the rest are read and dropped.
+        {"for last; do :; done; set -- \"${@:1:$#-1}\"; exec '" + real +
+             "' \"$@\" -vf \"select=lt(n\\,1)\" -fps_mode passthrough \"$last\"",
+         "ffmpeg wrote 1 of the 3 frames it was given into the video"},
+    };
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    for (const auto& [body, reason] : encoders) {
+        qmtest::writeFile(bin.file("ffmpeg"), "#!/bin/bash\n" + body + "\nexit 0\n");
+        std::filesystem::permissions(bin.file("ffmpeg"), std::filesystem::perms::owner_exec,
+                                     std::filesystem::perm_options::add);
+        setenv("PATH", (bin.path() + ":" + path).c_str(), 1);
+        std::string error;
+        VideoPipe pipe;
+        bool ok = pipe.open(dir.file("clip.mp4"), settings, error);
+        for (int n = 0; ok && n < 3; ++n)
+            ok = pipe.write(frame(n).data(), error);
+        ok = ok && pipe.close(true, error);
+        setenv("PATH", path.c_str(), 1);
+        EXPECT_FALSE(ok) << body;
+        EXPECT_EQ(error.substr(0, reason.size()), reason) << body;
+        EXPECT_TRUE(qmtest::listFolder(dir.path()).empty()) << body;
+    }
+}

@@ -88,6 +88,19 @@ TEST(SyncController, InfiniteKeyTimesNeverGiveANotANumber) {
     }
 }
 
+TEST(SyncController, ASegmentBetweenEqualInfiniteValuesHoldsThem) {
+    const float inf = INFINITY;
+    for (int kind = linear; kind <= minexponential; ++kind)
+        for (float v : {inf, -inf}) {
+            SyncController c = make({{0.0f, v}, {10.0f, v}}, kind);
+            for (float t : {0.0f, 2.5f, 9.9f, 10.0f})
+                EXPECT_EQ(at(c, t), v) << "kind " << kind << " t = " << t;
+            // Unequal ends: the infinite end wins inside, as the arithmetic has it.
+            c = make({{0.0f, 0.5f}, {10.0f, v}}, kind);
+            EXPECT_EQ(at(c, 5.0f), v) << "kind " << kind;
+        }
+}
+
 TEST(SyncController, ChangedMarksEveryNewKeyInterval) {
     SyncController c = make({{0.0f, 0.0f}, {10.0f, 1.0f}, {20.0f, 0.5f}});
     const std::pair<float, bool> steps[] = {{1, true},  {2, false}, {11, true},  {11.5f, false},

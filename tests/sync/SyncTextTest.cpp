@@ -53,6 +53,27 @@ TEST(SyncText, ErrorsNameTheLineAndWhatWasExpected) {
     EXPECT_TRUE(parseSyncText("controller \"" + std::string(511, 'n') + "\"\n", records, error)) << error;
 }
 
+// A binary file's bytes go into the message escaped and cut short: nothing raw reaches
+// a terminal. Text in UTF-8 shows as it is.
+TEST(SyncText, AWordInAnErrorShowsItsBytesEscaped) {
+    const std::pair<std::string, std::string> bad[] = {
+        {std::string("\x89PNG\r\n\x1a\n", 8), "line 1: expected 'controller \"NAME\"' before the first key, found "
+                                               "'\\x89PNG'"},
+        {std::string("\x1b[2J\x7f\x00z 1\n", 10), "line 1: expected 'controller \"NAME\"' before the first key, "
+                                                    "found '\\x1b[2J\\x7f\\x00z'"},
+        {"controller \"a\"\n1 \xc3\xa9t\xc3\n", "line 2: expected a value (a decimal number), found '\xc3\xa9t\\xc3'"},
+        {"controller \"a\"\n1 2\n2 3 " + std::string(100, '\x01') + "\n",
+         "line 3: expected a shape (linear, smoothstep, exponential, minexponential or a number), found '" +
+             [] { std::string s; for (int i = 0; i < 40; ++i) s += "\\x01"; return s; }() + "...'"},
+    };
+    for (const auto& [text, message] : bad) {
+        std::vector<SyncFileRecord> records;
+        std::string error;
+        EXPECT_FALSE(parseSyncText(text, records, error));
+        EXPECT_EQ(error, message);
+    }
+}
+
 TEST(SyncText, WhatTheProgramWouldChangeIsAcceptedWithANote) {
     // Keys out of time order, a name given again and a zero byte in a name: all come
     // back from the text as stored, each change the reader would make noted once.

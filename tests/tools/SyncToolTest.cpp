@@ -88,6 +88,11 @@ TEST(SyncTool, DumpThenBuildGivesBackEveryFileByteForByte) {
     ASSERT_EQ(sync("build " + folder.file("inf.txt") + " " + folder.file("inf.dat"), out), 0) << out;
     ASSERT_EQ(sync("eval " + folder.file("inf.dat") + " c -inf -5 5 20 inf", out), 0) << out;
     EXPECT_EQ(out, "-inf 0.25 1\n-5 0.25 0\n5 0.75 1\n20 0.5 1\ninf 1 1\n");
+    // Infinite values: a segment between two of them holds the value, never a not-a-number.
+    qmtest::writeFile(folder.file("infv.txt"), "controller \"c\"\n0 inf\n10 inf\n");
+    ASSERT_EQ(sync("build " + folder.file("infv.txt") + " " + folder.file("infv.dat"), out), 0) << out;
+    ASSERT_EQ(sync("eval " + folder.file("infv.dat") + " c 0 5 10", out), 0) << out;
+    EXPECT_EQ(out, "0 inf 1\n5 inf 0\n10 inf 1\n");
 }
 
 TEST(SyncTool, FailuresExitNonZeroAndLeaveNoFile) {
