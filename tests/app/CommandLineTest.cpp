@@ -24,7 +24,9 @@ TEST(CommandLine, NoOptionsMeansTheLauncherAndTheEditorGoesWithOrWithoutTheOther
     CommandLine c;
     std::string e;
     ASSERT_TRUE(parse({}, c, e));
-    EXPECT_FALSE(c.sizeGiven || c.help || c.editor);
+    EXPECT_FALSE(c.sizeGiven);
+    EXPECT_FALSE(c.help);
+    EXPECT_FALSE(c.editor);
     ASSERT_TRUE(parse({"--editor"}, c, e));
     EXPECT_TRUE(c.editor);
     EXPECT_FALSE(c.sizeGiven);

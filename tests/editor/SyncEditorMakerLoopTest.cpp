@@ -102,7 +102,9 @@ TEST(BeatGrid, TempoFilesThatAreMissingCutOrDamagedGiveNoGridAndNameTheLine) {
         std::string error;
         const bool whole = cut == text.size() - 1; // only the last line end may go
         EXPECT_EQ(grid.parse(text.substr(0, cut), error), whole) << cut << " " << error;
-        EXPECT_TRUE(whole || error.rfind("line ", 0) == 0) << error;
+        if (!whole) {
+            EXPECT_EQ(error.rfind("line ", 0), 0u) << error;
+        }
     }
     const std::pair<const char*, const char*> damaged[] = {
         {"bpm 127\noffset 0.2\n", "line 3: expected 'beats-per-bar N' (1 to 32), found the end of the file"},
@@ -138,7 +140,8 @@ TEST_F(EditorMakerLoop, TheLoopWrapsAtTheEndOfTheZoomedRangeButNotAfterASeek) {
     move(0.5f, 0.1f);
     send(WM_LBUTTONUP, 0.5f, 0.1f);
     press('L');
-    EXPECT_TRUE(editor->looping() && editor->timeAxis().loopVisible);
+    EXPECT_TRUE(editor->looping());
+    EXPECT_TRUE(editor->timeAxis().loopVisible);
     EXPECT_EQ(editor->loopEnd(), 20.0f);
     EXPECT_EQ(transport.seeks, std::vector<float>{10.0f}); // the play line was outside: to its start
     for (float t : {15.0f, 19.99f, 20.01f}) {

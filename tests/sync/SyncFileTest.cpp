@@ -91,7 +91,8 @@ TEST_F(SyncFileTest, ReadMergesByNameAndTwiceEqualsOnce) {
                                 bytes({0, 0, 0x80, 0x3f}) + std::string(12, 0));
     ASSERT_EQ(readSyncFile(path, data), SyncReadResult::read);
     ASSERT_EQ(data.find("Z")->segmentCount(), 1);
-    EXPECT_TRUE(data.find("Z")->segments()[0].kind == linear && data.find("Z")->segments()[0].ends == valval);
+    EXPECT_EQ(data.find("Z")->segments()[0].kind, linear);
+    EXPECT_EQ(data.find("Z")->segments()[0].ends, valval);
     EXPECT_EQ(readSyncFile(folder.file("none.dat"), data), SyncReadResult::missing);
     EXPECT_EQ(data.count(), 5u);
 
@@ -130,16 +131,24 @@ TEST_F(SyncFileTest, OddRecordsLoadAsTheFormatSaysWithOneWarningEach) {
     ASSERT_EQ(sky.keyCount(), 4);
     const float times[] = {0, 2, 2, 4}, values[] = {0.25f, 1, 0.75f, 0.5f};
     const std::pair<std::int32_t, std::int32_t> shapes[] = {{exponential, zerozero}, {minexponential, valone}, {linear, valval}};
-    for (int k = 0; k < 4; ++k)
-        EXPECT_TRUE(sky.keyTime(k) == times[k] && sky.keyValue(k) == values[k]) << k;
-    for (int s = 0; s < 3; ++s)
-        EXPECT_TRUE(sky.segments()[s].kind == shapes[s].first && sky.segments()[s].ends == shapes[s].second) << s;
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(sky.keyTime(k), times[k]) << "key " << k;
+        EXPECT_EQ(sky.keyValue(k), values[k]) << "key " << k;
+    }
+    for (int s = 0; s < 3; ++s) {
+        EXPECT_EQ(sky.segments()[s].kind, shapes[s].first) << "segment " << s;
+        EXPECT_EQ(sky.segments()[s].ends, shapes[s].second) << "segment " << s;
+    }
     const SyncController& fader = *data.find("Overlay: Fader");
-    EXPECT_TRUE(fader.keyCount() == 2 && fader.keyTime(0) == 3.0f && fader.segments()[0].kind == smoothstep);
+    ASSERT_EQ(fader.keyCount(), 2);
+    EXPECT_EQ(fader.keyTime(0), 3.0f);
+    EXPECT_EQ(fader.segments()[0].kind, smoothstep);
     EXPECT_EQ(data.find("Title")->keyValue(0), 0.5f);
     const SyncController& fade = *data.find("Fade");
-    EXPECT_TRUE(fade.keyCount() == 2 && fade.keyTime(1) == 5.0f && fade.segments()[0].kind == smoothstep &&
-                fade.segments()[0].ends == valone);
+    ASSERT_EQ(fade.keyCount(), 2);
+    EXPECT_EQ(fade.keyTime(1), 5.0f);
+    EXPECT_EQ(fade.segments()[0].kind, smoothstep);
+    EXPECT_EQ(fade.segments()[0].ends, valone);
     EXPECT_EQ(capture.records(),
               (std::vector<std::string>{
                   "WARNING (syncFile): sync file " + path + ": controller \"Sky: Move Up\": keys out of time order, sorted by time",
@@ -232,7 +241,8 @@ TEST_F(SyncFileTest, FailedWritesKeepTheOldFile) {
     EXPECT_EQ(qmtest::readFile(path), old);
     EXPECT_FALSE(writeSyncFile(folder.file("missing/x.dat"), SyncData()));
     const std::string directory = folder.file("isfolder");
-    ASSERT_TRUE(platform::makeFolder(directory) && platform::makeFolder(directory + "/inner"));
+    ASSERT_TRUE(platform::makeFolder(directory));
+    ASSERT_TRUE(platform::makeFolder(directory + "/inner"));
     EXPECT_FALSE(writeSyncFile(directory, SyncData()));
     EXPECT_FALSE(platform::fileExists(directory + ".quillmont-tmp"));
     EXPECT_EQ(warnings(), 3);
