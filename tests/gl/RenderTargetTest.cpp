@@ -46,11 +46,9 @@ TEST_F(RenderTargets, PlainAndMultisampledTargetsAreCompleteAndReleaseEverything
         GLuint names[] = {target.textureName, target.framebufferName, target.depthStencilRenderbuffer,
                           target.colorRenderbuffer, target.resolveFramebuffer};
         target.release();
-        EXPECT_FALSE(glIsTexture(names[0]));
-        EXPECT_FALSE(glIsFramebuffer(names[1]));
-        EXPECT_FALSE(glIsRenderbuffer(names[2]));
-        EXPECT_FALSE(glIsRenderbuffer(names[3]));
-        EXPECT_FALSE(glIsFramebuffer(names[4]));
+        EXPECT_EQ((std::vector<int>{glIsTexture(names[0]), glIsFramebuffer(names[1]), glIsRenderbuffer(names[2]),
+                                    glIsRenderbuffer(names[3]), glIsFramebuffer(names[4])}),
+                  std::vector<int>(5, GL_FALSE)) << "still alive: texture, framebuffer, renderbuffers, resolve";
     }
     FboStack::pop();
     EXPECT_EQ(trace.records().back(), "CRITICAL (fboStack): destroyed!");

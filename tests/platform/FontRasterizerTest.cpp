@@ -23,10 +23,8 @@ TEST(FontRasterizer, RendersEveryLetterOfTheTitle) {
     for (char c : std::string("quillmont")) {
         GlyphBitmap g;
         ASSERT_TRUE(face.renderGlyph(static_cast<std::uint8_t>(c), g)) << c;
-        EXPECT_GT(g.width, 0) << c;
-        EXPECT_GT(g.height, 0) << c;
-        EXPECT_GT(g.advance, 0.f) << c;
-        EXPECT_GT(inked(g.coverage), 10u) << c;
+        EXPECT_TRUE(g.width > 0 && g.height > 0 && g.advance > 0.f && inked(g.coverage) > 10u)
+            << c << ": " << g.width << " x " << g.height << ", advance " << g.advance << ", " << inked(g.coverage) << " inked";
     }
     TextBitmap text;
     ASSERT_TRUE(renderText(face, "quillmont", 0.f, text));

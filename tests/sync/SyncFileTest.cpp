@@ -91,8 +91,8 @@ TEST_F(SyncFileTest, ReadMergesByNameAndTwiceEqualsOnce) {
                                 bytes({0, 0, 0x80, 0x3f}) + std::string(12, 0));
     ASSERT_EQ(readSyncFile(path, data), SyncReadResult::read);
     ASSERT_EQ(data.find("Z")->segmentCount(), 1);
-    EXPECT_EQ(data.find("Z")->segments()[0].kind, linear);
-    EXPECT_EQ(data.find("Z")->segments()[0].ends, valval);
+    EXPECT_EQ(std::make_pair(data.find("Z")->segments()[0].kind, data.find("Z")->segments()[0].ends),
+              std::make_pair(std::int32_t{linear}, std::int32_t{valval}));
     EXPECT_EQ(readSyncFile(folder.file("none.dat"), data), SyncReadResult::missing);
     EXPECT_EQ(data.count(), 5u);
 
@@ -131,24 +131,17 @@ TEST_F(SyncFileTest, OddRecordsLoadAsTheFormatSaysWithOneWarningEach) {
     ASSERT_EQ(sky.keyCount(), 4);
     const float times[] = {0, 2, 2, 4}, values[] = {0.25f, 1, 0.75f, 0.5f};
     const std::pair<std::int32_t, std::int32_t> shapes[] = {{exponential, zerozero}, {minexponential, valone}, {linear, valval}};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(sky.keyTime(k), times[k]) << "key " << k;
-        EXPECT_EQ(sky.keyValue(k), values[k]) << "key " << k;
-    }
-    for (int s = 0; s < 3; ++s) {
-        EXPECT_EQ(sky.segments()[s].kind, shapes[s].first) << "segment " << s;
-        EXPECT_EQ(sky.segments()[s].ends, shapes[s].second) << "segment " << s;
-    }
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(std::make_pair(sky.keyTime(k), sky.keyValue(k)), std::make_pair(times[k], values[k])) << "key " << k;
+    for (int s = 0; s < 3; ++s)
+        EXPECT_EQ(std::make_pair(sky.segments()[s].kind, sky.segments()[s].ends), shapes[s]) << "segment " << s;
     const SyncController& fader = *data.find("Overlay: Fader");
-    ASSERT_EQ(fader.keyCount(), 2);
-    EXPECT_EQ(fader.keyTime(0), 3.0f);
-    EXPECT_EQ(fader.segments()[0].kind, smoothstep);
+    EXPECT_EQ(std::make_tuple(fader.keyCount(), fader.keyTime(0), fader.segments()[0].kind),
+              std::make_tuple(2, 3.0f, std::int32_t{smoothstep}));
     EXPECT_EQ(data.find("Title")->keyValue(0), 0.5f);
     const SyncController& fade = *data.find("Fade");
-    ASSERT_EQ(fade.keyCount(), 2);
-    EXPECT_EQ(fade.keyTime(1), 5.0f);
-    EXPECT_EQ(fade.segments()[0].kind, smoothstep);
-    EXPECT_EQ(fade.segments()[0].ends, valone);
+    EXPECT_EQ(std::make_tuple(fade.keyCount(), fade.keyTime(1), fade.segments()[0].kind, fade.segments()[0].ends),
+              std::make_tuple(2, 5.0f, std::int32_t{smoothstep}, std::int32_t{valone}));
     EXPECT_EQ(capture.records(),
               (std::vector<std::string>{
                   "WARNING (syncFile): sync file " + path + ": controller \"Sky: Move Up\": keys out of time order, sorted by time",

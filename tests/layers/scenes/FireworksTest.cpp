@@ -94,17 +94,13 @@ TEST(FireworkBurst, TheNthBurstIsAlwaysTheSameAndTheNextDiffers) {
     for (unsigned n = 1; n < 300; n += 7) {
         Firework::burstCounter = n;
         a.burst(at, 0);
-        ASSERT_GE(a.sparks.size(), 200u) << "burst " << n;
-        ASSERT_LE(a.sparks.size(), 599u) << "burst " << n;
+        ASSERT_EQ(std::clamp<size_t>(a.sparks.size(), 200, 599), a.sparks.size()) << "burst " << n;
         for (const Spark& s : a.sparks) {
-            ASSERT_EQ(s.position.x, 4) << "burst " << n;
-            ASSERT_EQ(s.position.z, -55) << "burst " << n;
-            ASSERT_EQ(s.age, 0) << "burst " << n;
+            ASSERT_EQ(std::make_tuple(s.position.x, s.position.z, s.age), std::make_tuple(4.0f, -55.0f, 0.0f)) << n;
             ASSERT_GE(s.lifetime, 1.0f) << "burst " << n;
             ASSERT_NEAR(vectorLength(s.endColour), 1.0f, 1e-3);
             ASSERT_GE(std::min({s.colour.x, s.colour.y, s.colour.z}), 0) << "burst " << n;
-            ASSERT_GT(vectorLength(s.velocity), 0.199f) << "burst " << n;
-            ASSERT_LT(vectorLength(s.velocity), 1.2f) << "burst " << n;
+            ASSERT_TRUE(vectorLength(s.velocity) > 0.199f && vectorLength(s.velocity) < 1.2f) << vectorLength(s.velocity);
         }
     }
 }
@@ -126,9 +122,7 @@ TEST_F(Fireworks, InitPublishesBothTargetsForTheCity) {
     EXPECT_EQ(night.textures.getTexture("fireworks"), &layer.outputTarget);
     EXPECT_EQ(night.textures.getTexture("blurFireworks"), &layer.blurTarget);
     // The flashes first fire 0, 2/3 and 4/3 s into the show.
-    EXPECT_EQ(layer.flashTimer[0], 0.0f);
-    EXPECT_EQ(layer.flashTimer[1], 2.0f / 3);
-    EXPECT_EQ(layer.flashTimer[2], 4.0f / 3);
+    EXPECT_EQ(std::vector<float>(layer.flashTimer, layer.flashTimer + 3), (std::vector<float>{0.0f, 2.0f / 3, 4.0f / 3}));
 }
 
 TEST_F(Fireworks, ASuperGauTriggerBurstsTheEvenSerialsAndFlaresTheFlashes) {
@@ -151,8 +145,7 @@ TEST_F(Fireworks, ASuperGauTriggerBurstsTheEvenSerialsAndFlaresTheFlashes) {
     for (int i = 0; i < 3; ++i) { // (1 - (1 - 0.5)^4) x 0.3 + 0.5, doubled
         EXPECT_EQ(layer.flashAge[i], 10.0f);
         EXPECT_FLOAT_EQ(layer.flashStrength[i], 1.5625f);
-        EXPECT_GE(layer.flashTimer[i], 4.0f) << "flash " << i;
-        EXPECT_LT(layer.flashTimer[i], 12.0f) << "flash " << i;
+        EXPECT_TRUE(layer.flashTimer[i] >= 4.0f && layer.flashTimer[i] < 12.0f) << "flash " << i << ": " << layer.flashTimer[i];
     }
     EXPECT_EQ(layer.flare, 1.9f);
     EXPECT_EQ(trace.records(), std::vector<std::string>{"INFO (supergau): triggered"});
@@ -201,8 +194,7 @@ TEST_F(Fireworks, WaitingRocketsDrawNothingAndBurstOnesShowInTheOutput) {
     r.burst(Vector3{0, 20, -60}, 0.5f);
     r.finished = true;
     r.step(0.4f, false);
-    EXPECT_FALSE(r.finished);
-    EXPECT_EQ(r.sparks[0].age, 0.0f);
+    EXPECT_EQ(std::make_pair(r.finished, r.sparks[0].age), std::make_pair(false, 0.0f));
     for (int i = 0; i < 11; ++i)
         r.step(0.1f, false);
     qmtest::Picture burst = night.render();

@@ -99,10 +99,8 @@ TEST_F(Sky, InitDrawsTheRingFromTheGeneratorAsLeftAndFindsEverythingItNeeds) {
     for (const SkyParticle& p : layer.ringParticles) {
         ASSERT_NEAR(vectorLength(p.direction), 1.0f, 1e-5f);
         ASSERT_EQ(p.direction.y, 0.0f);
-        ASSERT_GE(p.phase, 0.0f);
-        ASSERT_LT(p.phase, 2.0f);
-        ASSERT_GE(p.speed, 1.0f);
-        ASSERT_LT(p.speed, 1.34f);
+        ASSERT_TRUE(p.phase >= 0.0f && p.phase < 2.0f && p.speed >= 1.0f && p.speed < 1.34f)
+            << "phase " << p.phase << ", speed " << p.speed;
     }
 
     // The textures from the cache, both programs.
@@ -178,10 +176,8 @@ TEST_F(Sky, TheCamerasBlendInTheirOrderAndWithNoWeightTheViewIsTheDrift) {
     update(t);
     const GL_Camera& c = layer.skyCamera;
     const GL_Camera& drift = layer.driftCamera;
-    EXPECT_EQ(c.eyeX, drift.eyeX);
-    EXPECT_EQ(c.eyeY, drift.eyeY);
-    EXPECT_EQ(c.centerX, drift.centerX);
-    EXPECT_EQ(c.fovY, drift.fovY);
+    EXPECT_EQ(std::make_tuple(c.eyeX, c.eyeY, c.centerX, c.fovY),
+              std::make_tuple(drift.eyeX, drift.eyeY, drift.centerX, drift.fovY));
     EXPECT_NE(c.eyeX, 0.0f);
 
     // Joining: the swarm camera rises 30 and looks at the bird, with the jitter keeping
