@@ -24,7 +24,9 @@ bool FrameWriter::push(CapturedFrame frame) {
     std::unique_lock<std::mutex> lock(mutex);
     if (!failed && !stopping && queue.size() >= depth) {
         const auto start = std::chrono::steady_clock::now();
+        ++waiting;
         changed.wait(lock, [this] { return failed || queue.size() < depth; });
+        --waiting;
         waited += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     if (failed || stopping)
@@ -83,6 +85,11 @@ std::string FrameWriter::error() const {
 std::size_t FrameWriter::mostQueued() const {
     std::lock_guard<std::mutex> lock(mutex);
     return peak;
+}
+
+std::size_t FrameWriter::pushesWaiting() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return waiting;
 }
 
 double FrameWriter::secondsWaited() const {

@@ -47,6 +47,8 @@ public:
     std::size_t mostQueued() const;
     // Seconds push spent waiting for room in the queue, in all.
     double secondsWaited() const;
+    // Pushes waiting for room in the queue at this moment (0 or 1 with one frame loop).
+    std::size_t pushesWaiting() const;
 
 private:
     void run();
@@ -61,6 +63,7 @@ private:
     bool failed = false;
     std::string failure;
     std::size_t peak = 0;
+    std::size_t waiting = 0;
     double waited = 0.0;
     std::thread thread;
 };

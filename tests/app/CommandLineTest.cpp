@@ -24,7 +24,7 @@ TEST(CommandLine, NoOptionsMeansTheLauncherAndTheEditorGoesWithOrWithoutTheOther
     CommandLine c;
     std::string e;
     ASSERT_TRUE(parse({}, c, e));
-    EXPECT_FALSE(c.sizeGiven || c.help || c.editor);
+    EXPECT_EQ(std::make_tuple(c.sizeGiven, c.help, c.editor), std::make_tuple(false, false, false));
     ASSERT_TRUE(parse({"--editor"}, c, e));
     EXPECT_TRUE(c.editor);
     EXPECT_FALSE(c.sizeGiven);

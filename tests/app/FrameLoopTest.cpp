@@ -87,7 +87,11 @@ protected:
         production.setUp(nullptr);
     }
     void TearDown() override { platform::setCounterSource(nullptr); }
-    void play() { production.runFrameLoop(gl.handle()); }
+    // The loop ends when a layer posts Escape; one that never does fails here, not at ctest's timeout.
+    void play() {
+        qmtest::Deadline bound(120, "the frame loop never ended (no Escape reached it)");
+        production.runFrameLoop(gl.handle());
+    }
     int count(const std::string& entry) const { return static_cast<int>(std::count(g_log.begin(), g_log.end(), entry)); }
 
     qmtest::GLContext gl{64, 64, 0};

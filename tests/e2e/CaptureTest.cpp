@@ -11,14 +11,14 @@ std::string program() { return std::string(QM_BIN_DIR) + "/quillmont"; }
 
 int capture(const std::string& out, const std::string& options, std::string& output) {
     // No display: the program renders off screen by itself.
-    return qmtest::runCommand("cd /tmp && env -u DISPLAY timeout 300 '" + program() + "' --capture '" + out + "' " +
+    return qmtest::runCommand("cd /tmp && env -u DISPLAY '" + program() + "' --capture '" + out + "' " +
                                   options,
                               output);
 }
 
 // The same, with a limit on the size of every file it writes (KiB; 0: none may grow).
 int captureWithFileLimit(int kib, const std::string& out, const std::string& options, std::string& output) {
-    return qmtest::runCommand("cd /tmp && env -u DISPLAY timeout 300 bash -c 'ulimit -f " + std::to_string(kib) +
+    return qmtest::runCommand("cd /tmp && env -u DISPLAY bash -c 'ulimit -f " + std::to_string(kib) +
                                   "; exec \"$0\" \"$@\"' '" + program() + "' --capture '" + out + "' " + options,
                               output);
 }
@@ -208,7 +208,7 @@ TEST_F(Capture, AFailingWriterEndsTheCaptureWithItsReasonAndNoHalfWrittenFrame) 
     EXPECT_EQ(qmtest::listFolder(tmp.path()), std::vector<std::string>{"frames"}) << "neither the video nor its temporary file";
 
     // Without ffmpeg nothing is rendered and nothing is written.
-    EXPECT_EQ(qmtest::runCommand("cd /tmp && timeout 300 env -u DISPLAY PATH=/nonexistent '" + program() +
+    EXPECT_EQ(qmtest::runCommand("cd /tmp && env -u DISPLAY PATH=/nonexistent '" + program() +
                                      "' --capture '" + tmp.file("none.mp4") + "' --size 128x72 --to 1",
                                  out),
               1);

@@ -24,7 +24,11 @@ TEST_P(LauncherWindow, GivesTheSettingsTheInputChose) {
     qmtest::writeFile(tmp.file("input.txt"), session.script);
     std::string error;
     ASSERT_TRUE(platform::loadInputScript(tmp.file("input.txt"), error)) << error;
-    LaunchSettings s = runLauncher();
+    LaunchSettings s;
+    {
+        qmtest::Deadline bound(120, std::string("the launcher did not close under input ") + session.name);
+        s = runLauncher();
+    }
     EXPECT_EQ(s.cancelled, session.expected.cancelled);
     EXPECT_EQ(s.width, session.expected.width);
     EXPECT_EQ(s.height, session.expected.height);

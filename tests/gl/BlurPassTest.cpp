@@ -58,7 +58,8 @@ TEST_F(Blur, AUniformImageStaysUniformAndFillsDestinationsOfAnySize) {
 
 TEST_F(Blur, IntensityTimesTwentyPlusOnePassesEachAFullScreenDraw) {
     GL_FBOTexture source, destination;
-    ASSERT_TRUE(source.create(64, 64, 0) && destination.create(100, 50, 0));
+    ASSERT_TRUE(source.create(64, 64, 0));
+    ASSERT_TRUE(destination.create(100, 50, 0));
     auto primitives = [&](float intensity) {
         GLuint query = 0;
         glGenQueries(1, &query);
@@ -82,14 +83,16 @@ TEST_F(Blur, IntensityTimesTwentyPlusOnePassesEachAFullScreenDraw) {
 
 TEST_F(Blur, TheSpreadGrowsWithTheIntensity) {
     GL_FBOTexture source, destination;
-    ASSERT_TRUE(source.create(512, 512, 0) && destination.create(512, 512, 0));
+    ASSERT_TRUE(source.create(512, 512, 0));
+    ASSERT_TRUE(destination.create(512, 512, 0));
     paint(source, 0, 0, 0, true);
     std::vector<int> ramps; // grey pixels across the edge, along the middle row
     for (float intensity : {0.0f, 0.04f, 0.5f, 1.0f}) {
         blurInto(source, intensity, destination);
         qmtest::Picture p = qmtest::readTexture(destination.textureName);
         p.save("blur-" + std::to_string(intensity));
-        EXPECT_TRUE(p.is(5, 256, 0, 0, 0, 8) && p.is(506, 256, 255, 255, 255, 8));
+        EXPECT_TRUE(p.is(5, 256, 0, 0, 0, 8));
+        EXPECT_TRUE(p.is(506, 256, 255, 255, 255, 8));
         ramps.push_back(0);
         for (int x = 0; x < 512; ++x)
             ramps.back() += p.at(x, 256)[0] > 8 && p.at(x, 256)[0] < 247;
@@ -104,7 +107,9 @@ TEST_F(Blur, TheSpreadGrowsWithTheIntensity) {
 
 TEST_F(Blur, AfterwardsNoProgramIsCurrentAndTheOuterCaptureContinues) {
     GL_FBOTexture source, destination, outer;
-    ASSERT_TRUE(source.create(64, 64, 0) && destination.create(128, 72, 1) && outer.create(96, 96, 2));
+    ASSERT_TRUE(source.create(64, 64, 0));
+    ASSERT_TRUE(destination.create(128, 72, 1));
+    ASSERT_TRUE(outer.create(96, 96, 2));
     paint(source, 0, 0, 1);
     GL_Shader white;
     white.build("white", nullptr, "void main() { gl_FragColor = vec4(1.0); }");

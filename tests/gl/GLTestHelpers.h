@@ -3,6 +3,8 @@
 #include "gl/GLHeaders.h"
 #include "support/TestImages.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -15,14 +17,26 @@ struct Picture {
     std::vector<unsigned char> rgb;
 
     const unsigned char* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
-    bool is(int x, int y, int r, int g, int b, int tolerance = 2) const {
+    bool near(int x, int y, int r, int g, int b, int tolerance = 2) const {
         const unsigned char* p = at(x, y);
         return std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance && std::abs(p[2] - b) <= tolerance;
+    }
+    // The pixel at (x, y) has this colour, give or take `tolerance` per channel; the
+    // message names the pixel, the colour found and the one expected either way.
+    ::testing::AssertionResult is(int x, int y, int r, int g, int b, int tolerance = 2) const {
+        if (x < 0 || y < 0 || x >= width || y >= height)
+            return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") lies outside the " << width
+                                                 << " x " << height << " picture";
+        const unsigned char* p = at(x, y);
+        ::testing::AssertionResult result = near(x, y, r, g, b, tolerance) ? ::testing::AssertionSuccess()
+                                                                           : ::testing::AssertionFailure();
+        return result << "pixel (" << x << ", " << y << ") is (" << int(p[0]) << ", " << int(p[1]) << ", "
+                      << int(p[2]) << "), expected (" << r << ", " << g << ", " << b << ") within " << tolerance;
     }
     int count(int r, int g, int b, int tolerance = 2) const {
         int n = 0;
         for (int i = 0; i < width * height; ++i)
-            n += is(i % width, i / width, r, g, b, tolerance);
+            n += near(i % width, i / width, r, g, b, tolerance);
         return n;
     }
     // With QM_FRAME_DIR set, writes the picture there as NAME.png to look at.

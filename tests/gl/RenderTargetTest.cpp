@@ -46,8 +46,9 @@ TEST_F(RenderTargets, PlainAndMultisampledTargetsAreCompleteAndReleaseEverything
         GLuint names[] = {target.textureName, target.framebufferName, target.depthStencilRenderbuffer,
                           target.colorRenderbuffer, target.resolveFramebuffer};
         target.release();
-        EXPECT_FALSE(glIsTexture(names[0]) || glIsFramebuffer(names[1]) || glIsRenderbuffer(names[2]) ||
-                     glIsRenderbuffer(names[3]) || glIsFramebuffer(names[4]));
+        EXPECT_EQ((std::vector<int>{glIsTexture(names[0]), glIsFramebuffer(names[1]), glIsRenderbuffer(names[2]),
+                                    glIsRenderbuffer(names[3]), glIsFramebuffer(names[4])}),
+                  std::vector<int>(5, GL_FALSE)) << "still alive: texture, framebuffer, renderbuffers, resolve";
     }
     FboStack::pop();
     EXPECT_EQ(trace.records().back(), "CRITICAL (fboStack): destroyed!");
@@ -55,7 +56,8 @@ TEST_F(RenderTargets, PlainAndMultisampledTargetsAreCompleteAndReleaseEverything
 
 TEST_F(RenderTargets, NestedCapturesRestoreTheOuterTargetAndAMultisampledOneResolvesAtTheEnd) {
     GL_FBOTexture outer, inner;
-    ASSERT_TRUE(outer.create(64, 48, 0) && inner.create(16, 16, 2));
+    ASSERT_TRUE(outer.create(64, 48, 0));
+    ASSERT_TRUE(inner.create(16, 16, 2));
     glClearColor(0, 0, 1, 1);
     outer.beginCapture();
     glClearColor(1, 0, 0, 1);
@@ -81,7 +83,9 @@ TEST_F(RenderTargets, NestedCapturesRestoreTheOuterTargetAndAMultisampledOneReso
     EXPECT_EQ(FboStack::size(), 0u);
     qmtest::Picture p = qmtest::readTexture(outer.textureName);
     p.save("nested-captures");
-    EXPECT_TRUE(p.is(0, 0, 255, 0, 0) && p.is(31, 23, 255, 0, 0) && p.is(32, 23, 0, 0, 255));
+    EXPECT_TRUE(p.is(0, 0, 255, 0, 0));
+    EXPECT_TRUE(p.is(31, 23, 255, 0, 0));
+    EXPECT_TRUE(p.is(32, 23, 0, 0, 255));
     EXPECT_EQ(p.count(255, 0, 0), 32 * 24);
     outer.release();
     inner.release();
@@ -89,13 +93,18 @@ TEST_F(RenderTargets, NestedCapturesRestoreTheOuterTargetAndAMultisampledOneReso
 
 TEST_F(RenderTargets, CopyTextureScalesTheSourceUprightAndOntoItselfDoesNothing) {
     GL_FBOTexture source, target, outer;
-    ASSERT_TRUE(source.create(8, 8, 0) && target.create(50, 30, 1) && outer.create(4, 4, 0));
+    ASSERT_TRUE(source.create(8, 8, 0));
+    ASSERT_TRUE(target.create(50, 30, 1));
+    ASSERT_TRUE(outer.create(4, 4, 0));
     const float red[3] = {1, 0, 0};
     paint(source, 0, 0, 1, red);
     copyTexture(target, source);
     qmtest::Picture p = qmtest::readTexture(target.textureName);
     p.save("copy-texture");
-    EXPECT_TRUE(p.is(0, 0, 255, 0, 0) && p.is(49, 10, 255, 0, 0) && p.is(0, 20, 0, 0, 255) && p.is(49, 29, 0, 0, 255));
+    EXPECT_TRUE(p.is(0, 0, 255, 0, 0));
+    EXPECT_TRUE(p.is(49, 10, 255, 0, 0));
+    EXPECT_TRUE(p.is(0, 20, 0, 0, 255));
+    EXPECT_TRUE(p.is(49, 29, 0, 0, 255));
     EXPECT_EQ(integer(GL_FRAMEBUFFER_BINDING), 0);
     EXPECT_EQ(viewport(), (Rect{3, 4, 100, 90}));
 

@@ -28,7 +28,8 @@ protected:
 TEST_F(Shaders, ABuiltProgramDrawsWithItsUniformsAndAMissingUniformWarns) {
     GL_Shader shader;
     shader.build("city shader", kVertex, kFragment);
-    ASSERT_TRUE(shader.isValid && shader.programName != 0);
+    ASSERT_TRUE(shader.isValid);
+    ASSERT_NE(shader.programName, 0u);
     EXPECT_EQ(shader.shaderNames.size(), 2u);
     EXPECT_EQ(recorded("INFO (shaderCompiler): (city shader) - shader created! (Log: "), 1);
     GLint tint = uniformLocation(shader, "tint");

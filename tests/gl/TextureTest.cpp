@@ -76,7 +76,8 @@ TEST_F(Textures, AnUnloadableFileGivesACachedTextureWithoutImageThatBindsNothing
 
     // Bound over a black texture, it unbinds that one: drawing comes out untextured.
     GL_FBOTexture black, target;
-    ASSERT_TRUE(black.create(4, 4, 0) && target.create(16, 16, 0));
+    ASSERT_TRUE(black.create(4, 4, 0));
+    ASSERT_TRUE(target.create(16, 16, 0));
     glClearColor(0, 0, 0, 1);
     black.beginCapture();
     black.endCapture();

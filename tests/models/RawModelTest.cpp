@@ -68,7 +68,8 @@ TEST_F(Model, OneTriangleDrawsOneTriangleWithItsDirectionsTurned) {
 
     EXPECT_NEAR(render(model, "model-triangle"), kSize * kSize / 2, kSize + 1);
     EXPECT_EQ(qmtest::integer(GL_ARRAY_BUFFER_BINDING), 0);
-    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY) || glIsEnabled(GL_NORMAL_ARRAY) || glIsEnabled(GL_TEXTURE_COORD_ARRAY));
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_NORMAL_ARRAY, GL_TEXTURE_COORD_ARRAY})
+        EXPECT_FALSE(glIsEnabled(array)) << "array 0x" << std::hex << array << " left on";
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     EXPECT_TRUE(trace.records().empty());
 }
@@ -125,8 +126,8 @@ TEST_F(Model, AFileEndingEarlyGivesZerosForWhatIsMissingAndSaysHowMuchItHeld) {
     ASSERT_EQ(cut.vertexCount, 3);
     EXPECT_EQ(std::vector<float>(cut.positions.get(), cut.positions.get() + 9),
               (std::vector<float>{0, 0, 0.5f, 1, 0, 0, 0, 0, 0}));
-    for (int i = 0; i < 9; ++i)
-        EXPECT_TRUE(cut.normals[i] == 0.0f && cut.tangents[i] == 0.0f && cut.bitangents[i] == 0.0f);
+    for (const float* values : {cut.normals.get(), cut.tangents.get(), cut.bitangents.get()})
+        EXPECT_EQ(std::vector<float>(values, values + 9), std::vector<float>(9, 0.0f));
     EXPECT_EQ(cut.texCoords[5], 0.0f);
     EXPECT_EQ(render(cut), 0); // the corners collapse onto a line
     EXPECT_EQ(trace.records(), std::vector<std::string>{"WARNING (modelLoader): damaged model file " + path +

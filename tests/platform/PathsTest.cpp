@@ -97,7 +97,8 @@ TEST(WholeFileWriter, AFinishedVideoIsSyncedBeforeItTakesItsName) {
 
 TEST(WholeFileWriter, LeftoverTemporaryFilesGoAndNothingElse) {
     qmtest::TempFolder folder;
-    ASSERT_TRUE(platform::makeFolder(folder.file("sub")) && platform::makeFolder(folder.file("folder.quillmont-tmp")));
+    ASSERT_TRUE(platform::makeFolder(folder.file("sub")));
+    ASSERT_TRUE(platform::makeFolder(folder.file("folder.quillmont-tmp")));
     // Only the writer's own leftovers go: a maker's file that merely ends in .tmp stays.
     for (const char* name : {"demosynch.dat.quillmont-tmp", "--3--2024-01-02!03-04-05.dat.quillmont-tmp",
                              "demosynch.dat", "mine.tmp", "notes.txt.tmp", ".quillmont-tmp",

@@ -56,6 +56,7 @@ std::string decodedFrames(const std::string& path) {
 } // namespace
 
 TEST(VideoPipe, KeyFramesOnTheGridLetPartsJoinIntoTheVideoOfTheWhole) {
+    qmtest::Deadline bound(120, "encoding and joining the parts through ffmpeg");
     qmtest::TempFolder dir;
     std::string error;
     ASSERT_TRUE(encode(dir.file("whole.mp4"), 0, 12, error)) << error;
@@ -74,6 +75,7 @@ TEST(VideoPipe, KeyFramesOnTheGridLetPartsJoinIntoTheVideoOfTheWhole) {
 }
 
 TEST(VideoPipe, AVideoIsWrittenWholeOrNotAtAll) {
+    qmtest::Deadline bound(120, "ffmpeg taking frames or ending");
     qmtest::TempFolder dir;
     VideoSettings settings;
     settings.width = kWidth;

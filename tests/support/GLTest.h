@@ -1,10 +1,14 @@
 #pragma once
 // The ground of the tests that render: the trace captured at up to INFO, a hidden GL
-// context and, when given a size, a render target to draw into and read back.
+// context, when given a size a render target to draw into and read back, and for the
+// layers a texture cache, sync controllers and made-up content.
 #include "base/Trace.h"
 #include "gl/GLTestHelpers.h"
 #include "gl/GL_FBOTexture.h"
+#include "gl/GL_TextureManager.h"
+#include "support/FakeContent.h"
 #include "support/TestSupport.h"
+#include "sync/SyncData.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +24,9 @@ protected:
     void SetUp() override {
         qelFramework::Trace::setHighestLevel(qelFramework::Trace::INFO);
         ASSERT_TRUE(gl.ok());
-        ASSERT_TRUE(targetWidth <= 0 || target.create(targetWidth, targetHeight, 0));
+        if (targetWidth > 0) {
+            ASSERT_TRUE(target.create(targetWidth, targetHeight, 0)) << targetWidth << " x " << targetHeight;
+        }
     }
     void TearDown() override {
         if (targetWidth > 0)
@@ -44,9 +50,15 @@ protected:
         return p;
     }
 
+    // Sets a controller's value as a frame's evaluation would.
+    void set(const char* controller, float value) { sync.getController(controller)->value = value; }
+
     TraceCapture trace;
     GLContext gl;
     qelFramework::GL_FBOTexture target;
+    qelFramework::GL_TextureManager textures;
+    qelFramework::SyncData sync;
+    FakeContent content;
 
 private:
     int targetWidth, targetHeight;

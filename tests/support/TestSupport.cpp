@@ -5,12 +5,16 @@
 #include "platform/Window.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace qmtest {
@@ -92,9 +96,13 @@ bool quitPending() {
     return qelFramework::platform::takeQuitRequest().has_value();
 }
 
-int runCommand(const std::string& command, std::string& output) {
+int runCommand(const std::string& command, std::string& output, int seconds) {
     output.clear();
-    std::string full = command + " 2>&1";
+    std::string quoted;
+    for (char c : command)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    const std::string full =
+        "timeout -k 10 " + std::to_string(seconds) + " sh -c '" + quoted + "' 2>&1";
     FILE* p = popen(full.c_str(), "r");
     if (!p)
         return -1;
@@ -103,11 +111,53 @@ int runCommand(const std::string& command, std::string& output) {
     while ((n = std::fread(buffer, 1, sizeof(buffer), p)) > 0)
         output.append(buffer, n);
     int status = pclose(p);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (code == 124 || code == 137)
+        output += "\n[test: status " + std::to_string(code) + ": a timeout killed the command (this wait allows " +
+                  std::to_string(seconds) + " s): " + command + "]\n";
+    return code;
 }
 
 int forge(const std::string& arguments, std::string& output) {
-    return runCommand(std::string(QM_BIN_DIR) + "/quillmont-forge " + arguments, output);
+    return runCommand(std::string(QM_BIN_DIR) + "/quillmont-forge " + arguments, output, 840);
+}
+
+bool waitFor(const std::function<bool()>& condition, double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+struct Deadline::State {
+    std::mutex mutex;
+    std::condition_variable disarmed;
+    bool done = false;
+    std::thread watch;
+};
+
+Deadline::Deadline(double seconds, std::string what) : state(std::make_unique<State>()) {
+    State* s = state.get();
+    s->watch = std::thread([s, seconds, what = std::move(what)] {
+        std::unique_lock<std::mutex> lock(s->mutex);
+        if (!s->disarmed.wait_for(lock, std::chrono::duration<double>(seconds), [s] { return s->done; })) {
+            std::fprintf(stderr, "\n[test: still waiting after %g s: %s]\n", seconds, what.c_str());
+            std::fflush(stderr);
+            std::_Exit(1);
+        }
+    });
+}
+
+Deadline::~Deadline() {
+    {
+        std::lock_guard<std::mutex> lock(state->mutex);
+        state->done = true;
+    }
+    state->disarmed.notify_all();
+    state->watch.join();
 }
 
 } // namespace qmtest

@@ -2,6 +2,8 @@
 // Shared helpers of the test programs.
 #include "platform/Window.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,8 +70,27 @@ std::vector<std::string> listFolder(const std::string& folder);
 bool quitPending();
 
 // Runs a shell command; returns its exit status and fills output with stdout and stderr.
-int runCommand(const std::string& command, std::string& output);
+// A command still running after `seconds` is killed (status 124) and the output says so.
+int runCommand(const std::string& command, std::string& output, int seconds = 220);
 // Runs the content forge of this build with these arguments.
 int forge(const std::string& arguments, std::string& output);
+
+// Polls `condition` until it holds; false when `seconds` passed first.
+bool waitFor(const std::function<bool()>& condition, double seconds = 20);
+
+// A bound for a wait that cannot be given up from inside (a frame loop, a window's
+// message loop, a thread join): if still alive after `seconds`, ends the test program
+// with `what` on standard error instead of letting it hang.
+class Deadline {
+public:
+    Deadline(double seconds, std::string what);
+    ~Deadline();
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
+};
 
 } // namespace qmtest

@@ -52,7 +52,7 @@ TEST(SyncController, SevenPresetsAndUnnamedOnes) {
     }
     for (int kind = linear; kind <= minexponential; ++kind) {
         SyncController c = make({{0.0f, 0.3f}, {4.0f, 0.9f}}, kind, oneone);
-        EXPECT_TRUE(at(c, 0.7f) == 1.0f && at(c, 3.9f) == 1.0f) << "kind " << kind;
+        EXPECT_EQ(std::make_pair(at(c, 0.7f), at(c, 3.9f)), std::make_pair(1.0f, 1.0f)) << "kind " << kind;
     }
     // At a middle key the segment that starts there gives its "from" value.
     SyncController c = make({{0.0f, 0.3f}, {4.0f, 0.9f}, {8.0f, 0.5f}}, smoothstep, oneval);
@@ -61,7 +61,7 @@ TEST(SyncController, SevenPresetsAndUnnamedOnes) {
 
 TEST(SyncController, OutsideTheKeysAndUnknownShapes) {
     SyncController none("Test: none");
-    EXPECT_TRUE(at(none, 3.0f) == 0.0f && !none.changed);
+    EXPECT_EQ(std::make_pair(at(none, 3.0f), none.changed), std::make_pair(0.0f, false));
     SyncController c = make({{0.0f, 0.2f}, {10.0f, 0.8f}, {20.0f, 0.4f}});
     EXPECT_EQ(at(c, -3.0f), 0.2f);
     EXPECT_EQ(at(c, 20.0f), 0.4f);
@@ -124,7 +124,7 @@ TEST(SyncController, AddKeyKeepsOrderAndTheSpanningSegmentsShape) {
     ASSERT_EQ(c.keyCount(), 6);
     ASSERT_EQ(c.segmentCount(), 5);
     for (int i = 0; i < 6; ++i)
-        EXPECT_TRUE(c.keyTime(i) == keys[i].time && c.keyValue(i) == keys[i].value) << i;
+        EXPECT_EQ(std::make_pair(c.keyTime(i), c.keyValue(i)), std::make_pair(keys[i].time, keys[i].value)) << i;
     for (int s = 0; s < 5; ++s)
         EXPECT_EQ(c.segments()[s].kind, kinds[s]) << s;
     EXPECT_EQ(c.nextKeyTime(3), 10.0f);
@@ -184,7 +184,7 @@ TEST(SyncController, SegmentAtEdgesAndKeyValueClamp) {
     c.setKeyValue(0, 1.5f);
     c.setKeyValue(1, -0.5f);
     c.setKeyValue(3, 0.5f);
-    EXPECT_TRUE(c.keyValue(0) == 1.0f && c.keyValue(1) == 0.0f);
+    EXPECT_EQ(std::make_pair(c.keyValue(0), c.keyValue(1)), std::make_pair(1.0f, 0.0f));
 }
 
 TEST(SyncData, NamesAreExactPointersLastAndEvaluateAllAllocatesNothing) {
@@ -200,5 +200,5 @@ TEST(SyncData, NamesAreExactPointersLastAndEvaluateAllAllocatesNothing) {
     const long before = qmtest::allocationCount();
     data.evaluateAll(3.0f);
     EXPECT_EQ(qmtest::allocationCount(), before);
-    EXPECT_TRUE(data.at(200)->value == 0.5f && data.at(200)->changed);
+    EXPECT_EQ(std::make_pair(data.at(200)->value, data.at(200)->changed), std::make_pair(0.5f, true));
 }

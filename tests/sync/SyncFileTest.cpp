@@ -91,7 +91,8 @@ TEST_F(SyncFileTest, ReadMergesByNameAndTwiceEqualsOnce) {
                                 bytes({0, 0, 0x80, 0x3f}) + std::string(12, 0));
     ASSERT_EQ(readSyncFile(path, data), SyncReadResult::read);
     ASSERT_EQ(data.find("Z")->segmentCount(), 1);
-    EXPECT_TRUE(data.find("Z")->segments()[0].kind == linear && data.find("Z")->segments()[0].ends == valval);
+    EXPECT_EQ(std::make_pair(data.find("Z")->segments()[0].kind, data.find("Z")->segments()[0].ends),
+              std::make_pair(std::int32_t{linear}, std::int32_t{valval}));
     EXPECT_EQ(readSyncFile(folder.file("none.dat"), data), SyncReadResult::missing);
     EXPECT_EQ(data.count(), 5u);
 
@@ -133,18 +134,19 @@ TEST_F(SyncFileTest, OddRecordsLoadAsTheFormatSaysWithOneWarningEach) {
     const float times[] = {0, 2, 2, 4}, values[] = {0.25f, 1, 0.75f, 0.5f};
     const std::pair<std::int32_t, std::int32_t> shapes[] = {{exponential, zerozero}, {minexponential, valone}, {linear, valval}};
     for (int k = 0; k < 4; ++k)
-        EXPECT_TRUE(sky.keyTime(k) == times[k] && sky.keyValue(k) == values[k]) << k;
+        EXPECT_EQ(std::make_pair(sky.keyTime(k), sky.keyValue(k)), std::make_pair(times[k], values[k])) << "key " << k;
     for (int s = 0; s < 3; ++s)
-        EXPECT_TRUE(sky.segments()[s].kind == shapes[s].first && sky.segments()[s].ends == shapes[s].second) << s;
+        EXPECT_EQ(std::make_pair(sky.segments()[s].kind, sky.segments()[s].ends), shapes[s]) << "segment " << s;
     const SyncController& fader = *data.find("Overlay: Fader");
-    EXPECT_TRUE(fader.keyCount() == 2 && fader.keyTime(0) == 3.0f && fader.segments()[0].kind == smoothstep);
+    EXPECT_EQ(std::make_tuple(fader.keyCount(), fader.keyTime(0), fader.segments()[0].kind),
+              std::make_tuple(2, 3.0f, std::int32_t{smoothstep}));
     EXPECT_EQ(data.find("Title")->keyValue(0), 0.5f);
     const SyncController& fade = *data.find("Fade");
-    EXPECT_TRUE(fade.keyCount() == 2 && fade.keyTime(1) == 5.0f && fade.segments()[0].kind == smoothstep &&
-                fade.segments()[0].ends == valone);
+    EXPECT_EQ(std::make_tuple(fade.keyCount(), fade.keyTime(1), fade.segments()[0].kind, fade.segments()[0].ends),
+              std::make_tuple(2, 5.0f, std::int32_t{smoothstep}, std::int32_t{valone}));
     const SyncController& first = *data.find("First");
     ASSERT_EQ(first.keyCount(), 3);
-    EXPECT_TRUE(first.keyTime(0) == 1.0f && first.keyValue(0) == 0.2f && first.keyTime(2) == 3.0f);
+    EXPECT_EQ(std::make_tuple(first.keyTime(0), first.keyValue(0), first.keyTime(2)), std::make_tuple(1.0f, 0.2f, 3.0f));
     EXPECT_EQ(first.segments()[0].kind, exponential);
     EXPECT_EQ(capture.records(),
               (std::vector<std::string>{
@@ -240,7 +242,8 @@ TEST_F(SyncFileTest, FailedWritesKeepTheOldFile) {
     EXPECT_EQ(qmtest::readFile(path), old);
     EXPECT_FALSE(writeSyncFile(folder.file("missing/x.dat"), SyncData()));
     const std::string directory = folder.file("isfolder");
-    ASSERT_TRUE(platform::makeFolder(directory) && platform::makeFolder(directory + "/inner"));
+    ASSERT_TRUE(platform::makeFolder(directory));
+    ASSERT_TRUE(platform::makeFolder(directory + "/inner"));
     EXPECT_FALSE(writeSyncFile(directory, SyncData()));
     EXPECT_FALSE(platform::fileExists(directory + ".quillmont-tmp"));
     EXPECT_EQ(warnings(), 3);

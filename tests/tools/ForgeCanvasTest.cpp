@@ -112,7 +112,7 @@ TEST(ForgeRng, IsRepeatableAndWellSpread) {
         ASSERT_GE(u, 0.0);
         ASSERT_LT(u, 1.0);
         int k = a.below(7);
-        ASSERT_TRUE(k >= 0 && k < 7);
+        ASSERT_TRUE(k >= 0 && k < 7) << k;
         double g = a.gaussian();
         sum += g;
         sum2 += g * g;

@@ -145,7 +145,8 @@ TEST(Forge, PicturesAre8BitRgbOrRgbaAndShowWhatTheyAreFor) {
     double sum = 0, step = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            EXPECT_TRUE(at(x, y, 0) == at(x, y, 1) && at(x, y, 1) == at(x, y, 2));
+            ASSERT_EQ(at(x, y, 0), at(x, y, 1)) << x << ", " << y;
+            ASSERT_EQ(at(x, y, 1), at(x, y, 2)) << x << ", " << y;
             sum += at(x, y, 0);
             if (x > 0)
                 step += std::abs(at(x, y, 0) - at(x - 1, y, 0));

@@ -36,8 +36,10 @@ TEST_F(Framing, TheBorderBlendsWithoutWritingDepthAndKeepsTheDepthTest) {
         });
         EXPECT_EQ(depth, 1.0f);
         // Drawn unflipped: the file's first rows land at the bottom.
-        EXPECT_TRUE(out.is(640, 10, 255, 0, 0, 1) && out.is(640, 160, 255, 0, 0, 1));
-        EXPECT_TRUE(out.is(640, 200, 0, 255, 0, 1) && out.is(640, 710, 0, 255, 0, 1));
+        EXPECT_TRUE(out.is(640, 10, 255, 0, 0, 1));
+        EXPECT_TRUE(out.is(640, 160, 255, 0, 0, 1));
+        EXPECT_TRUE(out.is(640, 200, 0, 255, 0, 1));
+        EXPECT_TRUE(out.is(640, 710, 0, 255, 0, 1));
     }
 }
 
@@ -55,6 +57,7 @@ TEST_F(Framing, TheOverlayFadesTheLogoInOverTheFrame) {
     Picture out = frame([] {}, green, draw);
     out.save("overlay");
     // Upright: the file's first rows at the top.
-    EXPECT_TRUE(out.is(640, 710, 255, 0, 0, 1) && out.is(640, 10, 0, 255, 0, 1));
+    EXPECT_TRUE(out.is(640, 710, 255, 0, 0, 1));
+    EXPECT_TRUE(out.is(640, 10, 0, 255, 0, 1));
     glDisable(GL_DEPTH_TEST);
 }

@@ -46,7 +46,8 @@ TEST_F(PostProcessorLayer, WithEveryControllerAtZeroTheFramePassesUnchanged) {
     Picture out = play();
     out.save("pp-neutral");
     EXPECT_LE(qmtest::largestDifference(out, qmtest::readTexture(layer->sceneTarget->textureName)), 1);
-    EXPECT_TRUE(out.is(2, 2, 13, 26, 51, 3) && out.is(1277, 717, 242, 230, 204, 3)); // the ramp itself
+    EXPECT_TRUE(out.is(2, 2, 13, 26, 51, 3)); // the ramp itself
+    EXPECT_TRUE(out.is(1277, 717, 242, 230, 204, 3));
     EXPECT_EQ(FboStack::size(), 0u); // both calls nest inside the outer target
 }
 
@@ -64,8 +65,10 @@ TEST_F(PostProcessorLayer, FadesAndGradingDoWhatTheirNamesSay) {
     set("Postprocessor: desaturation", 1);
     Picture grey = play();
     grey.save("pp-desaturated");
-    for (int i = 0; i < 1280 * 720; i += 7)
-        ASSERT_TRUE(std::abs(grey.rgb[i * 3] - grey.rgb[i * 3 + 1]) <= 1 && std::abs(grey.rgb[i * 3 + 1] - grey.rgb[i * 3 + 2]) <= 1) << i;
+    for (int i = 0; i < 1280 * 720; i += 7) {
+        ASSERT_NEAR(grey.rgb[i * 3], grey.rgb[i * 3 + 1], 1) << "pixel " << i;
+        ASSERT_NEAR(grey.rgb[i * 3 + 1], grey.rgb[i * 3 + 2], 1) << "pixel " << i;
+    }
     EXPECT_GT(std::abs(grey.at(5, 5)[0] - grey.at(1275, 715)[0]), 100); // still a picture
     set("Postprocessor: desaturation", 0);
     set("Postprocessor: saturation", 0);
@@ -123,6 +126,8 @@ TEST_F(PostProcessorLayer, OnlyAPositiveBlurFactorUsesTheBlurTargetsAndTheLayerR
     for (GL_FBOTexture* t : {layer->sceneTarget, layer->lowResTarget, layer->blurSource, layer->blurResult})
         names.insert(names.end(), {t->textureName, t->framebufferName});
     layer.reset();
-    for (size_t i = 0; i < names.size(); i += 2)
-        EXPECT_FALSE(glIsTexture(names[i]) || glIsFramebuffer(names[i + 1])) << i / 2;
+    for (size_t i = 0; i < names.size(); i += 2) {
+        EXPECT_FALSE(glIsTexture(names[i])) << "target " << i / 2;
+        EXPECT_FALSE(glIsFramebuffer(names[i + 1])) << "target " << i / 2;
+    }
 }

@@ -4,13 +4,10 @@
 // target standing in for the window, read back after each frame.
 #include "gl/BlurPass.h"
 #include "gl/FullscreenQuad.h"
-#include "gl/GL_TextureManager.h"
 #include "support/GLTest.h"
-#include "sync/SyncData.h"
 
 #include <array>
 #include <functional>
-#include <memory>
 
 namespace qmtest {
 
@@ -26,17 +23,10 @@ protected:
         GLTest::TearDown();
     }
 
-    // Stores a 64 x 64 RGBA picture made by `shade(x, y)` (0..1 from the top left) under `path`.
+    // A 64 x 64 picture made by `shade(x, y)` (0..1 from the top left) under `path` in the cache.
     void provide(const char* path, const std::function<std::array<float, 4>(float, float)>& shade) {
-        std::vector<unsigned char> rgba;
-        for (int i = 0; i < 64 * 64; ++i)
-            for (float v : shade((i % 64 + 0.5f) / 64, (i / 64 + 0.5f) / 64))
-                rgba.push_back(static_cast<unsigned char>(v * 255.0f + 0.5f));
-        pictures.push_back(std::make_unique<qelFramework::GL_MemTexture>());
-        pictures.back()->upload(rgba.data(), 64, 64, GL_RGBA);
-        textures.addTexture(path, pictures.back().get());
+        content.texture(textures, path, shade, 64);
     }
-    void set(const char* controller, float value) { sync.getController(controller)->value = value; }
 
     // Fills (x0, y0)-(x1, y1) of the bound target (0..1, y up) with a colour, or with a
     // ramp of all three channels when r is negative.
@@ -70,9 +60,6 @@ protected:
     }
 
     qelFramework::GL_FBOTexture& screen = target; // stands in for the window
-    qelFramework::GL_TextureManager textures;
-    qelFramework::SyncData sync;
-    std::vector<std::unique_ptr<qelFramework::GL_MemTexture>> pictures;
 };
 
 // Largest difference of any channel between two pictures of the same size.

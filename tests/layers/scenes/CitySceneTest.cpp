@@ -44,38 +44,11 @@ public:
     int inits = 0, updates = 0, renders = 0;
 };
 
-using Corners = std::array<Vector3, 4>;
+using qmtest::Corners;
+using qmtest::FakeContent;
 
-// A model file of quads (two triangles each), written with x mirrored as the city's
-// shader mirrors it back.
-void writeQuads(const std::string& path, const std::vector<Corners>& quads) {
-    const int order[6] = {0, 1, 2, 0, 2, 3};
-    const size_t n = quads.size() * 6;
-    std::string text = "model 1 vertices " + std::to_string(n) + " positions";
-    char buffer[96];
-    for (const Corners& c : quads)
-        for (int i : order) {
-            std::snprintf(buffer, sizeof(buffer), " %g %g %g", -c[i].x, c[i].y, c[i].z);
-            text += buffer;
-        }
-    text += " uv";
-    for (size_t i = 0; i < n; ++i)
-        text += " 0.5 0.5";
-    for (const char* section : {" n", " t", " b"}) {
-        text += section;
-        for (size_t i = 0; i < n; ++i)
-            text += " 0 0 1";
-    }
-    qmtest::writeFile(path, text);
-}
-void writeQuad(const std::string& path, const Corners& c) { writeQuads(path, {c}); }
-
-void writeColour(const std::string& path, unsigned char r, unsigned char g, unsigned char b) {
-    std::vector<unsigned char> rgb;
-    for (int i = 0; i < 16; ++i)
-        rgb.insert(rgb.end(), {r, g, b});
-    qmtest::writePng(path, 4, 4, PNG_COLOR_TYPE_RGB, 8, rgb);
-}
+// A model file of one quad, x mirrored as the city's shader mirrors it back.
+void writeQuad(const std::string& path, const Corners& c) { FakeContent::quads(path, {c}, true); }
 
 const char* const kParts[17] = {"1stdoor",     "2nddoor",          "bottom-windows-left", "direction-sign",
                                 "hangingsign", "left-house",       "littlewall",          "right-house",
@@ -95,38 +68,30 @@ protected:
     City() : GLTest(kW, kH) {}
     void SetUp() override {
         GLTest::SetUp();
-        std::filesystem::create_directories("data/housemodel");
-        std::filesystem::create_directories("data/textures");
         for (int i = 0; i < 17; ++i) {
             auto c = partColour(i);
-            writeColour(std::string("data/housemodel/") + (i == 11 ? "ao-" : "diff-") + "final-" + kParts[i] + ".png",
-                        c[0], c[1], c[2]);
+            FakeContent::picture(std::string("data/housemodel/") + (i == 11 ? "ao-" : "diff-") + "final-" + kParts[i] +
+                                     ".png", {c[0], c[1], c[2], 255}, 4, false);
         }
-        writeColour("data/housemodel/diff-final-tower.png", 0, 0, 255);
+        FakeContent::picture("data/housemodel/diff-final-tower.png", {0, 0, 255, 255}, 4, false);
         // The tower: a cube far larger than the scene, so that any camera inside it sees it.
         const float s = 400;
-        writeQuads("data/housemodel/mdl-final-tower.txt",
-                   {{Vector3{-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s}},
-                    {Vector3{-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}},
-                    {Vector3{s, -s, -s}, {s, s, -s}, {s, s, s}, {s, -s, s}},
-                    {Vector3{-s, -s, -s}, {-s, s, -s}, {-s, s, s}, {-s, -s, s}},
-                    {Vector3{-s, s, -s}, {s, s, -s}, {s, s, s}, {-s, s, s}},
-                    {Vector3{-s, -s, -s}, {s, -s, -s}, {s, -s, s}, {-s, -s, s}}});
-        writeColour("data/textures/flyingBird.jpg", 255, 255, 255);
-        writeColour("data/textures/backlight.jpg", 255, 255, 255);
-        writeColour("data/textures/particle.jpg", 255, 255, 255);
-        std::vector<unsigned char> flat;
-        for (int i = 0; i < 16; ++i)
-            flat.insert(flat.end(), {128, 128, 255, 255});
-        qmtest::writePng("data/textures/gazer.png", 4, 4, PNG_COLOR_TYPE_RGB_ALPHA, 8, flat);
-        const unsigned char black[3] = {0, 0, 0};
-        fireworks.upload(black, 1, 1, GL_RGB);
-        textures.addTexture("fireworks", &fireworks);
+        FakeContent::quads("data/housemodel/mdl-final-tower.txt",
+                           {{Vector3{-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s}},
+                            {Vector3{-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}},
+                            {Vector3{s, -s, -s}, {s, s, -s}, {s, s, s}, {s, -s, s}},
+                            {Vector3{-s, -s, -s}, {-s, s, -s}, {-s, s, s}, {-s, -s, s}},
+                            {Vector3{-s, s, -s}, {s, s, -s}, {s, s, s}, {-s, s, s}},
+                            {Vector3{-s, -s, -s}, {s, -s, -s}, {s, -s, s}, {-s, -s, s}}},
+                           true);
+        for (const char* name : {"flyingBird", "backlight", "particle"})
+            FakeContent::picture(std::string("data/textures/") + name + ".jpg", {255, 255, 255, 255});
+        FakeContent::picture("data/textures/gazer.png", {128, 128, 255, 255});
+        content.texture(textures, "fireworks", {0, 0, 0, 255}, 1);
         trace.clear();
     }
     void TearDown() override {
         LitParticleBatch::releaseSharedProgram();
-        fireworks.release();
         GLTest::TearDown();
     }
 
@@ -147,7 +112,6 @@ protected:
         set("Houses: Cam Down", 1);
         set("Houses: Fog Distance", -10); // no fog in the way
     }
-    void set(const char* name, float value) { sync.getController(name)->value = value; }
     // The Kinect camera alone: a fixed view towards (140, 260, 0) from above the stage.
     void kinectView() {
         set("Kinect: Move Camera", 1);
@@ -168,9 +132,6 @@ protected:
     static int lit(const qmtest::Picture& p) { return p.width * p.height - p.count(0, 0, 0, 3); }
 
     qmtest::WorkingFolder folder;
-    GL_TextureManager textures;
-    GL_MemTexture fireworks;
-    SyncData sync;
     RecordingCloth* cloth = nullptr;
     std::unique_ptr<Layer_CityScene> city;
 };

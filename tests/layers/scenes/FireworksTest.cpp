@@ -41,15 +41,14 @@ class Fireworks : public qmtest::GLTest {
 protected:
     void SetUp() override {
         GLTest::SetUp();
-        std::filesystem::create_directories("data/textures");
         // Plain pictures: a white spark, a logo that multiplies by one, no glow, an
         // invisible title and skyline. What shows is sparks and flashes.
-        std::vector<unsigned char> white(16 * 16 * 3, 255), black(16 * 16 * 3, 0), clear(16 * 16 * 4, 0);
-        qmtest::writeJpeg("data/textures/particle.jpg", 16, 16, 3, white, 95);
-        qmtest::writePng("data/textures/vorlix.png", 16, 16, PNG_COLOR_TYPE_RGB, 8, white);
-        qmtest::writePng("data/textures/vorlix-glow.png", 16, 16, PNG_COLOR_TYPE_RGB, 8, black);
-        qmtest::writePng("data/textures/title.png", 16, 16, PNG_COLOR_TYPE_RGBA, 8, clear);
-        qmtest::writePng("data/textures/skyline.png", 16, 16, PNG_COLOR_TYPE_RGBA, 8, clear);
+        using qmtest::FakeContent;
+        FakeContent::picture("data/textures/particle.jpg", {255, 255, 255, 255}, 16);
+        FakeContent::picture("data/textures/vorlix.png", {255, 255, 255, 255}, 16, false);
+        FakeContent::picture("data/textures/vorlix-glow.png", {0, 0, 0, 255}, 16, false);
+        FakeContent::picture("data/textures/title.png", {0, 0, 0, 0}, 16);
+        FakeContent::picture("data/textures/skyline.png", {0, 0, 0, 0}, 16);
         ASSERT_TRUE(night.layer.init(&night.textures, &night.sync));
         trace.clear();
     }
@@ -95,12 +94,13 @@ TEST(FireworkBurst, TheNthBurstIsAlwaysTheSameAndTheNextDiffers) {
     for (unsigned n = 1; n < 300; n += 7) {
         Firework::burstCounter = n;
         a.burst(at, 0);
-        ASSERT_TRUE(a.sparks.size() >= 200 && a.sparks.size() <= 599);
+        ASSERT_EQ(std::clamp<size_t>(a.sparks.size(), 200, 599), a.sparks.size()) << "burst " << n;
         for (const Spark& s : a.sparks) {
-            ASSERT_TRUE(s.position.x == 4 && s.position.z == -55 && s.age == 0 && s.lifetime >= 1.0f);
+            ASSERT_EQ(std::make_tuple(s.position.x, s.position.z, s.age), std::make_tuple(4.0f, -55.0f, 0.0f)) << n;
+            ASSERT_GE(s.lifetime, 1.0f) << "burst " << n;
             ASSERT_NEAR(vectorLength(s.endColour), 1.0f, 1e-3);
-            ASSERT_TRUE(s.colour.x >= 0 && s.colour.y >= 0 && s.colour.z >= 0);
-            ASSERT_TRUE(vectorLength(s.velocity) > 0.199f && vectorLength(s.velocity) < 1.2f);
+            ASSERT_GE(std::min({s.colour.x, s.colour.y, s.colour.z}), 0) << "burst " << n;
+            ASSERT_TRUE(vectorLength(s.velocity) > 0.199f && vectorLength(s.velocity) < 1.2f) << vectorLength(s.velocity);
         }
     }
 }
@@ -112,15 +112,17 @@ TEST(FireworksSchedule, StartUpRegistersTheFireworksWhoseRocketsAreLaunchedInSer
     auto* layer = dynamic_cast<Layer_Fireworks*>(timeline.findLayer("IM-fireworks"));
     ASSERT_NE(layer, nullptr);
     EXPECT_EQ(Firework::burstCounter, before + 80);
-    for (const Firework& r : layer->rockets)
-        EXPECT_TRUE(r.serial - layer->rockets[0].serial == &r - layer->rockets && r.countdown < 30);
+    for (const Firework& r : layer->rockets) {
+        EXPECT_EQ(r.serial - layer->rockets[0].serial, &r - layer->rockets);
+        EXPECT_LT(r.countdown, 30) << "rocket " << &r - layer->rockets;
+    }
 }
 
 TEST_F(Fireworks, InitPublishesBothTargetsForTheCity) {
     EXPECT_EQ(night.textures.getTexture("fireworks"), &layer.outputTarget);
     EXPECT_EQ(night.textures.getTexture("blurFireworks"), &layer.blurTarget);
     // The flashes first fire 0, 2/3 and 4/3 s into the show.
-    EXPECT_TRUE(layer.flashTimer[0] == 0.0f && layer.flashTimer[1] == 2.0f / 3 && layer.flashTimer[2] == 4.0f / 3);
+    EXPECT_EQ(std::vector<float>(layer.flashTimer, layer.flashTimer + 3), (std::vector<float>{0.0f, 2.0f / 3, 4.0f / 3}));
 }
 
 TEST_F(Fireworks, ASuperGauTriggerBurstsTheEvenSerialsAndFlaresTheFlashes) {
@@ -143,7 +145,7 @@ TEST_F(Fireworks, ASuperGauTriggerBurstsTheEvenSerialsAndFlaresTheFlashes) {
     for (int i = 0; i < 3; ++i) { // (1 - (1 - 0.5)^4) x 0.3 + 0.5, doubled
         EXPECT_EQ(layer.flashAge[i], 10.0f);
         EXPECT_FLOAT_EQ(layer.flashStrength[i], 1.5625f);
-        EXPECT_TRUE(layer.flashTimer[i] >= 4.0f && layer.flashTimer[i] < 12.0f);
+        EXPECT_TRUE(layer.flashTimer[i] >= 4.0f && layer.flashTimer[i] < 12.0f) << "flash " << i << ": " << layer.flashTimer[i];
     }
     EXPECT_EQ(layer.flare, 1.9f);
     EXPECT_EQ(trace.records(), std::vector<std::string>{"INFO (supergau): triggered"});
@@ -192,14 +194,14 @@ TEST_F(Fireworks, WaitingRocketsDrawNothingAndBurstOnesShowInTheOutput) {
     r.burst(Vector3{0, 20, -60}, 0.5f);
     r.finished = true;
     r.step(0.4f, false);
-    EXPECT_TRUE(!r.finished && r.sparks[0].age == 0.0f);
+    EXPECT_EQ(std::make_pair(r.finished, r.sparks[0].age), std::make_pair(false, 0.0f));
     for (int i = 0; i < 11; ++i)
         r.step(0.1f, false);
     qmtest::Picture burst = night.render();
     burst.save("fireworks-one-rocket");
     int lit = 0, litHigh = 0;
     for (int i = 0; i < 1024 * 1024; ++i)
-        if (!burst.is(i % 1024, i / 1024, 0, 0, 0, 8)) {
+        if (!burst.near(i % 1024, i / 1024, 0, 0, 0, 8)) {
             ++lit;
             litHigh += i / 1024 > 512; // row 0 is at the bottom
         }
@@ -275,7 +277,7 @@ TEST(FireworksNight, TheOpeningAndTheFinaleWithTheirPicturesAndChoreography) {
         // Rockets light the upper sky throughout.
         int litHigh = 0;
         for (int i = 512 * 1024; i < 1024 * 1024; ++i)
-            litHigh += !p.is(i % 1024, i / 1024, 0, 0, 0, 24);
+            litHigh += !p.near(i % 1024, i / 1024, 0, 0, 0, 24);
         EXPECT_GT(litHigh, 1000) << m.name;
         // What the title adds: the same picture again with the title faded out.
         const float fadeout = layer.titleFadeout->value;

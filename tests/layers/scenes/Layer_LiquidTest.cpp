@@ -63,7 +63,6 @@ protected:
     void SetUp() override {
         GLTest::SetUp();
         std::filesystem::create_directories("data/kinect");
-        std::filesystem::create_directories("data/textures");
 
         // Frame 0: a patch to the sensor's left (drawn on the left). Frame 538: an upright
         // patch in front of the sensor that the last turn lays flat, for the cloth.
@@ -77,16 +76,12 @@ protected:
             qmtest::writeFile(dir.path() + "/data/kinect/" + motionFrameName(f).substr(12), frameBytes(points));
         }
         writeFabric(255);
-        std::vector<unsigned char> white(8 * 8 * 4, 255);
-        qmtest::writePng("data/textures/particle-alpha.png", 8, 8, PNG_COLOR_TYPE_RGBA, 8, white);
-        qmtest::writeJpeg("data/textures/fire.jpg", 8, 8, 3, std::vector<unsigned char>(8 * 8 * 3, 255));
+        qmtest::FakeContent::picture("data/textures/particle-alpha.png", {255, 255, 255, 255}, 8);
+        qmtest::FakeContent::picture("data/textures/fire.jpg", {255, 255, 255, 255}, 8);
     }
 
-    void writeFabric(int alpha) {
-        std::vector<unsigned char> rgba;
-        for (int i = 0; i < 16 * 16; ++i)
-            rgba.insert(rgba.end(), {255, 255, 255, static_cast<unsigned char>(alpha)});
-        qmtest::writePng("data/textures/fabric.png", 16, 16, PNG_COLOR_TYPE_RGBA, 8, rgba);
+    static void writeFabric(int alpha) {
+        qmtest::FakeContent::picture("data/textures/fabric.png", {255, 255, 255, static_cast<unsigned char>(alpha)}, 16);
     }
 
     // Sets the six controllers, renders one frame at `time` and reads it back.
@@ -94,7 +89,7 @@ protected:
                          float blue, float time = 1.0f) {
         float values[] = {play, simulate, burn, fire, down, blue};
         for (int i = 0; i < 6; ++i)
-            sync.getController(kControllers[i])->value = values[i];
+            set(kControllers[i], values[i]);
         FrameInfo frame;
         frame.time = time;
         layer.update(frame);
@@ -108,8 +103,6 @@ protected:
     }
 
     qmtest::WorkingFolder dir;
-    GL_TextureManager textures;
-    SyncData sync;
     int drawn = 0;
 };
 
@@ -202,8 +195,8 @@ TEST_F(ClothLayer, EmbeddedItDrawsWithTheHostsCameraAndRestoresItsMatricesAndSta
     EXPECT_EQ(layer.scale(), 25.0f);
     ASSERT_TRUE(layer.init(&textures, &sync));
     for (const char* name : {"Cloth: Simulate Down", "Cloth: Down", "Cloth: Fire Intensity"})
-        sync.getController(name)->value = 1;
-    sync.getController("Cloth: BurnOut")->value = 0.3f;
+        set(name, 1);
+    set("Cloth: BurnOut", 0.3f);
 
     target.beginCapture();
     // The host's camera, looking at the spot where it places the layer.
