@@ -108,12 +108,8 @@ void Production::runFrameLoop(HWND window) {
     tracks.setState(Playing);
     windowHandle = window;
     initBlurPass();
-    FSOUND_STREAM* stream = soundtrack ? soundtrack->stream : nullptr;
-    if (stream)
-        FSOUND_Stream_SetTime(stream, 0);
+    seekMusic(soundtrack, 0.0f);
     productionClock.reset(static_cast<float>(tracks.earliestStart()) / 1000.0f);
-    if (stream)
-        FSOUND_Stream_SetTime(stream, 0);
     if (attachedEditor) {
         platform::showCursor(true);
         attachedEditor->init();
@@ -134,8 +130,7 @@ void Production::runFrameLoop(HWND window) {
         MSG msg;
         if (platform::peekMessage(msg)) {
             if (msg.message == WM_QUIT) {
-                if (stream)
-                    FSOUND_Stream_Stop(stream);
+                pauseMusic(soundtrack);
                 tracks.setState(Stopped);
                 break;
             }
@@ -168,7 +163,7 @@ void Production::playFrame() {
     if (!paused) {
         if (platform::getAsyncKeyState(VK_RETURN)) {
             char title[96];
-            if (soundtrack && soundtrack->stream)
+            if (soundtrack && soundtrack->opened)
                 std::snprintf(title, sizeof(title), "latency: %f\n",
                               static_cast<double>(static_cast<float>(now) / 1000.0f - musicSeconds(soundtrack)));
             else

@@ -122,8 +122,7 @@ int runProduction(const CommandLine& options) {
     }
 
     // Shutdown.
-    if (music.stream)
-        FSOUND_Stream_Stop(music.stream);
+    music.player.close();
     window.destroy();
     Trace::stop();
     return exitCode;
