@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
 
 using namespace qelFramework;
 
@@ -97,6 +99,66 @@ TEST(SyncController, ChangedMarksEveryNewKeyInterval) {
         EXPECT_EQ(c.changed, changed) << "t = " << t;
     }
     EXPECT_EQ(c.lastKey(), 0);
+}
+
+// valueAt is evaluate's value to the bit, from any state, and touches nothing; the key
+// interval found by the search is the last key at or before t.
+TEST(SyncController, ValueAtIsEvaluatesValueAndChangesNothing) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> time(-5.0f, 45.0f), unit(0.0f, 1.0f);
+    const float specials[] = {NAN, INFINITY, -INFINITY, 0.0f, 10.0f, 20.0f, 40.0f, -0.0f};
+    for (int round = 0; round < 40; ++round) {
+        SyncController c("Test: random");
+        const int keys = round % 7; // none, a lone key, and more, some sharing a time
+        for (int k = 0; k < keys; ++k)
+            c.addKey(round % 3 == 0 ? 10.0f * static_cast<float>(k / 2) : time(random), unit(random));
+        for (int s = 0; s < c.segmentCount(); ++s) {
+            c.setSegmentKind(s, static_cast<std::int32_t>(random() % 6)); // unknown shapes too
+            c.setSegmentEnds(s, static_cast<std::int32_t>(random() % 9));
+        }
+        for (int step = 0; step < 60; ++step) {
+            const float t = step % 10 == 9 ? specials[random() % 8] : time(random);
+            const float before = c.value;
+            const bool changedBefore = c.changed;
+            const int keyBefore = c.lastKey();
+            const float probed = c.valueAt(t);
+            ASSERT_TRUE(std::memcmp(&before, &c.value, sizeof before) == 0 && c.changed == changedBefore &&
+                        c.lastKey() == keyBefore);
+            c.evaluate(t);
+            ASSERT_EQ(std::memcmp(&probed, &c.value, sizeof probed), 0) << "round " << round << " t = " << t;
+            int last = -1;
+            for (int k = 0; k < c.keyCount(); ++k)
+                if (c.keyTime(k) <= t)
+                    last = k;
+            if (last != -1) {
+                ASSERT_EQ(c.lastKey(), last) << "round " << round << " t = " << t;
+            }
+        }
+    }
+    // A lone key whose time is not a number is after every time.
+    SyncController lone("Test: lone");
+    lone.addKey(NAN, 0.5f);
+    lone.evaluate(3.0f);
+    EXPECT_EQ(lone.lastKey(), -1);
+    EXPECT_EQ(lone.valueAt(3.0f), 0.5f);
+}
+
+// A key added at or before the time of the last evaluation counts as passed, one after
+// it lies ahead: either way the next evaluation at that time reports no change, and a
+// later one passing the key does.
+TEST(SyncController, AKeyAddedAroundThePlayLineIsNoNewIntervalUntilPassed) {
+    for (float added : {-5.0f, 0.0f, 5.0f, 10.0f, 12.0f, 25.0f, 30.0f}) {
+        SyncController c = make({{0.0f, 0.0f}, {10.0f, 1.0f}, {20.0f, 0.5f}});
+        c.evaluate(12.0f);
+        ASSERT_TRUE(c.changed);
+        c.addKey(added, c.valueAt(added));
+        c.evaluate(12.0f);
+        EXPECT_FALSE(c.changed) << "added at " << added;
+        EXPECT_LE(c.keyTime(c.lastKey()), 12.0f) << "added at " << added;
+        EXPECT_GT(c.keyTime(c.lastKey() + 1), 12.0f) << "added at " << added;
+        c.evaluate(26.0f);
+        EXPECT_TRUE(c.changed) << "added at " << added;
+    }
 }
 
 TEST(SyncController, AddKeyKeepsOrderAndTheSpanningSegmentsShape) {
