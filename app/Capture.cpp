@@ -204,7 +204,7 @@ CaptureStart start(const CaptureSettings& settings, Production& production, std:
         video.keyframeInterval = groupFrames;
         // A segment is one part of a video; the soundtrack goes in once, when they are joined.
         if (settings.segments == 1) {
-            video.audioPath = "data\\quillmont.mp3";
+            video.audioPath = "data/quillmont.mp3";
             video.audioStart = static_cast<double>(c.range.first) / settings.fps;
         }
         if (!c.pipe.open(settings.output, video, error))

@@ -107,7 +107,10 @@ void Production::runFrameLoop(HWND window) {
         return;
     tracks.setState(Playing);
     windowHandle = window;
-    initBlurPass();
+    if (!initBlurPass()) { // its targets or shader failed, as traced: nothing can be shown
+        teardown();
+        return;
+    }
     seekMusic(soundtrack, 0.0f);
     productionClock.reset(static_cast<float>(tracks.earliestStart()) / 1000.0f);
     if (attachedEditor) {
@@ -123,7 +126,7 @@ void Production::runFrameLoop(HWND window) {
                 break; // the music keeps playing until shutdown stops it
             // An editing session ends only when the maker quits.
             playback.holdAt(tracks.latestEnd());
-            Trace::write(Trace::INFO, "frameLoop",
+            Trace::write(Trace::Info, "frameLoop",
                          "the end of the show: held for the editor (a seek or play goes on, Escape quits)");
         }
 

@@ -13,13 +13,13 @@ void openSoundtrack(MusicStream& music, std::uint32_t showMs) {
     music.opened = music.player.open(kSoundtrackFile, error);
     if (!music.opened) {
         // Not an error: the pictures play on the clock alone, silently.
-        Trace::write(Trace::WARNING, "sound", "could not open %s: %s", kSoundtrackFile, error.c_str());
+        Trace::write(Trace::Warning, "sound", "could not open %s: %s", kSoundtrackFile, error.c_str());
         return;
     }
     // Past its end the pictures play on in silence.
     const std::int64_t lengthMs = music.player.lengthMs();
     if (lengthMs < static_cast<std::int64_t>(showMs))
-        Trace::write(Trace::WARNING, "sound", "the soundtrack %s lasts %.3f s, shorter than the show's %.3f s",
+        Trace::write(Trace::Warning, "sound", "the soundtrack %s lasts %.3f s, shorter than the show's %.3f s",
                      kSoundtrackFile, static_cast<double>(lengthMs) / 1000.0, showMs / 1000.0);
 
     std::string note;
@@ -27,10 +27,10 @@ void openSoundtrack(MusicStream& music, std::uint32_t showMs) {
     case platform::Music::Output::Device:
         break;
     case platform::Music::Output::Silent:
-        Trace::write(Trace::WARNING, "sound", "%s: the soundtrack plays silently, on the clock", note.c_str());
+        Trace::write(Trace::Warning, "sound", "%s: the soundtrack plays silently, on the clock", note.c_str());
         break;
     case platform::Music::Output::None:
-        Trace::write(Trace::WARNING, "sound", "%s: the pictures play on the clock without the soundtrack",
+        Trace::write(Trace::Warning, "sound", "%s: the pictures play on the clock without the soundtrack",
                      note.c_str());
         break;
     }

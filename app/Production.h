@@ -25,7 +25,7 @@ using FrameSink = void (*)(HWND window);
 
 class Production {
 public:
-    static constexpr const char* kSyncFile = "data\\demosynch.dat";
+    static constexpr const char* kSyncFile = "data/demosynch.dat";
     static constexpr int kHistorySize = 250;
 
     // The production being made is the one the window procedure serves.

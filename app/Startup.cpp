@@ -58,15 +58,15 @@ int runProduction(const CommandLine& options) {
     window.create(settings.width, settings.height, 1.77f, 2, settings.fullscreen, mainWindowProc, title);
     choosePacingForRenderer();
 
-    // 3. The trace log: every level written, quit on ERROR and CRITICAL.
+    // 3. The trace log: every level written.
     Trace::start();
     // What a save cut off by a kill or a power cut left behind; the file it was to
     // replace is still the last whole save.
     for (const char* folder : {"data", "editor"})
         for (const std::string& name : platform::removeLeftoverTemporaryFiles(folder))
-            Trace::write(Trace::WARNING, "startup", "removed %s, left by a save that was cut off", name.c_str());
+            Trace::write(Trace::Warning, "startup", "removed %s, left by a save that was cut off", name.c_str());
     if (!options.syncTextPath.empty() && platform::removeLeftoverTemporaryFileOf(options.syncTextPath))
-        Trace::write(Trace::WARNING, "startup", "removed %s, left by a save that was cut off",
+        Trace::write(Trace::Warning, "startup", "removed %s, left by a save that was cut off",
                      platform::temporaryPathOf(options.syncTextPath).c_str());
 
     // 4. Sound.
@@ -113,10 +113,9 @@ int runProduction(const CommandLine& options) {
         }
 
         // 8. Loading screen; 9. frame loop.
-        if (!capturing || captureStarted) {
-            production.runLoadingScreen(window.handle());
+        // A layer that fails to load (its failure is traced) ends the show here.
+        if ((!capturing || captureStarted) && production.runLoadingScreen(window.handle()))
             production.runFrameLoop(window.handle());
-        }
         if (captureStarted && !endCapture())
             exitCode = 1;
     }

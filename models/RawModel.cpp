@@ -38,7 +38,7 @@ size_t readFloats(std::FILE* file, float* values, size_t count) {
 }
 
 void warnDamaged(const char* path, const char* promised, size_t held, const char* why) {
-    Trace::write(Trace::WARNING, kTag, "damaged model file %s: it promised %s vertices and held %zu (%s)", path,
+    Trace::write(Trace::Warning, kTag, "damaged model file %s: it promised %s vertices and held %zu (%s)", path,
                  promised, held, why);
 }
 
@@ -84,7 +84,7 @@ void RawModel::load(const char* path) {
 
     std::FILE* file = platform::openFile(path, "r");
     if (!file) {
-        Trace::write(Trace::WARNING, kTag, "could not load model file %s: %s", path, std::strerror(errno));
+        Trace::write(Trace::Warning, kTag, "could not load model file %s: %s", path, std::strerror(errno));
         return;
     }
     const long size = fileSize(file);

@@ -74,6 +74,7 @@ float Layer_CityScene::control(Control c) const { return controls[c] ? controls[
 bool Layer_CityScene::init(GL_TextureManager* textures, SyncData* sync) {
     parts.clear();
     partTextures.clear();
+    const std::size_t missing = textures->missingPictures();
     for (int i = 0; i < kPartCount; ++i) {
         const std::string stem = std::string("final-") + kPartNames[i];
         auto part = std::make_unique<RawModel>();
@@ -85,9 +86,9 @@ bool Layer_CityScene::init(GL_TextureManager* textures, SyncData* sync) {
     tower.load("data/housemodel/mdl-final-tower.txt");
     towerTexture = textures->getTexture("data/housemodel/diff-final-tower.png");
 
-    birdTexture = textures->getTexture("data\\textures\\flyingBird.jpg");
-    backlightTexture = textures->getTexture("data\\textures\\backlight.jpg");
-    particleTexture = textures->getTexture("data\\textures\\particle.jpg");
+    birdTexture = textures->getTexture("data/textures/flyingBird.jpg");
+    backlightTexture = textures->getTexture("data/textures/backlight.jpg");
+    particleTexture = textures->getTexture("data/textures/particle.jpg");
     cityShader.build("city shader", kCityVertexSource, kCityFragmentSource);
     fogDistanceLocation = uniformLocation(cityShader, "fogDistance");
     fireworksTexture = textures->getTexture("fireworks");
@@ -99,21 +100,23 @@ bool Layer_CityScene::init(GL_TextureManager* textures, SyncData* sync) {
     for (int c = 0; c < ControlCount; ++c)
         controls[c] = sync->getController(kControlNames[c]);
 
-    GL_Texture* atlas = textures->getTexture("data\\textures\\gazer.png");
+    GL_Texture* atlas = textures->getTexture("data/textures/gazer.png");
     const float smokeA[3] = {0.7f, 0.6f, 0.5f}, smokeB[3] = {0, 0, 0.1f}, smokeC[3] = {0.2f, 0.2f, 0.2f};
-    smokeBatch.create(atlas, kSmokeParticles, smokeA, smokeB, smokeC);
+    bool ready = smokeBatch.create(atlas, kSmokeParticles, smokeA, smokeB, smokeC);
 
     buildTrails();
     unsigned total = 0;
     for (unsigned n : trailCount)
         total += n;
     const float trailA[3] = {0.4f, 0.4f, 0.4f}, trailB[3] = {0.1f, 0.1f, 0.1f}, trailC[3] = {0.4f, 0.3f, 0.2f};
-    trailBatch.create(atlas, static_cast<int>(total), trailA, trailB, trailC);
+    ready = trailBatch.create(atlas, static_cast<int>(total), trailA, trailB, trailC) && ready;
     seedTrailParticles();
 
+    // The shaders, the pictures and the cloth are needed; any that failed fails the layer.
+    ready = ready && cityShader.isValid && textures->missingPictures() == missing;
     if (cloth)
-        cloth->init(textures, sync);
-    return true;
+        ready = cloth->init(textures, sync) && ready;
+    return ready;
 }
 
 void Layer_CityScene::seedTrailParticles() {

@@ -47,22 +47,24 @@ bool Layer_Liquid::init(GL_TextureManager* textures, SyncData* sync) {
     clothDown = sync->getController("Cloth: Down");
     burnBlue = sync->getController("Cloth: Burn Blue");
 
+    const std::size_t missing = textures->missingPictures();
     clothShader.build("clothShader", kClothVertexShader, kClothFragmentShader);
     timeLocation = uniformLocation(clothShader, "time");
     animIntensityLocation = uniformLocation(clothShader, "animIntensity");
     burnOutLocation = uniformLocation(clothShader, "burnOut");
     fireOnLocation = uniformLocation(clothShader, "fireOn");
 
-    fireTexture = textures->getTexture("data\\textures\\fire.jpg");
-    sparkTexture = textures->getTexture("data\\textures\\particle-alpha.png");
+    fireTexture = textures->getTexture("data/textures/fire.jpg");
+    sparkTexture = textures->getTexture("data/textures/particle-alpha.png");
 
     motionFrames.assign(kMotionFrameCount, {});
     for (int f = 0; f < kMotionFrameCount; ++f)
         loadMotionFrame(motionFrameName(f), kMotionZOffset, motionFrameAngle(f), motionFrames[f]);
 
     clothFrames = buildClothAnimation(motionFrames.back(), kClothStepSize);
-    fabricTexture = textures->getTexture("data\\textures\\fabric.png");
-    return true;
+    fabricTexture = textures->getTexture("data/textures/fabric.png");
+    // The shader and the pictures are needed; any that failed fails the layer.
+    return clothShader.isValid && textures->missingPictures() == missing;
 }
 
 int Layer_Liquid::currentFrame() const {

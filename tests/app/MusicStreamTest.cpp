@@ -16,7 +16,7 @@ TEST(MusicStream, AMissingOrShortSoundtrackIsNamedWithItsReasonOrBothLengths) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     qmtest::WorkingFolder folder;
     qmtest::TraceCapture trace;
-    Trace::setHighestLevel(Trace::INFO);
+    Trace::setHighestLevel(Trace::Info);
     MusicStream music;
     openSoundtrack(music, 260000);
     EXPECT_FALSE(music.opened);

@@ -18,7 +18,7 @@ protected:
         : gl(contextWidth, contextHeight), targetWidth(targetWidth), targetHeight(targetHeight) {}
 
     void SetUp() override {
-        qelFramework::Trace::setHighestLevel(qelFramework::Trace::INFO);
+        qelFramework::Trace::setHighestLevel(qelFramework::Trace::Info);
         ASSERT_TRUE(gl.ok());
         ASSERT_TRUE(targetWidth <= 0 || target.create(targetWidth, targetHeight, 0));
     }

@@ -21,7 +21,7 @@ class PostProcessorLayer : public qmtest::PostLayers {
 protected:
     void SetUp() override {
         PostLayers::SetUp();
-        provide("data\\textures\\distortion.png", [](float x, float y) {
+        provide("data/textures/distortion.png", [](float x, float y) {
             return std::array<float, 4>{0.5f + 0.3f * std::sin(x * 6.28f), 0.5f + 0.3f * std::cos(y * 6.28f), 0.5f, 1};
         });
         ASSERT_TRUE(layer->init(&textures, &sync));

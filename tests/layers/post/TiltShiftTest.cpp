@@ -16,7 +16,7 @@ class TiltShiftLayer : public qmtest::PostLayers {
 protected:
     void SetUp() override {
         PostLayers::SetUp();
-        provide("data\\textures\\noise.png", [](float, float) { return std::array<float, 4>{0.4f, 0.4f, 0.4f, 1}; });
+        provide("data/textures/noise.png", [](float, float) { return std::array<float, 4>{0.4f, 0.4f, 0.4f, 1}; });
         ASSERT_TRUE(layer->init(&textures, &sync));
         set("Tiltshift: Position", 0.5f);
     }

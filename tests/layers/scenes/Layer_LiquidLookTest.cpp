@@ -41,7 +41,7 @@ Tally tally(const qmtest::Picture& p) {
 } // namespace
 
 TEST(ClothLayerLook, TheForgedPerformerDancesIsCoveredAndTheClothBurns) {
-    Trace::setHighestLevel(Trace::INFO);
+    Trace::setHighestLevel(Trace::Info);
     qmtest::GLContext gl;
     ASSERT_TRUE(gl.ok());
     qmtest::TempFolder dir;
