@@ -8,7 +8,7 @@ namespace qelFramework {
 bool Layer_Overlay::init(GL_TextureManager* textures, SyncData* sync) {
     const std::size_t missing = textures->missingPictures();
     picture = textures->getTexture("data/textures/vorlix-overlay.png");
-    fader = sync->getController("Overlay: Fader");
+    fader = sync->expectController("Overlay: Fader");
     return textures->missingPictures() == missing; // a picture that did not load fails the layer
 }
 

@@ -129,7 +129,7 @@ bool Layer_PP::init(GL_TextureManager* textures, SyncData* sync) {
     for (int i = 0; i < kUniformCount; ++i)
         uniforms[i] = uniformLocation(shader, kUniformNames[i]);
     for (int i = 0; i < kControllerCount; ++i)
-        controllers[i] = sync->getController(kControllerNames[i]);
+        controllers[i] = sync->expectController(kControllerNames[i]);
     // Targets, shader and pictures are all needed; any that failed fails the layer.
     return ready && shader.isValid && textures->missingPictures() == missing;
 }

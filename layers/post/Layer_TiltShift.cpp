@@ -78,7 +78,7 @@ bool Layer_TiltShift::init(GL_TextureManager* textures, SyncData* sync) {
     glUseProgram(0);
 
     for (int i = 0; i < kControllerCount; ++i)
-        controllers[i] = sync->getController(kControllerNames[i]);
+        controllers[i] = sync->expectController(kControllerNames[i]);
     // Targets, shader and pictures are all needed; any that failed fails the layer.
     return ready && shader.isValid && textures->missingPictures() == missing;
 }

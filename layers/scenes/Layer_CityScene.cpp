@@ -98,7 +98,7 @@ bool Layer_CityScene::init(GL_TextureManager* textures, SyncData* sync) {
     currentView = streetView;
 
     for (int c = 0; c < ControlCount; ++c)
-        controls[c] = sync->getController(kControlNames[c]);
+        controls[c] = sync->expectController(kControlNames[c]);
 
     GL_Texture* atlas = textures->getTexture("data/textures/gazer.png");
     const float smokeA[3] = {0.7f, 0.6f, 0.5f}, smokeB[3] = {0, 0, 0.1f}, smokeC[3] = {0.2f, 0.2f, 0.2f};

@@ -62,14 +62,14 @@ bool Layer_Fireworks::init(GL_TextureManager* textures, SyncData* sync) {
     textures->addTexture("blurFireworks", &blurTarget);
     textures->addTexture("fireworks", &outputTarget);
 
-    superGau = sync->getController("Fireworks: SuperGAU");
-    gau = sync->getController("Fireworks: gau");
-    intensity = sync->getController("Fireworks: Intensity");
-    camDown = sync->getController("Houses: Cam Down");
-    titleControl = sync->getController("Title: Control");
-    titleAnimation = sync->getController("Title: Animation");
-    titleFadeout = sync->getController("Title: Fadeout");
-    zoom = sync->getController("Fireworks: Zoom In");
+    superGau = sync->expectController("Fireworks: SuperGAU");
+    gau = sync->getController("Fireworks: gau"); // kept in the data for the editor, never read: no warning
+    intensity = sync->expectController("Fireworks: Intensity");
+    camDown = sync->expectController("Houses: Cam Down");
+    titleControl = sync->expectController("Title: Control");
+    titleAnimation = sync->expectController("Title: Animation");
+    titleFadeout = sync->expectController("Title: Fadeout");
+    zoom = sync->expectController("Fireworks: Zoom In");
     // Targets and pictures are all needed; any that failed fails the layer.
     return ready && textures->missingPictures() == missing;
 }

@@ -40,12 +40,12 @@ void unbindTexture(GL_Texture* texture) {
 Layer_Liquid::Layer_Liquid(bool embedded, float sceneScale) : embedded(embedded), sceneScale(sceneScale) {}
 
 bool Layer_Liquid::init(GL_TextureManager* textures, SyncData* sync) {
-    playAnimation = sync->getController("Kinect: Play Animation");
-    simulateDown = sync->getController("Cloth: Simulate Down");
-    burnOut = sync->getController("Cloth: BurnOut");
-    fireIntensity = sync->getController("Cloth: Fire Intensity");
-    clothDown = sync->getController("Cloth: Down");
-    burnBlue = sync->getController("Cloth: Burn Blue");
+    playAnimation = sync->expectController("Kinect: Play Animation");
+    simulateDown = sync->expectController("Cloth: Simulate Down");
+    burnOut = sync->expectController("Cloth: BurnOut");
+    fireIntensity = sync->expectController("Cloth: Fire Intensity");
+    clothDown = sync->expectController("Cloth: Down");
+    burnBlue = sync->expectController("Cloth: Burn Blue");
 
     const std::size_t missing = textures->missingPictures();
     clothShader.build("clothShader", kClothVertexShader, kClothFragmentShader);

@@ -88,7 +88,7 @@ bool Layer_Sky::init(GL_TextureManager* textures, SyncData* sync) {
                                         &showGreetings, &blobsDown,      &joinSwarm, &swarmDown,
                                         &camOut,        &brightness,     &zoomOut};
     for (int i = 0; i < 11; ++i)
-        *controllers[i] = sync ? sync->getController(kControllerNames[i]) : nullptr;
+        *controllers[i] = sync ? sync->expectController(kControllerNames[i]) : nullptr;
 
     const std::size_t missing = textures ? textures->missingPictures() : 0;
     if (textures) {

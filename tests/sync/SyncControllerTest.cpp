@@ -1,4 +1,6 @@
 #include "AllocationCounter.h"
+#include "base/Trace.h"
+#include "support/TestSupport.h"
 #include "sync/SyncData.h"
 
 #include <gtest/gtest.h>
@@ -234,6 +236,23 @@ TEST(SyncController, SegmentAtEdgesAndKeyValueClamp) {
     c.setKeyValue(1, -0.5f);
     c.setKeyValue(3, 0.5f);
     EXPECT_TRUE(c.keyValue(0) == 1.0f && c.keyValue(1) == 0.0f);
+}
+
+// A name a layer reads that the data lacks is said once, and reads 0 as before.
+TEST(SyncData, AnExpectedNameTheDataLacksIsNamedOnce) {
+    qmtest::TraceCapture trace;
+    Trace::setHighestLevel(Trace::Warning);
+    SyncData data;
+    data.getController("Sky: Move Up")->addKey(0.0f, 0.5f);
+    SyncController* held = data.expectController("Sky: Move Up");
+    SyncController* typo = data.expectController("Sky: Move Upp");
+    EXPECT_EQ(data.expectController("Sky: Move Upp"), typo);
+    data.evaluateAll(1.0f);
+    EXPECT_EQ(held->value, 0.5f);
+    EXPECT_EQ(typo->value, 0.0f);
+    Trace::reset();
+    EXPECT_EQ(trace.records(),
+              std::vector<std::string>{"WARNING (syncData): no controller \"Sky: Move Upp\" in the sync data: it reads 0"});
 }
 
 TEST(SyncData, NamesAreExactPointersLastAndEvaluateAllAllocatesNothing) {
