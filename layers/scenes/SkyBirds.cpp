@@ -1,10 +1,10 @@
 #include "layers/scenes/SkyBirds.h"
 
-#include "layers/scenes/FeatherChains.h"
 #include "gl/Billboards.h"
 #include "gl/GLHeaders.h"
 #include "gl/Random.h"
 #include "gl/ScenePi.h"
+#include "layers/scenes/FeatherChains.h"
 #include "models/RawModel.h"
 #include "sync/SyncController.h"
 
