@@ -222,7 +222,7 @@ CaptureStart start(const CaptureSettings& settings, Production& production, std:
                        : std::vector<std::string>{})
                 : platform::removeLeftoverTemporaryFiles(settings.output);
     for (const std::string& name : leftovers)
-        Trace::write(Trace::WARNING, "capture", "removed %s, left by a capture that was cut off", name.c_str());
+        Trace::write(Trace::Warning, "capture", "removed %s, left by a capture that was cut off", name.c_str());
 
     const int groupFrames = kGroupSeconds * settings.fps;
     const double end = static_cast<double>(production.timeline().latestEnd()) / 1000.0;
@@ -245,10 +245,10 @@ CaptureStart start(const CaptureSettings& settings, Production& production, std:
         // joined. A soundtrack the show could not open (missing or damaged, already
         // warned of) leaves the video silent, as the show plays.
         const MusicStream* music = production.music();
-        if (settings.segments == 1 && music && music->stream) {
-            video.audioPath = "data\\quillmont.mp3";
+        if (settings.segments == 1 && music && music->opened) {
+            video.audioPath = kSoundtrackFile;
             video.audioStart = static_cast<double>(c.range.first) / settings.fps;
-            const int lengthMs = FSOUND_Stream_GetLengthMs(music->stream);
+            const std::int64_t lengthMs = music->player.lengthMs();
             // Frames after the soundtrack's end would be cut by a video cut to the sound.
             video.audioEndsFirst =
                 lengthMs >= 0 && static_cast<double>(lengthMs) / 1000.0 < static_cast<double>(c.range.last) / settings.fps;

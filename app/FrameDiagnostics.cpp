@@ -60,7 +60,7 @@ void FrameDiagnostics::drawFrameTimes(float delta, platform::Window* window) {
 
 void FrameDiagnostics::showLatency(platform::Window* window, std::uint32_t now, MusicStream* soundtrack) {
     char title[96];
-    if (soundtrack && soundtrack->stream)
+    if (soundtrack && soundtrack->opened)
         std::snprintf(title, sizeof(title), "latency: %f\n",
                       static_cast<double>(static_cast<float>(now) / 1000.0f - musicSeconds(soundtrack)));
     else

@@ -30,13 +30,12 @@ void Production::runFrameLoop(platform::Window* window) {
         return;
     tracks.setState(Playing);
     windowHandle = window;
-    initBlurPass();
-    FSOUND_STREAM* stream = soundtrack ? soundtrack->stream : nullptr;
-    if (stream)
-        FSOUND_Stream_SetTime(stream, 0);
+    if (!initBlurPass()) { // its targets or shader failed, as traced: nothing can be shown
+        teardown();
+        return;
+    }
+    seekMusic(soundtrack, 0.0f);
     productionClock.reset(static_cast<float>(tracks.earliestStart()) / 1000.0f);
-    if (stream)
-        FSOUND_Stream_SetTime(stream, 0);
     if (attachedEditor) {
         platform::showCursor(true);
         attachedEditor->init();
@@ -50,7 +49,7 @@ void Production::runFrameLoop(platform::Window* window) {
                 break; // the music keeps playing until shutdown stops it
             // An editing session ends only when the maker quits.
             playback.holdAt(tracks.latestEnd());
-            Trace::write(Trace::INFO, "frameLoop",
+            Trace::write(Trace::Info, "frameLoop",
                          "the end of the show: held for the editor (a seek or play goes on, Escape quits)");
         }
 
@@ -60,8 +59,7 @@ void Production::runFrameLoop(platform::Window* window) {
             continue; // one event or one frame per pass
         }
         if (platform::takeQuitRequest()) {
-            if (stream)
-                FSOUND_Stream_Stop(stream);
+            pauseMusic(soundtrack);
             tracks.setState(Stopped);
             break;
         }

@@ -13,8 +13,12 @@ namespace qelFramework {
 
 bool LoadingScreen::runLoadingScreen(Timeline& timeline, GL_TextureManager* textures, SyncData* sync, platform::Window* window) {
     float shownFraction = 0.0f;
-    image = textures ? textures->getTexture("data\\textures\\loading.png") : nullptr;
-    bool ok = true;
+    const std::size_t missing = textures ? textures->missingPictures() : 0;
+    image = textures ? textures->getTexture("data/textures/loading.png") : nullptr;
+    // Without its own picture the loading screen ends the show before any layer loads.
+    bool ok = !textures || textures->missingPictures() == missing;
+    if (!ok)
+        return false;
     platform::setCursorPos(0, 0);
     platform::showCursor(false);
 

@@ -14,7 +14,9 @@ class LoadingScreen {
 public:
     virtual ~LoadingScreen() = default;
     // Initialises the timeline's layers in registration order with the texture cache and
-    // the sync data. True when every init returned true; the timeline is then Loaded.
+    // the sync data, stopping at the first init that fails (a picture that did not load
+    // fails its layer). True when the screen's own picture loaded and every init
+    // returned true; the timeline is then Loaded.
     bool runLoadingScreen(Timeline& timeline, GL_TextureManager* textures, SyncData* sync, platform::Window* window);
 
     // Presentations of the picture so far (tests count them).

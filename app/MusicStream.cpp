@@ -3,60 +3,60 @@
 #include "base/Trace.h"
 
 #include <cmath>
+#include <string>
 
 namespace qelFramework {
 
 void openSoundtrack(MusicStream& music, std::uint32_t showMs) {
-    music = MusicStream{};
-    if (FSOUND_GetVersion() >= 3.75f) {
-        FSOUND_SetDriver(1);
-        if (FSOUND_Init(44100, 32, 0)) {
-            FSOUND_SetBufferSize(2000);
-            FSOUND_DSP_SetActive(FSOUND_DSP_GetFFTUnit(), 1);
-        }
-    }
-    music.opened = true;
-    music.stream = FSOUND_Stream_Open("data\\quillmont.mp3", FSOUND_STEREO | FSOUND_MPEGACCURATE, 0, 0);
-    if (!music.stream) {
-        music.opened = false;
+    music.player.close();
+    std::string error;
+    music.opened = music.player.open(kSoundtrackFile, error);
+    if (!music.opened) {
         // Not an error: the pictures play on the clock alone, silently.
-        Trace::write(Trace::WARNING, "sound", "could not open %s: %s", "data\\quillmont.mp3", platform::soundError().c_str());
+        Trace::write(Trace::Warning, "sound", "could not open %s: %s", kSoundtrackFile, error.c_str());
         return;
     }
     // Past its end the pictures play on in silence.
-    const int lengthMs = FSOUND_Stream_GetLengthMs(music.stream);
-    if (lengthMs >= 0 && static_cast<std::uint32_t>(lengthMs) < showMs)
-        Trace::write(Trace::WARNING, "sound", "the soundtrack %s lasts %.3f s, shorter than the show's %.3f s",
-                     "data\\quillmont.mp3", lengthMs / 1000.0, showMs / 1000.0);
+    const std::int64_t lengthMs = music.player.lengthMs();
+    if (lengthMs < static_cast<std::int64_t>(showMs))
+        Trace::write(Trace::Warning, "sound", "the soundtrack %s lasts %.3f s, shorter than the show's %.3f s",
+                     kSoundtrackFile, static_cast<double>(lengthMs) / 1000.0, showMs / 1000.0);
+
+    std::string note;
+    switch (music.player.openOutput(note)) {
+    case platform::Music::Output::Device:
+        break;
+    case platform::Music::Output::Silent:
+        Trace::write(Trace::Warning, "sound", "%s: the soundtrack plays silently, on the clock", note.c_str());
+        break;
+    case platform::Music::Output::None:
+        Trace::write(Trace::Warning, "sound", "%s: the pictures play on the clock without the soundtrack",
+                     note.c_str());
+        break;
+    }
 }
 
 float musicSeconds(const MusicStream* music) {
-    if (!music || !music->stream)
+    if (!music || !music->opened)
         return 0.0f;
-    return static_cast<float>(FSOUND_Stream_GetTime(music->stream)) / 1000.0f;
+    return static_cast<float>(music->player.positionMs()) / 1000.0f;
 }
 
-void pauseMusic(const MusicStream* music) {
-    if (music && music->stream)
-        FSOUND_SetPaused(FSOUND_ALL, 1);
+void pauseMusic(MusicStream* music) {
+    if (music && music->opened)
+        music->player.pause();
 }
 
-void resumeMusic(const MusicStream* music) {
-    if (!music || !music->stream)
-        return;
-    // Paused channels resume; a stream on no channel (never started, or played to its
-    // end) starts from where it stands.
-    if (FSOUND_GetPaused(FSOUND_ALL))
-        FSOUND_SetPaused(FSOUND_ALL, 0);
-    else
-        FSOUND_Stream_Play(FSOUND_FREE, music->stream);
+void resumeMusic(MusicStream* music) {
+    if (music && music->opened)
+        music->player.play();
 }
 
-void seekMusic(const MusicStream* music, float seconds) {
-    if (!music || !music->stream || std::isnan(seconds))
+void seekMusic(MusicStream* music, float seconds) {
+    if (!music || !music->opened || std::isnan(seconds))
         return;
     const float ms = seconds > 0.0f ? seconds * 1000.0f : 0.0f; // before the song: its start
-    FSOUND_Stream_SetTime(music->stream, ms < 2.0e9f ? static_cast<int>(ms) : 2000000000);
+    music->player.seek(ms < 2.0e9f ? static_cast<std::int64_t>(ms) : 2000000000);
 }
 
 } // namespace qelFramework

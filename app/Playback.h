@@ -17,7 +17,7 @@ class Playback : public Transport {
 public:
     Playback(HiResTimer& clock, Timeline& timeline) : clock(clock), timeline(timeline) {}
 
-    void setMusic(const MusicStream* stream) { music = stream; }
+    void setMusic(MusicStream* stream) { music = stream; }
 
     float currentTime() const override { return clock.productionSeconds(); }
     float timeAt(std::int64_t counter) const override;
@@ -44,7 +44,7 @@ public:
 private:
     HiResTimer& clock;
     Timeline& timeline;
-    const MusicStream* music = nullptr;
+    MusicStream* music = nullptr;
     bool held = false;
     bool refresh = false;
 };

@@ -32,7 +32,7 @@ void Production::setUp(MusicStream* music) {
     if (!syncTextSource)
         readSyncFile(kSyncFile, *controllers);
     else if (!syncTextSource->load(*controllers, error))
-        Trace::write(Trace::WARNING, "syncText", "%s", error.c_str()); // watched on: a mended text comes in
+        Trace::write(Trace::Warning, "syncText", "%s", error.c_str()); // watched on: a mended text comes in
 }
 
 void Production::attachEditor(std::unique_ptr<SyncEditor> editor) {

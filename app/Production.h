@@ -27,7 +27,7 @@ using FrameSink = void (*)(platform::Window* window);
 
 class Production {
 public:
-    static constexpr const char* kSyncFile = "data\\demosynch.dat";
+    static constexpr const char* kSyncFile = "data/demosynch.dat";
 
     Production();
     ~Production();

@@ -63,15 +63,15 @@ int runProduction(const CommandLine& options) {
         platform::keepLibrariesLoaded();
     choosePacingForRenderer();
 
-    // 3. The trace log: every level written, quit on ERROR and CRITICAL.
+    // 3. The trace log: every level written.
     Trace::start();
     // What a save cut off by a kill or a power cut left behind; the file it was to
     // replace is still the last whole save.
     for (const char* folder : {"data", "editor"})
         for (const std::string& name : platform::removeLeftoverTemporaryFiles(folder))
-            Trace::write(Trace::WARNING, "startup", "removed %s, left by a save that was cut off", name.c_str());
+            Trace::write(Trace::Warning, "startup", "removed %s, left by a save that was cut off", name.c_str());
     if (!options.syncTextPath.empty() && platform::removeLeftoverTemporaryFileOf(options.syncTextPath))
-        Trace::write(Trace::WARNING, "startup", "removed %s, left by a save that was cut off",
+        Trace::write(Trace::Warning, "startup", "removed %s, left by a save that was cut off",
                      platform::temporaryPathOf(platform::linkTarget(options.syncTextPath)).c_str());
 
     // 4. Sound.
@@ -118,10 +118,9 @@ int runProduction(const CommandLine& options) {
         }
 
         // 8. Loading screen; 9. frame loop.
-        if (!capturing || captureStarted) {
-            production.runLoadingScreen(window.handle());
+        // A layer that fails to load (its failure is traced) ends the show here.
+        if ((!capturing || captureStarted) && production.runLoadingScreen(window.handle()))
             production.runFrameLoop(window.handle());
-        }
         if (production.lostEdits())
             exitCode = 3; // edits the maker made are gone: not a clean end
         // An interrupted capture ends as the signal would have ended it.
@@ -130,8 +129,7 @@ int runProduction(const CommandLine& options) {
     }
 
     // Shutdown.
-    if (music.stream)
-        FSOUND_Stream_Stop(music.stream);
+    music.player.close();
     window.destroy();
     Trace::stop();
     return exitCode;

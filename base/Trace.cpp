@@ -1,7 +1,6 @@
 #include "base/Trace.h"
 
 #include "platform/Kernel.h"
-#include "platform/EventQueue.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -10,14 +9,11 @@ namespace qelFramework {
 
 namespace {
 int g_highestLevel = 0;
-int g_quitLevel = -1;
 const char* const kLevelNames[] = {"CRITICAL", "ERROR", "WARNING", "INFO"};
 } // namespace
 
 void Trace::setHighestLevel(int level) { g_highestLevel = level; }
 int Trace::highestLevel() { return g_highestLevel; }
-void Trace::setQuitLevel(int level) { g_quitLevel = level; }
-int Trace::quitLevel() { return g_quitLevel; }
 
 const char* Trace::levelName(unsigned level) { return level < 4 ? kLevelNames[level] : "UNKNOWN"; }
 
@@ -38,23 +34,17 @@ void Trace::write(unsigned level, const char* tag, const char* format, ...) {
     platform::outputDebugString("): ");
     platform::outputDebugString(message);
     platform::outputDebugString("\n");
-
-    if (g_quitLevel != -1 && static_cast<long>(level) <= g_quitLevel)
-        platform::requestQuit(0);
 }
 
 void Trace::start() {
-    setHighestLevel(INFO);
-    write(INFO, "trace", "Trace started");
-    setQuitLevel(ERROR);
-    write(INFO, "trace", "Enabled quit on trace level: %d", ERROR);
+    setHighestLevel(Info);
+    write(Info, "trace", "Trace started");
 }
 
-void Trace::stop() { write(INFO, "trace", "Trace stopped."); }
+void Trace::stop() { write(Info, "trace", "Trace stopped."); }
 
 void Trace::reset() {
     g_highestLevel = 0;
-    g_quitLevel = -1;
 }
 
 } // namespace qelFramework

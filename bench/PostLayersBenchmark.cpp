@@ -37,8 +37,8 @@ struct Setup {
         for (size_t i = 0; i < rgba.size(); ++i)
             rgba[i] = static_cast<unsigned char>(i * 7 % 251);
         picture.upload(rgba.data(), 256, 256, GL_RGBA);
-        for (const char* path : {"data\\textures\\distortion.png", "data\\textures\\noise.png",
-                                 "data//textures//border.png", "data\\textures\\vorlix-overlay.png"})
+        for (const char* path : {"data/textures/distortion.png", "data/textures/noise.png",
+                                 "data/textures/border.png", "data/textures/vorlix-overlay.png"})
             textures.addTexture(path, &picture);
     }
 };

@@ -42,9 +42,9 @@ struct SkyFixture {
                 unsigned char* p = &rgba[static_cast<size_t>(y * 64 + x) * 4];
                 p[0] = p[1] = p[2] = p[3] = v;
             }
-        for (const char* name : {"data\\textures\\particle.jpg", "data\\textures\\superGlow.jpg",
-                                 "data\\textures\\particleDepth.jpg", "data\\textures\\wingPart.png",
-                                 "data\\textures\\greetings.png"}) {
+        for (const char* name : {"data/textures/particle.jpg", "data/textures/superGlow.jpg",
+                                 "data/textures/particleDepth.jpg", "data/textures/wingPart.png",
+                                 "data/textures/greetings.png"}) {
             planted.push_back(std::make_unique<GL_MemTexture>());
             planted.back()->upload(rgba.data(), 64, 64, GL_RGBA);
             textures.addTexture(name, planted.back().get());

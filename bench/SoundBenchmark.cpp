@@ -1,4 +1,5 @@
 #include "platform/Mp3Encoder.h"
+#include "platform/Music.h"
 #include "platform/Sound.h"
 #include "support/TestSupport.h"
 
@@ -43,11 +44,12 @@ BENCHMARK(BM_DecodeSoundFile)->Unit(benchmark::kMillisecond);
 // Opening a stream: reading the file and scanning every frame header.
 void BM_StreamOpen(benchmark::State& state) {
     const std::string& path = soundFile();
+    platform::Music music;
+    std::string error;
     for (auto _ : state) {
-        FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), FSOUND_STEREO | FSOUND_MPEGACCURATE, 0, 0);
-        if (!stream)
+        if (!music.open(path, error))
             state.SkipWithError("open failed");
-        FSOUND_Stream_Close(stream);
+        music.close();
     }
 }
 BENCHMARK(BM_StreamOpen)->Unit(benchmark::kMillisecond);

@@ -97,11 +97,11 @@ BeatGrid::Load BeatGrid::load(const std::string& path) {
     std::vector<unsigned char> bytes;
     std::string error;
     if (!platform::readWholeFile(path, bytes, kTempoFileLimit, error)) {
-        Trace::write(Trace::WARNING, "beatGrid", "%s cannot be read (%s): no beat grid", path.c_str(), error.c_str());
+        Trace::write(Trace::Warning, "beatGrid", "%s cannot be read (%s): no beat grid", path.c_str(), error.c_str());
         return Load::damaged;
     }
     if (!parse(std::string(bytes.begin(), bytes.end()), error)) {
-        Trace::write(Trace::WARNING, "beatGrid", "%s: %s: no beat grid", path.c_str(), error.c_str());
+        Trace::write(Trace::Warning, "beatGrid", "%s: %s: no beat grid", path.c_str(), error.c_str());
         return Load::damaged;
     }
     return Load::read;

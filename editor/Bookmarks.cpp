@@ -60,7 +60,7 @@ bool Bookmarks::load(const std::string& path) {
     std::vector<unsigned char> bytes;
     std::string error;
     if (!platform::readWholeFile(path, bytes, kBookmarksFileLimit, error)) {
-        Trace::write(Trace::WARNING, kTag, "%s cannot be read (%s): no bookmarks", path.c_str(), error.c_str());
+        Trace::write(Trace::Warning, kTag, "%s cannot be read (%s): no bookmarks", path.c_str(), error.c_str());
         unreadable = true;
         return false;
     }
@@ -68,7 +68,7 @@ bool Bookmarks::load(const std::string& path) {
     std::string firstBadText;
     marks = parse(std::string(bytes.begin(), bytes.end()), bad, firstBad, firstBadText);
     if (bad > 0)
-        Trace::write(Trace::WARNING, kTag, "%s: line %d: expected a time in seconds (0 or more), found '%s'; %d %s left out",
+        Trace::write(Trace::Warning, kTag, "%s: line %d: expected a time in seconds (0 or more), found '%s'; %d %s left out",
                      path.c_str(), firstBad, firstBadText.c_str(), bad, bad == 1 ? "line" : "lines");
     return true;
 }
@@ -78,7 +78,7 @@ bool Bookmarks::save(const std::string& path) const {
     std::string error;
     if (platform::writeWholeFile(path, std::vector<unsigned char>(text.begin(), text.end()), error))
         return true;
-    Trace::write(Trace::WARNING, kTag, "bookmarks not written, the old file is kept: %s", error.c_str());
+    Trace::write(Trace::Warning, kTag, "bookmarks not written, the old file is kept: %s", error.c_str());
     return false;
 }
 

@@ -34,7 +34,7 @@ bool EditorFont::create(const std::string& name, const std::string& fontFile, in
     std::string error;
     bool ok = face.load(fontFile, error) && face.setPixelSize(pixelsPerEm);
     if (!ok)
-        Trace::write(Trace::WARNING, "editorFont", "font %s: %s", name.c_str(),
+        Trace::write(Trace::Warning, "editorFont", "font %s: %s", name.c_str(),
                      error.empty() ? "size not accepted" : error.c_str());
 
     GLint oldAlignment = 4;

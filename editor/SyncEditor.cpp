@@ -76,7 +76,7 @@ void SyncEditor::loadSong() {
         axis.setSong(std::move(samples), frames, rate);
         return;
     }
-    Trace::write(Trace::WARNING, kTag, "no waveform: %s could not be decoded (%s)", kSongFile,
+    Trace::write(Trace::Warning, kTag, "no waveform: %s could not be decoded (%s)", kSongFile,
                  platform::soundError().c_str());
     const std::uint32_t ms = timeline.latestEnd() > 0 ? timeline.latestEnd() : kFallbackMilliseconds;
     axis.setSong({}, static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms) * kFallbackRate / 1000), kFallbackRate);
@@ -98,13 +98,13 @@ void SyncEditor::makeButtons() {
     shapes.clear();
     playButtons.clear();
     for (const ButtonPlace& b : kButtons) {
-        // A missing picture leaves a blank button; it must not end the production the
-        // way a texture that fails to load does.
+        // A missing picture leaves a blank button (one that does not decode too, with
+        // its error traced); the editor works on without it.
         GL_Texture* texture = nullptr;
         if (platform::fileExists(b.texture))
             texture = textures->getTexture(b.texture);
         else
-            Trace::write(Trace::WARNING, kTag, "button picture %s is missing; the button is drawn blank", b.texture);
+            Trace::write(Trace::Warning, kTag, "button picture %s is missing; the button is drawn blank", b.texture);
         (b.shape ? shapes : playButtons).add(b.x, b.y, texture, b.id, b.name);
     }
     playButtons.setOrigin(kTransportX, kTransportY);
@@ -181,7 +181,7 @@ void SyncEditor::takeSnapshot(const char* what) {
     if (history.beforeEdit(what))
         return;
     // The edit goes ahead; only this step cannot be undone.
-    Trace::write(Trace::WARNING, kTag, "snapshot not written: this edit cannot be undone");
+    Trace::write(Trace::Warning, kTag, "snapshot not written: this edit cannot be undone");
     setNotice("snapshot not written: this edit cannot be undone", true);
 }
 
@@ -191,11 +191,11 @@ void SyncEditor::reportStep(const UndoHistory::Step& step, const char* what) {
     // What it did, briefly, where notices show; a problem below replaces it.
     setNotice(std::string(what) + ": " + step.what, false, kUndoNoticeSeconds);
     if (!step.leftKept) {
-        Trace::write(Trace::WARNING, kTag, "%s: snapshot not written: this %s cannot be taken back", what, what);
+        Trace::write(Trace::Warning, kTag, "%s: snapshot not written: this %s cannot be taken back", what, what);
         setNotice(std::string("snapshot not written: this ") + what + " cannot be taken back", true);
     }
     if (step.restored == SyncReadResult::missing) {
-        Trace::write(Trace::WARNING, kTag, "%s: the snapshot could not be read; nothing restored", what);
+        Trace::write(Trace::Warning, kTag, "%s: the snapshot could not be read; nothing restored", what);
         setNotice(std::string(what) + ": snapshot missing, nothing restored", true);
     } else if (step.restored == SyncReadResult::damaged) {
         setNotice(std::string(what) + ": snapshot damaged, restored in part", true);
@@ -226,10 +226,10 @@ void SyncEditor::workspaceCommand(int id) {
         const std::string& name = textSource->shownName();
         if (textSource->save(sync, error)) {
             rememberSavedState();
-            Trace::write(Trace::INFO, kTag, "saved %s", name.c_str());
+            Trace::write(Trace::Info, kTag, "saved %s", name.c_str());
             setNotice("saved " + name, false);
         } else {
-            Trace::write(Trace::WARNING, kTag, "%s not written, the old one is kept: %s", name.c_str(), error.c_str());
+            Trace::write(Trace::Warning, kTag, "%s not written, the old one is kept: %s", name.c_str(), error.c_str());
             setNotice("save failed: " + name + " kept as it was", true);
         }
     } else if (id == WorkspaceReset && textSource) {
@@ -239,13 +239,13 @@ void SyncEditor::workspaceCommand(int id) {
             keepSelectionValid();
             setNotice("reset to " + textSource->shownName(), false);
         } else {
-            Trace::write(Trace::WARNING, kTag, "reset: %s; nothing changed", error.c_str());
+            Trace::write(Trace::Warning, kTag, "reset: %s; nothing changed", error.c_str());
             setNotice("reset: " + error, true);
         }
     } else if (id == WorkspaceSave) {
         if (writeSyncFile(syncFile, sync)) {
             rememberSavedState();
-            Trace::write(Trace::INFO, kTag, "saved %s", syncFile.c_str());
+            Trace::write(Trace::Info, kTag, "saved %s", syncFile.c_str());
             setNotice("saved " + syncFile, false);
         } else {
             // writeSyncFile has traced the reason; the old file is untouched.
@@ -258,7 +258,7 @@ void SyncEditor::workspaceCommand(int id) {
         takeSnapshot("reset");
         const SyncReadResult result = readSyncFile(syncFile, sync);
         if (result == SyncReadResult::missing) {
-            Trace::write(Trace::WARNING, kTag, "reset: %s could not be read; nothing changed", syncFile.c_str());
+            Trace::write(Trace::Warning, kTag, "reset: %s could not be read; nothing changed", syncFile.c_str());
             setNotice("reset: " + syncFile + " could not be read", true);
         } else if (result == SyncReadResult::damaged) {
             setNotice("reset: " + syncFile + " is damaged, read in part", true);
@@ -335,7 +335,7 @@ void SyncEditor::reportLeftoverSnapshots() const {
             last = name;
         }
     if (count > 0)
-        Trace::write(Trace::WARNING, kTag,
+        Trace::write(Trace::Warning, kTag,
                      "%s holds %d undo %s of a session that did not end in order (%s among them); they are "
                      "kept, and quillmont-sync dump reads them",
                      kSnapshotFolder, count, count == 1 ? "snapshot" : "snapshots", last.c_str());

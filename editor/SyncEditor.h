@@ -38,10 +38,10 @@ class GL_TextureManager;
 
 class SyncEditor {
 public:
-    static constexpr const char* kSongFile = "data\\quillmont.mp3";
+    static constexpr const char* kSongFile = "data/quillmont.mp3";
     static constexpr const char* kSnapshotFolder = "editor";
-    static constexpr const char* kTempoFile = "data\\tempo.txt";
-    static constexpr const char* kBookmarksFile = "editor\\bookmarks.txt";
+    static constexpr const char* kTempoFile = "data/tempo.txt";
+    static constexpr const char* kBookmarksFile = "editor/bookmarks.txt";
     // PageUp within this many seconds after a bookmark goes to the one before it, so
     // that presses while the music plays walk back.
     static constexpr float kBookmarkBackReach = 0.5f;

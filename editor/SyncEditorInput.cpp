@@ -409,8 +409,7 @@ void SyncEditor::onMiddleDown() {
     if (!insideSong(t))
         return;
     takeSnapshot("add key");
-    selected->evaluate(t);
-    selected->addKey(t, selected->value); // on the curve as it runs there
+    selected->addKey(t, selected->valueAt(t)); // on the curve as it runs there
     hovered = keyHitTest();
 }
 

@@ -119,7 +119,7 @@ void SyncEditor::drawControllerName() {
     // The controller being edited, and its value at the play line.
     if (selected)
         printText(&normalFont, kNameX, kNameY, 1.0f, 0.9f, 0.6f, 1.0f, "%s   %.3f", selected->name().c_str(),
-                  static_cast<double>(axis.valueAt(*selected, axis.currentTime)));
+                  static_cast<double>(selected->valueAt(axis.currentTime)));
 }
 
 void SyncEditor::drawButtonName() {

@@ -48,7 +48,7 @@ bool SyncEditor::keepUnsavedEdits(std::string* whyNot) {
         if (!name.empty()) {
             unsavedFile = name;
             rememberSavedState(); // kept: a later quit has nothing more to keep
-            Trace::write(Trace::WARNING, kTag, "unsaved edits kept in %s", name.c_str());
+            Trace::write(Trace::Warning, kTag, "unsaved edits kept in %s", name.c_str());
             std::fprintf(stderr, "quillmont: unsaved edits kept in %s\n", name.c_str());
             return true;
         }
@@ -61,7 +61,7 @@ bool SyncEditor::keepUnsavedEdits(std::string* whyNot) {
     const std::string snapshots = history.hasFiles()
                                       ? std::string("; the undo snapshots stay in ") + kSnapshotFolder + "/"
                                       : std::string("; no undo snapshot was written either");
-    Trace::write(Trace::WARNING, kTag, "unsaved edits could not be kept (%s)%s", reasons.c_str(), snapshots.c_str());
+    Trace::write(Trace::Warning, kTag, "unsaved edits could not be kept (%s)%s", reasons.c_str(), snapshots.c_str());
     std::fprintf(stderr, "quillmont: unsaved edits could not be kept (%s)%s\n", reasons.c_str(), snapshots.c_str());
     return false;
 }
@@ -77,7 +77,7 @@ bool SyncEditor::readyToQuit() {
     if (keepUnsavedEdits(&why))
         return true;
     quitHeldAt = now;
-    Trace::write(Trace::WARNING, kTag,
+    Trace::write(Trace::Warning, kTag,
                  "unsaved edits cannot be kept anywhere (%s): save them, or press Escape again within %.0f s to quit "
                  "without them",
                  why.c_str(), kQuitAgainSeconds);

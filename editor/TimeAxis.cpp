@@ -103,12 +103,6 @@ float TimeAxis::songSeconds() const {
     return framesPerSecond ? static_cast<float>(frameCount) / static_cast<float>(framesPerSecond) : 0.0f;
 }
 
-float TimeAxis::valueAt(const SyncController& controller, float t) {
-    probe = controller;
-    probe.evaluate(t);
-    return probe.value;
-}
-
 void TimeAxis::release() {
     if (curveList)
         glDeleteLists(curveList, 1);
@@ -134,20 +128,18 @@ void TimeAxis::compileWaveform() const {
     }
 }
 
-void TimeAxis::compileKeys() {
+void TimeAxis::compileKeys() const {
     if (selected) {
         for (const SyncKey& key : selected->keys())
             keyMarker(timeToX(key.time), valueToY(key.value), {0.45f, 0.45f, 0.4f}, {0.8f, 0.8f, 0.7f},
                       {0.2f, 0.2f, 0.7f}, true);
 
-        probe = *selected;
         glColor3f(0.8f, 0.8f, 0.7f);
         glBegin(GL_LINE_STRIP);
         // Counted in thousandths so that the last step lands on x = 1 exactly.
         for (int i = 0; i <= 1000; ++i) {
             const float x = static_cast<float>(i) / 1000.0f;
-            probe.evaluate(xToTime(x));
-            glVertex2f(x, valueToY(probe.value));
+            glVertex2f(x, valueToY(selected->valueAt(xToTime(x))));
         }
         glEnd();
     }
@@ -313,11 +305,10 @@ void TimeAxis::drawWorkspace() {
         glBegin(GL_LINES);
         line(playX, kCurveAreaTop, playX, 0.0f);
         glEnd();
-        selected->evaluate(currentTime);
         glPointSize(3.0f);
         glColor3f(1.0f, 1.0f, 1.0f);
         glBegin(GL_POINTS);
-        glVertex2f(playX, valueToY(selected->value));
+        glVertex2f(playX, valueToY(selected->valueAt(currentTime)));
         glEnd();
         glPointSize(1.0f);
     }

@@ -36,9 +36,6 @@ public:
     // The frame of a time, truncated toward zero (0 for times before the song).
     std::uint32_t timeToFrame(float t) const;
     float songSeconds() const;
-    // A controller's value at time t, leaving the controller's own value and key
-    // interval (which the layers read) as they were.
-    float valueAt(const SyncController& controller, float t);
 
     // Compiles the curve list anew (waveform, keys, curves, ruler) for the current view
     // and selection. Needs a current GL context.
@@ -74,16 +71,12 @@ public:
 
 private:
     void compileWaveform() const;
-    void compileKeys();
+    void compileKeys() const;
     void compileRuler() const;
     void compileBeatGrid() const;
     void compileLoopAndBookmarks() const;
     // The selected segment when it exists in the selected controller.
     bool segmentSpan(float& fromX, float& toX) const;
-
-    // Samples the selected curve, so that drawing leaves the controller's own value and
-    // key interval (which the layers read) as the last evaluation left them.
-    SyncController probe{std::string()};
 };
 
 } // namespace qelFramework

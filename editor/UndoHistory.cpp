@@ -8,7 +8,7 @@ namespace qelFramework {
 bool UndoHistory::write(std::string& name) {
     // The folder may be missing where the content was installed without it.
     if (!platform::makeFolder(folder))
-        Trace::write(Trace::WARNING, "syncEditor", "cannot make the folder \"%s\" for the undo snapshots",
+        Trace::write(Trace::Warning, "syncEditor", "cannot make the folder \"%s\" for the undo snapshots",
                      folder.c_str());
     name = nextSnapshotFileName();
     if (!writeSyncFile(name, data))

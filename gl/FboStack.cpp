@@ -2,6 +2,7 @@
 
 #include "base/Trace.h"
 #include "gl/GL_FBOTexture.h"
+#include "platform/EventQueue.h"
 
 #include <deque>
 
@@ -19,7 +20,10 @@ void FboStack::push(GL_FBOTexture* target) { targets().push_back(target); }
 void FboStack::pop() {
     std::deque<GL_FBOTexture*>& stack = targets();
     if (stack.empty()) {
-        Trace::write(Trace::CRITICAL, "fboStack", "destroyed!");
+        // A pop without a push: the drawing has lost track of its targets, so the
+        // production ends rather than draw into the wrong one.
+        Trace::write(Trace::Critical, "fboStack", "destroyed!");
+        platform::requestQuit(0);
         return;
     }
     stack.pop_back();

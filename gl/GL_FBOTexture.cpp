@@ -16,7 +16,7 @@ bool reportCompleteness(int width, int height) {
     const char* problem = nullptr;
     switch (status) {
     case GL_FRAMEBUFFER_COMPLETE:
-        Trace::write(Trace::INFO, tag, "FBO successfully created (%d * %d)", width, height);
+        Trace::write(Trace::Info, tag, "FBO successfully created (%d * %d)", width, height);
         return true;
     case GL_FRAMEBUFFER_INCOMPLETE_ATTACHMENT: problem = "FRAMEBUFFER_INCOMPLETE_ATTACHMENT_EXT"; break;
     case GL_FRAMEBUFFER_INCOMPLETE_MISSING_ATTACHMENT: problem = "FRAMEBUFFER_INCOMPLETE_MISSING_ATTACHMENT_EXT"; break;
@@ -26,10 +26,10 @@ bool reportCompleteness(int width, int height) {
     case GL_FRAMEBUFFER_INCOMPLETE_READ_BUFFER: problem = "FRAMEBUFFER_INCOMPLETE_READ_BUFFER_EXT"; break;
     case GL_FRAMEBUFFER_UNSUPPORTED: problem = "FRAMEBUFFER_UNSUPPORTED_EXT"; break;
     default:
-        Trace::write(Trace::WARNING, tag, "glCheckFramebufferStatusEXT: unknown return");
+        Trace::write(Trace::Warning, tag, "glCheckFramebufferStatusEXT: unknown return");
         return false;
     }
-    Trace::write(Trace::ERROR, tag, "%s", problem);
+    Trace::write(Trace::Error, tag, "%s", problem);
     return false;
 }
 

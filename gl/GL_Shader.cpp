@@ -49,14 +49,14 @@ void GL_Shader::build(const char* displayName, const char* vertexSource, const c
     GLint linked = GL_FALSE;
     glGetProgramiv(programName, GL_LINK_STATUS, &linked);
     if (isValid && !linked) {
-        Trace::write(Trace::WARNING, kTag, "(%s) - Unable to link shader program: %s", name, log);
+        Trace::write(Trace::Warning, kTag, "(%s) - Unable to link shader program: %s", name, log);
         isValid = false;
     }
 
     if (isValid) {
-        Trace::write(Trace::INFO, kTag, "(%s) - shader created! (Log: %s)", name, log);
+        Trace::write(Trace::Info, kTag, "(%s) - shader created! (Log: %s)", name, log);
     } else {
-        Trace::write(Trace::ERROR, kTag, "(%s) - Unable to compile shader!", name);
+        Trace::write(Trace::Error, kTag, "(%s) - Unable to compile shader!", name);
         glDeleteProgram(programName);
         isValid = false;
         programName = 0;
@@ -73,7 +73,7 @@ bool GL_Shader::compileStage(GLenum type, const char* displayName, const char* s
         char log[kLogSize];
         log[0] = '\0';
         glGetShaderInfoLog(shader, kLogSize, nullptr, log);
-        Trace::write(Trace::WARNING, kTag, "(%s) - Unable to compile shader source: %s", displayName, log);
+        Trace::write(Trace::Warning, kTag, "(%s) - Unable to compile shader source: %s", displayName, log);
         // The failed object is neither attached nor kept.
         glDeleteShader(shader);
         return false;
@@ -86,7 +86,7 @@ bool GL_Shader::compileStage(GLenum type, const char* displayName, const char* s
 GLint uniformLocation(const GL_Shader& shader, const char* uniformName) {
     GLint location = shader.programName != 0 ? glGetUniformLocation(shader.programName, uniformName) : -1;
     if (location == -1)
-        Trace::write(Trace::WARNING, "shaderAccess", "unable to retrieve the following uniform variable: %s for shader: %s",
+        Trace::write(Trace::Warning, "shaderAccess", "unable to retrieve the following uniform variable: %s for shader: %s",
                      uniformName, shader.name);
     return location;
 }

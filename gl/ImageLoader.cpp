@@ -10,7 +10,7 @@ bool loadImageFile(const char* path, std::unique_ptr<unsigned char[]>& pixels, i
     pixels.reset();
     platform::DecodedImage image;
     if (!path || !platform::decodeImageFile(path, image)) {
-        Trace::write(Trace::ERROR, "wicImageLoader", "could not load %s: %s", path ? path : "",
+        Trace::write(Trace::Error, "wicImageLoader", "could not load %s: %s", path ? path : "",
                      path ? image.error.c_str() : "no file name");
         return false;
     }
@@ -18,7 +18,7 @@ bool loadImageFile(const char* path, std::unique_ptr<unsigned char[]>& pixels, i
     width = image.width;
     height = image.height;
     channels = image.channels;
-    Trace::write(Trace::INFO, "wicImageLoader", "%s successfully loaded", path);
+    Trace::write(Trace::Info, "wicImageLoader", "%s successfully loaded", path);
     return true;
 }
 

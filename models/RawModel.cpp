@@ -55,7 +55,7 @@ bool readCount(std::FILE* file, long long& value, std::string& word) {
 }
 
 void warnDamaged(const char* path, const char* promised, size_t held, const char* why) {
-    Trace::write(Trace::WARNING, kTag, "damaged model file %s: it promised %s vertices and held %zu (%s)", path,
+    Trace::write(Trace::Warning, kTag, "damaged model file %s: it promised %s vertices and held %zu (%s)", path,
                  promised, held, why);
 }
 
@@ -138,7 +138,7 @@ void RawModel::load(const char* path) {
 
     std::FILE* file = platform::openFile(path, "r");
     if (!file) {
-        Trace::write(Trace::WARNING, kTag, "could not load model file %s: %s", path, std::strerror(errno));
+        Trace::write(Trace::Warning, kTag, "could not load model file %s: %s", path, std::strerror(errno));
         return;
     }
     const long size = fileSize(file);
@@ -195,7 +195,7 @@ void RawModel::load(const char* path) {
                     (std::string("cut short or damaged: what is missing reads as 0") + (dropped ? "; " : "") + leftOut)
                         .c_str());
     else if (dropped > 0)
-        Trace::write(Trace::WARNING, kTag, "damaged model file %s: %s", path, leftOut);
+        Trace::write(Trace::Warning, kTag, "damaged model file %s: %s", path, leftOut);
     vertexCount = static_cast<int>(n);
 
     turnDirections(normals.get(), n);

@@ -1,7 +1,7 @@
 #pragma once
-// File names as the program writes them ("data\textures\loading.png",
-// "data//textures//border.png") opened on this system. Callers keep the name as
-// written for cache keys and messages; only the opening goes through here.
+// File names opened on this system. The program writes its names with '/'; names that
+// stored files or input scripts spell with backslashes or doubled slashes
+// ("data\textures\loading.png", "data//textures//border.png") open the same file.
 #include <cstdio>
 #include <string>
 #include <vector>

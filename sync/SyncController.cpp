@@ -1,5 +1,6 @@
 #include "sync/SyncController.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -52,30 +53,26 @@ std::int32_t endpointPresetFromName(const std::string& word) {
 
 SyncController::SyncController(std::string name) : controllerName(std::move(name)) {}
 
-void SyncController::evaluate(float t) {
-    const int n = static_cast<int>(keyList.size());
+int SyncController::keyIndexAt(float t) const {
+    // The last key at or before t. Keys are in time order, and a time that is not a
+    // number only ever stands alone, so "at or before t" holds for a leading run of keys;
+    // a t that is not a number is before every key.
+    const auto after = std::partition_point(keyList.begin(), keyList.end(),
+                                            [t](const SyncKey& key) { return key.time <= t; });
+    return static_cast<int>(after - keyList.begin()) - 1;
+}
+
+bool SyncController::curveValue(int i, float t, float& out) const {
+    const int n = keyCount();
     if (n == 0)
-        return;
-
-    // The last key at or before t; every key is looked at.
-    int i = -1;
-    for (int k = 0; k < n; ++k)
-        if (keyList[k].time <= t)
-            i = k;
-
-    changed = false;
-    if (i != lastKeyIndex && i != -1) {
-        lastKeyIndex = i;
-        changed = true;
-    }
-
+        return false;
     if (i == -1) {
-        value = keyList[0].value;
-        return;
+        out = keyList[0].value;
+        return true;
     }
     if (i == n - 1) {
-        value = keyList[n - 1].value;
-        return;
+        out = keyList[n - 1].value;
+        return true;
     }
 
     // Two keys of equal time never start the segment found here, so the gap is not zero.
@@ -96,8 +93,8 @@ void SyncController::evaluate(float t) {
     float h;
     switch (segment.kind) {
     case linear:
-        value = infiniteHold ? from : to * u + (1.0f - u) * from;
-        return;
+        out = infiniteHold ? from : to * u + (1.0f - u) * from;
+        return true;
     case smoothstep:
         h = smoothCurve(u);
         break;
@@ -108,9 +105,29 @@ void SyncController::evaluate(float t) {
         h = smoothCurve(static_cast<float>(1.0f - std::pow(1.0f - u, 2.0)));
         break;
     default:
-        return; // an unknown shape keeps the value of the previous evaluation
+        return false; // an unknown shape produces nothing
     }
-    value = infiniteHold ? from : from + (to - from) * h;
+    out = infiniteHold ? from : from + (to - from) * h;
+    return true;
+}
+
+void SyncController::evaluate(float t) {
+    if (keyList.empty())
+        return;
+    const int i = keyIndexAt(t);
+    lastTime = t;
+    changed = false;
+    if (i != lastKeyIndex && i != -1) {
+        lastKeyIndex = i;
+        changed = true;
+    }
+    curveValue(i, t, value); // where the curve produces nothing the value stays
+}
+
+float SyncController::valueAt(float t) const {
+    float out = value;
+    curveValue(keyIndexAt(t), t, out);
+    return out;
 }
 
 void SyncController::addKey(float time, float keyValue) {
@@ -124,12 +141,14 @@ void SyncController::addKey(float time, float keyValue) {
     }
     // A key at the last key's time lands after it, as at any other key's time.
     if (keyList.back().time <= time) {
+        keepPlace(keyCount(), time);
         segmentList.push_back(segment);
         keyList.push_back(key);
         return;
     }
     for (std::size_t p = 0; p < keyList.size(); ++p) {
         if (keyList[p].time > time) {
+            keepPlace(static_cast<int>(p), time);
             keyList.insert(keyList.begin() + static_cast<std::ptrdiff_t>(p), key);
             if (segmentList.empty())
                 segmentList.push_back(segment);
@@ -138,6 +157,14 @@ void SyncController::addKey(float time, float keyValue) {
             return;
         }
     }
+}
+
+void SyncController::keepPlace(int index, float time) {
+    // A key that lands before the interval of the last evaluation, or at or before the
+    // time of that evaluation, counts as passed already: the interval's index moves
+    // with it, so the next evaluation at that time reports no change.
+    if (lastKeyIndex >= 0 && lastKeyIndex < keyCount() && (index <= lastKeyIndex || time <= lastTime))
+        ++lastKeyIndex;
 }
 
 void SyncController::moveKey(int index, float time) {

@@ -52,11 +52,17 @@ public:
     float value = 0.0f;
     bool changed = false;
 
+    // Moves to time t: sets value (an unknown shape keeps the previous one) and changed.
     void evaluate(float t);
+    // The value evaluate(t) would set, changing nothing: the editor's drawing, probes
+    // and read-outs, which must not disturb the layers' key interval.
+    float valueAt(float t) const;
 
     // Inserts a key after any keys of the same time (a time that is not a number adds
     // nothing). The segment that used to span the insertion point keeps its
     // shape and now ends at the new key; the new key's own segment is linear, valval.
+    // A key added at or before the time of the last evaluation counts as passed: the
+    // next evaluation at that time reports no change for it.
     void addKey(float time, float keyValue);
     // Writes the time only if the keys stay in strict order around the key.
     void moveKey(int index, float time);
@@ -91,8 +97,16 @@ public:
     void reserveKeys(std::size_t count);
 
 private:
+    // The index of the last key at or before t, -1 before the first.
+    int keyIndexAt(float t) const;
+    // The curve at t in the interval of key i; false where it produces nothing.
+    bool curveValue(int i, float t, float& out) const;
+    // Keeps the last evaluation's key interval in place for a key inserted at index.
+    void keepPlace(int index, float time);
+
     std::string controllerName;
     std::int32_t lastKeyIndex = -1;
+    float lastTime = 0.0f; // the time of the last evaluation
     std::vector<SyncKey> keyList;         // non-decreasing times
     std::vector<SyncSegment> segmentList; // entry i shapes key i to key i+1
 };

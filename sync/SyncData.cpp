@@ -1,5 +1,7 @@
 #include "sync/SyncData.h"
 
+#include "base/Trace.h"
+
 namespace qelFramework {
 
 SyncController* SyncData::getController(const std::string& name) {
@@ -7,6 +9,13 @@ SyncController* SyncData::getController(const std::string& name) {
         return existing;
     controllers.push_back(std::make_unique<SyncController>(name));
     return controllers.back().get();
+}
+
+SyncController* SyncData::expectController(const std::string& name) {
+    if (SyncController* existing = find(name))
+        return existing;
+    Trace::write(Trace::Warning, "syncData", "no controller \"%s\" in the sync data: it reads 0", name.c_str());
+    return getController(name);
 }
 
 SyncController* SyncData::find(const std::string& name) const {

@@ -18,6 +18,10 @@ public:
 
     // The controller of that exact name, appended empty when there is none; never null.
     SyncController* getController(const std::string& name);
+    // The controller a layer reads: getController, and when the data does not hold that
+    // name, one WARNING names it (the empty controller made for it reads 0, and later
+    // lookups find it).
+    SyncController* expectController(const std::string& name);
     // The controller of that name, or null; creates nothing.
     SyncController* find(const std::string& name) const;
 

@@ -117,7 +117,7 @@ bool writeSyncFile(const std::string& path, const SyncData& data) {
     std::vector<unsigned char> image;
     std::string error;
     if (!encodeSyncData(data, image, error) || !platform::writeWholeFile(path, image, error)) {
-        Trace::write(Trace::WARNING, kTag, "sync file %s not written, the old one is kept: %s", path.c_str(),
+        Trace::write(Trace::Warning, kTag, "sync file %s not written, the old one is kept: %s", path.c_str(),
                      error.c_str());
         return false;
     }
@@ -140,22 +140,22 @@ SyncReadResult mergeSyncImage(const std::vector<unsigned char>& image, const std
         if (mended.empty())
             continue;
         if (++mendedRecords <= kMendWarnings)
-            Trace::write(Trace::WARNING, kTag, "sync file %s: controller %s: %s", path.c_str(),
+            Trace::write(Trace::Warning, kTag, "sync file %s: controller %s: %s", path.c_str(),
                          quoteSyncName(programName(decoder.name())).c_str(), mended.c_str());
     }
     if (mendedRecords > kMendWarnings)
-        Trace::write(Trace::WARNING, kTag, "sync file %s: %d more controllers read with changes like those above",
+        Trace::write(Trace::Warning, kTag, "sync file %s: %d more controllers read with changes like those above",
                      path.c_str(), mendedRecords - kMendWarnings);
     if (!decoder.damaged())
         return SyncReadResult::read;
-    Trace::write(Trace::WARNING, kTag, "sync file %s is damaged at byte %zu (%s); kept the %u controllers before it",
+    Trace::write(Trace::Warning, kTag, "sync file %s is damaged at byte %zu (%s); kept the %u controllers before it",
                  path.c_str(), decoder.problemOffset(), decoder.problem().c_str(), decoder.recordsRead());
     return SyncReadResult::damaged;
 }
 
 std::string snapshotFileName(unsigned counter, const platform::SystemTime& time) {
     char name[128];
-    std::snprintf(name, sizeof name, "editor\\--%u--%02d-%02d-%02d!%02d-%02d-%02d.dat", counter, time.year, time.month,
+    std::snprintf(name, sizeof name, "editor/--%u--%02d-%02d-%02d!%02d-%02d-%02d.dat", counter, time.year, time.month,
                   time.day, time.hour, time.minute, time.second);
     return name;
 }

@@ -29,7 +29,7 @@ SyncReadResult readSyncFile(const std::string& path, SyncData& data);
 // Never missing: an empty image is a file without a controller count (damaged).
 SyncReadResult mergeSyncImage(const std::vector<unsigned char>& image, const std::string& name, SyncData& data);
 
-// "editor\--<counter>--<year>-<month>-<day>!<hour>-<minute>-<second>.dat"
+// "editor/--<counter>--<year>-<month>-<day>!<hour>-<minute>-<second>.dat"
 std::string snapshotFileName(unsigned counter, const platform::SystemTime& time);
 // Advances the process-wide snapshot counter (the first call gives 1) and names a
 // snapshot with it and the current UTC time.

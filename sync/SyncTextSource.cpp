@@ -46,7 +46,7 @@ SyncTextSource::Change SyncTextSource::poll() {
         pending = false;
         compiled.clear();
         lastMessage = error;
-        Trace::write(Trace::WARNING, kTag, "%s", error.c_str());
+        Trace::write(Trace::Warning, kTag, "%s", error.c_str());
         return Change::failed;
     }
     pending = true;
@@ -59,7 +59,7 @@ void SyncTextSource::merge(SyncData& data) {
         return;
     pending = false;
     mergeSyncImage(compiled, name, data);
-    Trace::write(Trace::INFO, kTag, "%s", lastMessage.c_str());
+    Trace::write(Trace::Info, kTag, "%s", lastMessage.c_str());
 }
 
 bool SyncTextSource::save(const SyncData& data, std::string& error) {

@@ -6,8 +6,9 @@ namespace qelFramework {
 
 bool Layer_Border::init(GL_TextureManager* textures, SyncData* sync) {
     (void)sync;
-    picture = textures->getTexture("data//textures//border.png");
-    return true;
+    const std::size_t missing = textures->missingPictures();
+    picture = textures->getTexture("data/textures/border.png");
+    return textures->missingPictures() == missing; // a picture that did not load fails the layer
 }
 
 void Layer_Border::render() {

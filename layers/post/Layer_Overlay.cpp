@@ -6,9 +6,10 @@
 namespace qelFramework {
 
 bool Layer_Overlay::init(GL_TextureManager* textures, SyncData* sync) {
-    picture = textures->getTexture("data\\textures\\vorlix-overlay.png");
-    fader = sync->getController("Overlay: Fader");
-    return true;
+    const std::size_t missing = textures->missingPictures();
+    picture = textures->getTexture("data/textures/vorlix-overlay.png");
+    fader = sync->expectController("Overlay: Fader");
+    return textures->missingPictures() == missing; // a picture that did not load fails the layer
 }
 
 void Layer_Overlay::render() {

@@ -112,13 +112,14 @@ bool Layer_PP::init(GL_TextureManager* textures, SyncData* sync) {
     blurSource = new GL_FBOTexture();
     blurResult = new GL_FBOTexture();
     lowResTarget = new GL_FBOTexture();
-    bool sceneReady = sceneTarget->create(targetWidth, targetHeight, targetSamples);
-    blurSource->create(512, 512, 1);
-    blurResult->create(512, 512, 1);
-    lowResTarget->create(64, 64, 1);
+    const std::size_t missing = textures->missingPictures();
+    bool ready = sceneTarget->create(targetWidth, targetHeight, targetSamples);
+    ready = blurSource->create(512, 512, 1) && ready;
+    ready = blurResult->create(512, 512, 1) && ready;
+    ready = lowResTarget->create(64, 64, 1) && ready;
 
     shader.build("postprocessor", kVertexSource, kFragmentSource);
-    distortionTexture = textures->getTexture("data\\textures\\distortion.png");
+    distortionTexture = textures->getTexture("data/textures/distortion.png");
     phase = 0;
 
     glUseProgram(shader.programName);
@@ -128,8 +129,9 @@ bool Layer_PP::init(GL_TextureManager* textures, SyncData* sync) {
     for (int i = 0; i < kUniformCount; ++i)
         uniforms[i] = uniformLocation(shader, kUniformNames[i]);
     for (int i = 0; i < kControllerCount; ++i)
-        controllers[i] = sync->getController(kControllerNames[i]);
-    return sceneReady;
+        controllers[i] = sync->expectController(kControllerNames[i]);
+    // Targets, shader and pictures are all needed; any that failed fails the layer.
+    return ready && shader.isValid && textures->missingPictures() == missing;
 }
 
 float Layer_PP::value(Controller which) const {

@@ -61,10 +61,11 @@ Layer_TiltShift::~Layer_TiltShift() {
 
 bool Layer_TiltShift::init(GL_TextureManager* textures, SyncData* sync) {
     phase = 0;
-    maskTarget.create(256, 256, 1);
-    captureTarget.create(1280, 720, 2);
-    blurTarget.create(256, 256, 1);
-    noiseTexture = textures->getTexture("data\\textures\\noise.png");
+    const std::size_t missing = textures->missingPictures();
+    bool ready = maskTarget.create(256, 256, 1);
+    ready = captureTarget.create(1280, 720, 2) && ready;
+    ready = blurTarget.create(256, 256, 1) && ready;
+    noiseTexture = textures->getTexture("data/textures/noise.png");
 
     shader.build("tiltShift shader", kFullscreenQuadVertexSource, kFragmentSource);
     glowLocation = uniformLocation(shader, "glow");
@@ -77,8 +78,9 @@ bool Layer_TiltShift::init(GL_TextureManager* textures, SyncData* sync) {
     glUseProgram(0);
 
     for (int i = 0; i < kControllerCount; ++i)
-        controllers[i] = sync->getController(kControllerNames[i]);
-    return true;
+        controllers[i] = sync->expectController(kControllerNames[i]);
+    // Targets, shader and pictures are all needed; any that failed fails the layer.
+    return ready && shader.isValid && textures->missingPictures() == missing;
 }
 
 float Layer_TiltShift::value(int controller) const {

@@ -48,28 +48,30 @@ Layer_Fireworks::Layer_Fireworks() {
 }
 
 bool Layer_Fireworks::init(GL_TextureManager* textures, SyncData* sync) {
-    sparkTexture = textures->getTexture("data\\textures\\particle.jpg");
-    logoTexture = textures->getTexture("data\\textures\\vorlix.png");
-    logoGlowTexture = textures->getTexture("data\\textures\\vorlix-glow.png");
-    titleTexture = textures->getTexture("data\\textures\\title.png");
-    skylineTexture = textures->getTexture("data\\textures\\skyline.png");
+    const std::size_t missing = textures->missingPictures();
+    sparkTexture = textures->getTexture("data/textures/particle.jpg");
+    logoTexture = textures->getTexture("data/textures/vorlix.png");
+    logoGlowTexture = textures->getTexture("data/textures/vorlix-glow.png");
+    titleTexture = textures->getTexture("data/textures/title.png");
+    skylineTexture = textures->getTexture("data/textures/skyline.png");
 
-    sceneTarget.create(1024, 1024, 0);
-    outputTarget.create(1024, 1024, 0);
-    blurTarget.create(32, 32, 0);
+    bool ready = sceneTarget.create(1024, 1024, 0);
+    ready = outputTarget.create(1024, 1024, 0) && ready;
+    ready = blurTarget.create(32, 32, 0) && ready;
     // Published now, before the layers that show the picture look it up.
     textures->addTexture("blurFireworks", &blurTarget);
     textures->addTexture("fireworks", &outputTarget);
 
-    superGau = sync->getController("Fireworks: SuperGAU");
-    gau = sync->getController("Fireworks: gau");
-    intensity = sync->getController("Fireworks: Intensity");
-    camDown = sync->getController("Houses: Cam Down");
-    titleControl = sync->getController("Title: Control");
-    titleAnimation = sync->getController("Title: Animation");
-    titleFadeout = sync->getController("Title: Fadeout");
-    zoom = sync->getController("Fireworks: Zoom In");
-    return true;
+    superGau = sync->expectController("Fireworks: SuperGAU");
+    gau = sync->getController("Fireworks: gau"); // kept in the data for the editor, never read: no warning
+    intensity = sync->expectController("Fireworks: Intensity");
+    camDown = sync->expectController("Houses: Cam Down");
+    titleControl = sync->expectController("Title: Control");
+    titleAnimation = sync->expectController("Title: Animation");
+    titleFadeout = sync->expectController("Title: Fadeout");
+    zoom = sync->expectController("Fireworks: Zoom In");
+    // Targets and pictures are all needed; any that failed fails the layer.
+    return ready && textures->missingPictures() == missing;
 }
 
 void Layer_Fireworks::update(const FrameInfo& frame) {
@@ -78,7 +80,7 @@ void Layer_Fireworks::update(const FrameInfo& frame) {
             rocket.launch();
     const bool trigger = superGau && superGau->changed;
     if (trigger)
-        Trace::write(Trace::INFO, "supergau", "triggered");
+        Trace::write(Trace::Info, "supergau", "triggered");
     time = frame.time;
     const float dt = frame.delta;
 

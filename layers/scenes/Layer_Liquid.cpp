@@ -40,29 +40,31 @@ void unbindTexture(GL_Texture* texture) {
 Layer_Liquid::Layer_Liquid(bool embedded, float sceneScale) : embedded(embedded), sceneScale(sceneScale) {}
 
 bool Layer_Liquid::init(GL_TextureManager* textures, SyncData* sync) {
-    playAnimation = sync->getController("Kinect: Play Animation");
-    simulateDown = sync->getController("Cloth: Simulate Down");
-    burnOut = sync->getController("Cloth: BurnOut");
-    fireIntensity = sync->getController("Cloth: Fire Intensity");
-    clothDown = sync->getController("Cloth: Down");
-    burnBlue = sync->getController("Cloth: Burn Blue");
+    playAnimation = sync->expectController("Kinect: Play Animation");
+    simulateDown = sync->expectController("Cloth: Simulate Down");
+    burnOut = sync->expectController("Cloth: BurnOut");
+    fireIntensity = sync->expectController("Cloth: Fire Intensity");
+    clothDown = sync->expectController("Cloth: Down");
+    burnBlue = sync->expectController("Cloth: Burn Blue");
 
+    const std::size_t missing = textures->missingPictures();
     clothShader.build("clothShader", kClothVertexShader, kClothFragmentShader);
     timeLocation = uniformLocation(clothShader, "time");
     animIntensityLocation = uniformLocation(clothShader, "animIntensity");
     burnOutLocation = uniformLocation(clothShader, "burnOut");
     fireOnLocation = uniformLocation(clothShader, "fireOn");
 
-    fireTexture = textures->getTexture("data\\textures\\fire.jpg");
-    sparkTexture = textures->getTexture("data\\textures\\particle-alpha.png");
+    fireTexture = textures->getTexture("data/textures/fire.jpg");
+    sparkTexture = textures->getTexture("data/textures/particle-alpha.png");
 
     motionFrames.assign(kMotionFrameCount, {});
     for (int f = 0; f < kMotionFrameCount; ++f)
         loadMotionFrame(motionFrameName(f), kMotionZOffset, motionFrameAngle(f), motionFrames[f]);
 
     clothFrames = buildClothAnimation(motionFrames.back(), kClothStepSize);
-    fabricTexture = textures->getTexture("data\\textures\\fabric.png");
-    return true;
+    fabricTexture = textures->getTexture("data/textures/fabric.png");
+    // The shader and the pictures are needed; any that failed fails the layer.
+    return clothShader.isValid && textures->missingPictures() == missing;
 }
 
 int Layer_Liquid::currentFrame() const {

@@ -88,20 +88,21 @@ bool Layer_Sky::init(GL_TextureManager* textures, SyncData* sync) {
                                         &showGreetings, &blobsDown,      &joinSwarm, &swarmDown,
                                         &camOut,        &brightness,     &zoomOut};
     for (int i = 0; i < 11; ++i)
-        *controllers[i] = sync ? sync->getController(kControllerNames[i]) : nullptr;
+        *controllers[i] = sync ? sync->expectController(kControllerNames[i]) : nullptr;
 
+    const std::size_t missing = textures ? textures->missingPictures() : 0;
     if (textures) {
-        particleTexture = textures->getTexture("data\\textures\\particle.jpg");
-        superGlowTexture = textures->getTexture("data\\textures\\superGlow.jpg");
-        particleDepthTexture = textures->getTexture("data\\textures\\particleDepth.jpg");
-        wingPartTexture = textures->getTexture("data\\textures\\wingPart.png");
-        greetingsTexture = textures->getTexture("data\\textures\\greetings.png");
+        particleTexture = textures->getTexture("data/textures/particle.jpg");
+        superGlowTexture = textures->getTexture("data/textures/superGlow.jpg");
+        particleDepthTexture = textures->getTexture("data/textures/particleDepth.jpg");
+        wingPartTexture = textures->getTexture("data/textures/wingPart.png");
+        greetingsTexture = textures->getTexture("data/textures/greetings.png");
     }
 
     skyParticles.build("skyParticles", kSkyParticlesVertex, kSkyParticlesFragment);
     birdShader.build("birdShader", kBirdVertex, kBirdFragment);
 
-    wingPart.load("data\\other\\wingpart.txt");
+    wingPart.load("data/other/wingpart.txt");
 
     birds.res.wingPart = &wingPart;
     birds.res.wingTexture = wingPartTexture;
@@ -110,7 +111,8 @@ bool Layer_Sky::init(GL_TextureManager* textures, SyncData* sync) {
     birds.res.flashTexture = superGlowTexture;
     birds.res.cardTexture = greetingsTexture;
     birds.res.particleProgram = skyParticles.programName;
-    return true;
+    // The shaders and the pictures are needed; any that failed fails the layer.
+    return skyParticles.isValid && birdShader.isValid && (!textures || textures->missingPictures() == missing);
 }
 
 SkyValues Layer_Sky::values() const {

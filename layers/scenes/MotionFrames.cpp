@@ -75,7 +75,7 @@ bool readAll(const std::string& path, std::vector<unsigned char>& bytes, std::ui
 
 std::string motionFrameName(int frame) {
     char name[64];
-    std::snprintf(name, sizeof(name), "data\\kinect\\anim%05d.par", frame);
+    std::snprintf(name, sizeof(name), "data/kinect/anim%05d.par", frame);
     return name;
 }
 
@@ -117,7 +117,7 @@ bool loadMotionFrame(const std::string& path, float zOffset, float angleDegrees,
     std::uint32_t count = 0;
     std::string problem;
     if (!readAll(path, bytes, count, problem)) {
-        Trace::write(Trace::WARNING, "motionFrames", "motion frame %s stays empty: %s", path.c_str(), problem.c_str());
+        Trace::write(Trace::Warning, "motionFrames", "motion frame %s stays empty: %s", path.c_str(), problem.c_str());
         return false;
     }
     const MotionPlacement placement(zOffset, angleDegrees);
@@ -141,7 +141,7 @@ bool loadMotionFrame(const std::string& path, float zOffset, float angleDegrees,
         problem += text;
     }
     if (!problem.empty())
-        Trace::write(Trace::WARNING, "motionFrames", "motion frame %s: %s", path.c_str(), problem.c_str());
+        Trace::write(Trace::Warning, "motionFrames", "motion frame %s: %s", path.c_str(), problem.c_str());
     // Farthest first. Recorded frames usually come in this order already.
     if (!std::is_sorted(points.begin(), points.end(), farther))
         std::stable_sort(points.begin(), points.end(), farther);

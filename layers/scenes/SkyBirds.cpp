@@ -4,6 +4,7 @@
 #include "gl/GLHeaders.h"
 #include "gl/Random.h"
 #include "gl/ScenePi.h"
+#include "layers/scenes/FeatherChains.h"
 #include "models/RawModel.h"
 #include "sync/SyncController.h"
 
@@ -14,165 +15,7 @@ namespace qelFramework {
 
 namespace {
 
-
 float clamp01(float x) { return std::min(std::max(x, 0.0f), 1.0f); }
-
-// How one bird looks: wing beat phase and amplitude, glow colour and its swing along the
-// chains, glow size, and which passes draw.
-struct BirdLook {
-    float phase = 0.0f;
-    float amplitude = 1.0f;
-    Colour3 colour;
-    Colour3 swing;
-    float size = 1.0f;
-    bool solid = true;
-    bool glow = true;
-};
-
-void glowColour(const BirdLook& look, float t, float s) {
-    const float w = std::sin(t + s / 10.0f);
-    glColor3f(look.colour.r + look.swing.r * w, look.colour.g + look.swing.g * w, look.colour.b + look.swing.b * w);
-}
-
-// Draws the bird's feathers and glows; the chains bend with the wing beat.
-class FeatherChains {
-public:
-    FeatherChains(RawModel* part, float time) : model(part), t(time) {}
-
-    void bird(const BirdLook& look, const SkyBirdResources& res) {
-        if (look.solid) {
-            glDisable(GL_BLEND);
-            glEnable(GL_DEPTH_TEST);
-            glDepthMask(GL_TRUE);
-            if (res.wingTexture)
-                res.wingTexture->bind(GL_TEXTURE0);
-            glColor3f(0.5f, 0.5f, 0.6f);
-            wing(1.0f, look.phase, look.amplitude);
-            wing(-1.0f, look.phase, look.amplitude);
-            body();
-            if (res.wingTexture)
-                res.wingTexture->unbind();
-        }
-        if (look.glow) {
-            glEnable(GL_BLEND);
-            glBlendFunc(GL_ONE, GL_ONE);
-            glDepthMask(GL_FALSE);
-            if (res.glowTexture)
-                res.glowTexture->bind(GL_TEXTURE0);
-            glowBody(look);
-            glowWing(1.0f, look);
-            glowWing(-1.0f, look);
-            if (res.glowTexture)
-                res.glowTexture->unbind();
-            glDisable(GL_BLEND);
-        }
-    }
-
-private:
-    // The frame a feather is drawn in: the model's feather points along -y, turned it
-    // points along the chain.
-    static void featherFrame() {
-        glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
-        glRotatef(-90.0f, 0.0f, 1.0f, 0.0f);
-        glScalef(0.3f, 0.3f, 0.3f);
-    }
-
-    void feather() {
-        glPushMatrix();
-        featherFrame();
-        if (model)
-            model->draw();
-        glPopMatrix();
-    }
-
-    // A glow over the middle of the feather, a little above it, sized in the feather's
-    // frame.
-    void glowSprite(float halfSize) {
-        glPushMatrix();
-        featherFrame();
-        drawBillboard(0.0f, -5.0f, -5.0f, halfSize, true);
-        glPopMatrix();
-    }
-
-    void wing(float side, float phase, float amplitude) {
-        glPushMatrix();
-        glScalef(side, 1.0f, 1.0f);
-        glTranslatef(2.0f, 0.0f, 0.0f);
-        const float bend = 2.5f * std::sin(3.0f * t + phase) * amplitude;
-        for (int s = 0; s < 28; ++s) {
-            glRotatef(bend, 0.0f, 0.0f, 1.0f);
-            glTranslatef(0.55f, 0.0f, 0.0f);
-            glScalef(0.95f, 0.95f, 0.95f);
-            feather();
-        }
-        glPopMatrix();
-    }
-
-    // The neck chain, with a feather or a glow per segment.
-    template <typename Segment>
-    void neck(Segment segment) {
-        glPushMatrix();
-        glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
-        for (int i = 0; i < 7; ++i) {
-            const float fi = static_cast<float>(i);
-            glRotatef(5.0f * std::sin(t + fi / 3.0f) - 3.0f, 0.0f, 0.0f, 1.0f);
-            glTranslatef(3.0f - 0.25f * fi, 0.0f, 0.0f);
-            segment(fi);
-            glScalef(0.7f, 0.7f, 0.7f);
-        }
-        glPopMatrix();
-    }
-
-    void body() {
-        neck([this](float) { feather(); });
-        glPushMatrix();
-        glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
-        glTranslatef(3.5f, 0.0f, 0.0f);
-        for (int s = 0; s < 18; ++s) {
-            glRotatef(-2.5f, 0.0f, 0.0f, 1.0f);
-            glTranslatef(-2.25f, 0.0f, 0.0f);
-            feather();
-            glScalef(0.9f, 0.9f, 0.9f);
-        }
-        glPopMatrix();
-    }
-
-    void glowWing(float side, const BirdLook& look) {
-        glPushMatrix();
-        glScalef(side, 1.0f, 1.0f);
-        const float bend = 1.8f * std::sin(3.0f * t + look.phase) * look.amplitude;
-        for (int s = 0; s < 36; ++s) {
-            glowColour(look, t, static_cast<float>(s));
-            glRotatef(bend, 0.0f, 0.0f, 1.0f);
-            glTranslatef(0.5f, 0.0f, 0.0f);
-            glScalef(0.97f, 0.97f, 0.97f);
-            glowSprite(30.0f * look.size);
-        }
-        glPopMatrix();
-    }
-
-    void glowBody(const BirdLook& look) {
-        neck([this, &look](float i) {
-            glowColour(look, t, i);
-            glowSprite(20.0f * look.size);
-        });
-        // The glowing tail follows the feathered one, in finer steps.
-        glPushMatrix();
-        glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
-        glTranslatef(3.5f, 0.0f, 0.0f);
-        for (int s = 0; s < 38; ++s) {
-            glowColour(look, t, static_cast<float>(s));
-            glRotatef(-1.15f, 0.0f, 0.0f, 1.0f);
-            glTranslatef(-0.75f, 0.0f, 0.0f);
-            glowSprite(25.0f * look.size);
-            glScalef(0.98f, 0.98f, 0.98f);
-        }
-        glPopMatrix();
-    }
-
-    RawModel* model;
-    float t;
-};
 
 // Blue at 0, orange at 1.
 Colour3 brightnessColour(float b) { return Colour3{0.1f + 0.5f * b, 0.2f + 0.2f * b, 0.7f - 0.6f * b}; }
@@ -255,7 +98,7 @@ void SkyBirds::drawSingleBird(const SkyValues& v, float t, SkyDrawCounts& counts
         look.amplitude = std::cos(kScenePi * j);
         look.colour = brightnessColour(v.brightness);
         look.swing = brightnessSwing(v.brightness);
-        FeatherChains(res.wingPart, t).bird(look, res);
+        drawBird(res.wingPart, t, look, res);
         ++counts.singleBirds;
     }
     glPopMatrix();
@@ -312,7 +155,6 @@ void SkyBirds::drawSwarm(const SkyValues& v, float t, SkyDrawCounts& counts) {
     qelFramework::srand(2);
     const float h = 1.0f - clamp01(3.0f * v.showGreetings);
     const int count = std::min(kSwarmSize, static_cast<int>(swarmPoints.size()));
-    FeatherChains chains(res.wingPart, t);
     auto place = [&](int i) {
         const Vector3& p = swarmPoints[static_cast<size_t>(i)];
         glTranslatef(p.x, p.y, p.z);
@@ -332,7 +174,7 @@ void SkyBirds::drawSwarm(const SkyValues& v, float t, SkyDrawCounts& counts) {
         look.phase = static_cast<float>(i) * kScenePi / 14.0f;
         look.amplitude = h;
         look.glow = false;
-        chains.bird(look, res);
+        drawBird(res.wingPart, t, look, res);
         glPopMatrix();
         ++counts.solidSwarmBirds;
     }
@@ -358,7 +200,7 @@ void SkyBirds::drawSwarm(const SkyValues& v, float t, SkyDrawCounts& counts) {
                                   -age * base.b + (1.0f + age) * own.b};
             look.size = 2.0f * age + 3.0f;
         }
-        chains.bird(look, res);
+        drawBird(res.wingPart, t, look, res);
         glPopMatrix();
         ++counts.glowSwarmBirds;
     }

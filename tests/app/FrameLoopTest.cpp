@@ -2,7 +2,9 @@
 #include "base/Trace.h"
 #include "platform/Kernel.h"
 #include "platform/EventQueue.h"
+#include "platform/Paths.h"
 #include "platform/Window.h"
+#include "support/TestImages.h"
 #include "support/TestSupport.h"
 #include "sync/SyncData.h"
 #include "editor/SyncEditor.h"
@@ -190,6 +192,19 @@ TEST_F(FrameLoopTest, F10HistoryWrapsAfter250Frames) {
 }
 
 TEST_F(FrameLoopTest, LoadingScreenShowsPicturesBeforeEachInitAndStopsAtAFailure) {
+    qmtest::WorkingFolder folder;
+    Trace::setHighestLevel(Trace::Error);
+    // Without its own picture the screen ends the show before any init.
+    t.registerLayer(new RecordingLayer("first"), "first");
+    EXPECT_FALSE(production.runLoadingScreen(gl.handle()));
+    EXPECT_TRUE(g_log.empty());
+    EXPECT_TRUE(trace.contains("ERROR (wicImageLoader): could not load data/textures/loading.png"));
+    ASSERT_TRUE(platform::makeFolder("data") && platform::makeFolder("data/textures"));
+    ASSERT_TRUE(qmtest::writePng("data/textures/loading.png", 2, 2, PNG_COLOR_TYPE_RGB, 8,
+                                 std::vector<unsigned char>(12, 200)));
+    production.setUp(nullptr); // a fresh texture cache, which has not failed the picture
+    g_log.clear();
+
     std::vector<RecordingLayer*> layers;
     for (const char* n : {"a", "b", "c", "d", "e", "f", "g"}) {
         layers.push_back(new RecordingLayer(n));
@@ -216,6 +231,7 @@ TEST_F(FrameLoopTest, LoadingScreenShowsPicturesBeforeEachInitAndStopsAtAFailure
     EXPECT_EQ(failing.timeline().state(), qelFramework::Setup);
     EXPECT_GE(failing.loadingScreen().framesShown(), 20u);
     EXPECT_LE(failing.loadingScreen().framesShown(), 24u);
+    Trace::reset();
 }
 
 TEST_F(FrameLoopTest, AnAttachedEditorIsDrawnEveryFrameAndTheEndHoldsUntilTheMakerQuits) {
@@ -272,7 +288,7 @@ TEST_F(FrameLoopTest, AChangedSyncTextShowsOnTheNextFrameAndABrokenOneChangesNot
     qmtest::writeFile(path, "controller \"Test: Level\"\n0 0.25\n");
     production.useSyncText(path, "c.txt", 0.0); // looked at every frame
     production.setUp(nullptr);
-    Trace::setHighestLevel(Trace::INFO);
+    Trace::setHighestLevel(Trace::Info);
     static std::vector<float> seen;
     seen.clear();
     struct Probe : Layer_Base {

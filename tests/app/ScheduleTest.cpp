@@ -1,6 +1,13 @@
 // The schedule start-up builds for the production's seven layers.
 #include "app/Schedule.h"
+#include "base/Trace.h"
+#include "gl/GL_TextureManager.h"
 #include "support/NullLayer.h"
+#include "support/TestSupport.h"
+#include "sync/SyncData.h"
+#include "sync/SyncFile.h"
+#include "sync/SyncTextFile.h"
+#include "timeline/Layer_Base.h"
 #include "timeline/Timeline.h"
 
 #include <gtest/gtest.h>
@@ -55,4 +62,35 @@ TEST_F(ProductionScheduleTest, ScheduleEntriesOfMissingLayersVanish) {
     add("postprocessor");
     scheduleProduction(t);
     EXPECT_EQ(t.schedule().size(), 2u);
+}
+
+// Every controller name the production's layers read is in the choreography the forge
+// compiles: a name it lacks would read 0 and say so.
+TEST(ProductionLayers, ReadOnlyControllersTheChoreographyHolds) {
+    qmtest::GLContext gl(64, 64);
+    ASSERT_TRUE(gl.ok());
+    qmtest::WorkingFolder folder; // no content: pictures and models fail, names do not
+    std::vector<unsigned char> image;
+    std::size_t count = 0;
+    std::string error;
+    ASSERT_TRUE(compileSyncTextFile(std::string(QM_SOURCE_DIR) + "/content/choreography.txt", "choreography.txt",
+                                    image, count, error))
+        << error;
+    SyncData data;
+    ASSERT_EQ(mergeSyncImage(image, "choreography.txt", data), SyncReadResult::read);
+
+    qmtest::TraceCapture trace;
+    Trace::setHighestLevel(Trace::Warning);
+    Timeline t;
+    registerProductionLayers(t);
+    ASSERT_EQ(t.registry().size(), 7u);
+    {
+        GL_TextureManager textures;
+        for (const auto& entry : t.registry())
+            entry.first->init(&textures, &data);
+        t.unloadLayers();
+    }
+    Trace::reset();
+    EXPECT_FALSE(trace.contains("(syncData)")) << trace.text();
+    EXPECT_GT(count, 50u);
 }

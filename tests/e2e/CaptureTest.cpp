@@ -90,7 +90,7 @@ TEST_F(Capture, ADamagedSoundtrackGivesASilentVideo) {
                                  out),
               0)
         << out;
-    EXPECT_NE(out.find("WARNING (sound): could not open data\\quillmont.mp3"), std::string::npos) << out;
+    EXPECT_NE(out.find("WARNING (sound): could not open data/quillmont.mp3"), std::string::npos) << out;
     EXPECT_NE(out.find("holds no MP3 audio"), std::string::npos) << out;
     EXPECT_EQ(streams(tmp.file("clip.mp4")), "video\n");
 }

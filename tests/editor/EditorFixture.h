@@ -62,7 +62,7 @@ protected:
         glViewport(0, 0, width, height);
         std::filesystem::create_directory("data");
         std::filesystem::create_directory("editor");
-        qelFramework::Trace::setHighestLevel(qelFramework::Trace::INFO);
+        qelFramework::Trace::setHighestLevel(qelFramework::Trace::Info);
         qelFramework::platform::resetInput();
         a = sync.getController("Test: A");
         a->addKey(10.0f, 0.2f);
@@ -90,7 +90,7 @@ protected:
     // Runs before the editor is made (more controllers, layers, a soundtrack).
     virtual void prepare() {}
     std::unique_ptr<qelFramework::SyncEditor> makeEditor(qelFramework::SyncData* data = nullptr) {
-        return std::make_unique<qelFramework::SyncEditor>(t, data ? *data : sync, transport, "data\\demosynch.dat");
+        return std::make_unique<qelFramework::SyncEditor>(t, data ? *data : sync, transport, "data/demosynch.dat");
     }
 
     // A pointer event at x, y in window fractions from the bottom left.
@@ -140,7 +140,7 @@ protected:
     std::vector<std::string> snapshotFiles() const {
         std::vector<std::string> names = listFolder("editor");
         for (std::string& name : names)
-            name = "editor\\" + name;
+            name = "editor/" + name;
         return names;
     }
 

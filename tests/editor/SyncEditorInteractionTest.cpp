@@ -34,6 +34,24 @@ TEST_F(EditorInput, MiddleClickInTheKeyStripAddsAKeyOnTheCurve) {
     EXPECT_EQ(editor->undoStack().size(), 1u);
 }
 
+// The layers read `changed` from the frame's own evaluation; the editor's adds, its
+// curve drawing and its read-outs at any other time leave that untouched.
+TEST_F(EditorInput, AddsAndProbesAtAnyTimeLeaveTheLayersNextChangeAlone) {
+    transport.time = 20.0f; // on the second key
+    a->evaluate(20.0f);
+    ASSERT_TRUE(a->changed);
+    for (int i = 1; i < 40; ++i) {
+        const float x = static_cast<float>(i) / 40.0f;
+        press(PointerButton::Middle, x, 0.21f);
+        move(x, 0.3f); // the curve area
+        editor->draw();
+        a->evaluate(20.0f);
+        ASSERT_FALSE(a->changed) << "x = " << x;
+        ASSERT_EQ(a->keyTime(a->lastKey()), 20.0f) << "x = " << x;
+    }
+    EXPECT_GT(a->keyCount(), 30);
+}
+
 TEST_F(EditorInput, DraggingTheFirstKeyPastTheSecondIsRefusedAndResumesWhenTheMouseComesBack) {
     press(PointerButton::Left, 0.25f, kStrip);
     EXPECT_EQ(editor->dragMode(), SyncEditor::MovingKey);

@@ -93,7 +93,7 @@ TEST_F(EditorMakerLoop, SnapshotsLeftByAKilledSessionAreNamedAtStartAndKept) {
 TEST(BeatGrid, TempoFilesThatAreMissingCutOrDamagedGiveNoGridAndNameTheLine) {
     qmtest::WorkingFolder folder;
     qmtest::TraceCapture trace;
-    Trace::setHighestLevel(Trace::INFO);
+    Trace::setHighestLevel(Trace::Info);
     BeatGrid grid;
     EXPECT_EQ(grid.load("tempo.txt"), BeatGrid::Load::missing);
     EXPECT_TRUE(trace.records().empty());
@@ -211,7 +211,7 @@ TEST_F(EditorMakerLoop, BookmarksToggleJumpWithThePageKeysAndSurviveARestart) {
 TEST(Bookmarks, CutAndDamagedFilesKeepTheGoodLinesWithOneWarning) {
     qmtest::WorkingFolder folder;
     qmtest::TraceCapture trace;
-    Trace::setHighestLevel(Trace::INFO);
+    Trace::setHighestLevel(Trace::Info);
     const std::string text = "12.5\n30 # chorus\n";
     for (std::size_t cut = 0; cut <= text.size(); ++cut) {
         int bad = 0, first = 0;

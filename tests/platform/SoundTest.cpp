@@ -1,5 +1,6 @@
 #include "platform/Mp3Decoder.h"
 #include "platform/Mp3Encoder.h"
+#include "platform/Music.h"
 #include "platform/Sound.h"
 #include "support/TestSupport.h"
 
@@ -46,92 +47,94 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
-struct SoundOutput {
-    explicit SoundOutput(const char* driver = "dummy") {
+// A stream of the file with its output on the given SDL audio driver.
+struct Playing {
+    Playing(const std::string& path, const char* driver = "dummy") {
         setenv("SDL_AUDIODRIVER", driver, 1);
-        ok = FSOUND_Init(44100, 32, 0) != 0;
+        std::string error;
+        opened = music.open(path, error);
+        EXPECT_TRUE(opened) << error;
+        output = music.openOutput(note);
     }
-    ~SoundOutput() { FSOUND_Close(); }
-    bool ok = false;
+    platform::Music music;
+    bool opened = false;
+    platform::Music::Output output = platform::Music::Output::None;
+    std::string note;
 };
 
 } // namespace
 
-TEST(Sound, PlaysInRealTimePausesAndStops) {
+TEST(Sound, PlaysInRealTimePausesAndSeeks) {
     qmtest::TempFolder folder;
     makeTone(folder, "tone.mp3", 2.0, 44100);
-    EXPECT_GE(FSOUND_GetVersion(), 3.75f);
-    SoundOutput output;
-    ASSERT_TRUE(output.ok) << platform::soundError();
+    // The name is written the way stored files may write names.
+    Playing p(folder.path() + "\\tone.mp3");
+    platform::Music& music = p.music;
+    ASSERT_EQ(p.output, platform::Music::Output::Silent) << p.note;
+    EXPECT_NEAR(music.lengthMs(), 2000, 2);
+    EXPECT_FALSE(music.playing());
 
-    // The name is written the way the program writes names.
-    FSOUND_STREAM* stream = FSOUND_Stream_Open((folder.path() + "\\tone.mp3").c_str(),
-                                               FSOUND_STEREO | FSOUND_MPEGACCURATE, 0, 0);
-    ASSERT_NE(stream, nullptr) << platform::soundError();
-    EXPECT_NEAR(FSOUND_Stream_GetLengthMs(stream), 2000, 2);
-    EXPECT_FALSE(FSOUND_GetPaused(FSOUND_ALL)); // nothing plays yet
-
-    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
+    ASSERT_TRUE(music.play());
     const auto started = Clock::now();
-    ASSERT_TRUE(FSOUND_Stream_SetTime(stream, 0));
-    ASSERT_TRUE(waitFor([&] { return FSOUND_Stream_GetTime(stream) >= 300; }, 2000));
+    ASSERT_TRUE(music.seek(0));
+    ASSERT_TRUE(waitFor([&] { return music.positionMs() >= 300; }, 2000));
     // The heard time follows the wall clock: never ahead of it, and not far behind.
     const double wall = msSince(started);
-    const int heard = FSOUND_Stream_GetTime(stream);
+    const std::int64_t heard = music.positionMs();
     EXPECT_LE(heard, wall * 1.03 + 30);
     EXPECT_GE(heard, wall * 0.5 - 60);
 
-    ASSERT_TRUE(FSOUND_SetPaused(FSOUND_ALL, 1));
-    EXPECT_TRUE(FSOUND_GetPaused(FSOUND_ALL));
-    std::this_thread::sleep_for(std::chrono::milliseconds(120)); // past the block already handed out
-    const int pausedAt = FSOUND_Stream_GetTime(stream);
+    // Paused, the position stands at once, and playing goes on from there.
+    music.pause();
+    EXPECT_FALSE(music.playing());
+    const std::int64_t pausedAt = music.positionMs();
     std::this_thread::sleep_for(std::chrono::milliseconds(120));
-    EXPECT_EQ(FSOUND_Stream_GetTime(stream), pausedAt);
-
-    ASSERT_TRUE(FSOUND_SetPaused(FSOUND_ALL, 0));
-    EXPECT_FALSE(FSOUND_GetPaused(FSOUND_ALL));
-    EXPECT_TRUE(waitFor([&] { return FSOUND_Stream_GetTime(stream) >= pausedAt + 100; }, 2000));
+    EXPECT_EQ(music.positionMs(), pausedAt);
+    ASSERT_TRUE(music.play());
+    EXPECT_TRUE(music.playing());
+    EXPECT_TRUE(waitFor([&] { return music.positionMs() >= pausedAt + 100; }, 2000));
 
     // Seeking while playing continues from the new time.
-    ASSERT_TRUE(FSOUND_Stream_SetTime(stream, 1500));
-    const int afterSeek = FSOUND_Stream_GetTime(stream);
+    ASSERT_TRUE(music.seek(1500));
+    const std::int64_t afterSeek = music.positionMs();
     EXPECT_GE(afterSeek, 1500);
     EXPECT_LT(afterSeek, 1700);
 
-    ASSERT_TRUE(FSOUND_Stream_Stop(stream));
-    const int stoppedAt = FSOUND_Stream_GetTime(stream);
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));
-    EXPECT_EQ(FSOUND_Stream_GetTime(stream), stoppedAt);
-    EXPECT_TRUE(FSOUND_Stream_Close(stream));
+    // Closed, nothing plays and nothing is open.
+    music.close();
+    EXPECT_FALSE(music.isOpen());
+    EXPECT_FALSE(music.play());
+    EXPECT_EQ(music.output(), platform::Music::Output::None);
 }
 
 TEST(Sound, WithoutADeviceTheOutputIsSilentButRuns) {
     qmtest::TempFolder folder;
-    const std::string path = makeTone(folder, "tone.mp3", 1.0, 44100);
-    SoundOutput output("no-such-driver");
-    ASSERT_TRUE(output.ok) << platform::soundError();
-    EXPECT_NE(platform::soundError().find("silently"), std::string::npos);
-    FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), FSOUND_STEREO, 0, 0);
-    ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
-    EXPECT_TRUE(waitFor([&] { return FSOUND_Stream_GetTime(stream) >= 100; }, 2000));
+    Playing p(makeTone(folder, "tone.mp3", 1.0, 44100), "no-such-driver");
+    ASSERT_EQ(p.output, platform::Music::Output::Silent) << p.note;
+    EXPECT_NE(p.note.find("no sound device"), std::string::npos) << p.note;
+    ASSERT_TRUE(p.music.play());
+    EXPECT_TRUE(waitFor([&] { return p.music.positionMs() >= 100; }, 2000));
 }
 
 TEST(Sound, TimeSetIsTimeReadAndSeeksAreSampleAccurate) {
     qmtest::TempFolder folder;
     const std::string path = makeTone(folder, "tone.mp3", 2.0, 44100, 523.0);
     // No output: the stream still opens and seeks, but cannot play.
-    FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), FSOUND_STEREO | FSOUND_MPEGACCURATE, 0, 0);
-    ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, stream), -1);
+    platform::Music music;
+    std::string error;
+    ASSERT_TRUE(music.open(path, error)) << error;
+    EXPECT_FALSE(music.play());
     for (int ms : {1234, 0, 1999, 7, 1000}) {
-        ASSERT_TRUE(FSOUND_Stream_SetTime(stream, ms));
-        EXPECT_EQ(FSOUND_Stream_GetTime(stream), ms);
+        ASSERT_TRUE(music.seek(ms));
+        EXPECT_EQ(music.positionMs(), ms);
     }
-    FSOUND_Stream_Close(stream);
+    // Past the end is the end; before the start is refused.
+    ASSERT_TRUE(music.seek(INT64_MAX));
+    EXPECT_EQ(music.positionMs(), music.lengthMs());
+    EXPECT_FALSE(music.seek(-1));
+    music.close();
 
     platform::Mp3Decoder whole, seeking;
-    std::string error;
     ASSERT_TRUE(whole.open(path, 0, error)) << error;
     ASSERT_TRUE(seeking.open(path, 0, error)) << error;
     std::vector<std::int16_t> all(static_cast<std::size_t>(whole.lengthFrames()) * 2), part(2000);
@@ -150,10 +153,10 @@ TEST(Sound, DecodesTheWholeFileWithoutEncoderDelayAndStreamsOtherRatesResampled)
     std::uint32_t frames = 0, rate = 0;
     // At 48 kHz the stream is resampled to the output rate; the length stays.
     const std::string other = makeTone(folder, "tone48.mp3", 2.0, 48000);
-    FSOUND_STREAM* stream = FSOUND_Stream_Open(other.c_str(), FSOUND_STEREO, 0, 0);
-    ASSERT_NE(stream, nullptr) << platform::soundError();
-    EXPECT_NEAR(FSOUND_Stream_GetLengthMs(stream), 2000, 5);
-    FSOUND_Stream_Close(stream);
+    platform::Music music;
+    std::string error;
+    ASSERT_TRUE(music.open(other, error)) << error;
+    EXPECT_NEAR(music.lengthMs(), 2000, 5);
     ASSERT_TRUE(platform::decodeSoundFile(other, pcm, frames, rate));
     EXPECT_EQ(rate, 48000u);
     EXPECT_NEAR(static_cast<double>(frames), 96000.0, 48.0);
@@ -192,19 +195,24 @@ TEST(Sound, UnreadableFilesGiveNoStream) {
         {"noise.mp3", noise},
         {"text.mp3", "This is not a sound file.\nJust some lines of text.\n"},
     };
-    SoundOutput output;
+    platform::Music music;
+    std::string error;
     for (const auto& [name, bytes] : files) {
         qmtest::writeFile(folder.file(name), bytes);
-        EXPECT_EQ(FSOUND_Stream_Open(folder.file(name).c_str(), FSOUND_STEREO, 0, 0), nullptr) << name;
-        EXPECT_FALSE(platform::soundError().empty()) << name;
+        error.clear();
+        EXPECT_FALSE(music.open(folder.file(name), error)) << name;
+        EXPECT_FALSE(music.isOpen()) << name;
+        EXPECT_FALSE(error.empty()) << name;
         std::vector<std::int16_t> pcm(4, 1);
         std::uint32_t frames = 1, rate = 1;
         EXPECT_FALSE(platform::decodeSoundFile(folder.file(name), pcm, frames, rate)) << name;
+        EXPECT_FALSE(platform::soundError().empty()) << name;
         EXPECT_EQ(pcm.size() + frames + rate, 0u) << name << ": " << pcm.size() << " samples, " << frames << " frames at " << rate;
     }
-    EXPECT_EQ(FSOUND_Stream_Open(folder.file("missing.mp3").c_str(), FSOUND_STEREO, 0, 0), nullptr);
-    EXPECT_EQ(platform::soundError(), "cannot open " + folder.file("missing.mp3") + ": No such file or directory");
-    EXPECT_EQ(FSOUND_Stream_Open(nullptr, FSOUND_STEREO, 0, 0), nullptr);
+    EXPECT_FALSE(music.open(folder.file("missing.mp3"), error));
+    EXPECT_EQ(error, "cannot open " + folder.file("missing.mp3") + ": No such file or directory");
+    EXPECT_EQ(music.positionMs(), 0);
+    EXPECT_EQ(music.lengthMs(), 0);
 
     // Well-formed frames with garbage inside, and a file with a damaged middle, decode
     // to whatever they hold.
@@ -229,14 +237,15 @@ TEST(Sound, UnreadableFilesGiveNoStream) {
         EXPECT_EQ(pcm.size(), std::size_t(frames) * 2) << name;
     }
 
-    // A file cut short plays what it holds.
+    // A file cut short plays what it holds, and play after its end starts it again.
     qmtest::writeFile(folder.file("half.mp3"), tone.substr(0, tone.size() / 2));
-    FSOUND_STREAM* half = FSOUND_Stream_Open(folder.file("half.mp3").c_str(), FSOUND_STEREO, 0, 0);
-    ASSERT_NE(half, nullptr);
-    EXPECT_GT(FSOUND_Stream_GetLengthMs(half), 300);
-    EXPECT_LT(FSOUND_Stream_GetLengthMs(half), 700);
-    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, half), 0);
-    const int length = FSOUND_Stream_GetLengthMs(half);
-    EXPECT_TRUE(FSOUND_Stream_SetTime(half, length - 100));
-    EXPECT_TRUE(waitFor([&] { return FSOUND_Stream_GetTime(half) >= length - 1; }, 2000));
+    Playing half(folder.file("half.mp3"));
+    EXPECT_GT(half.music.lengthMs(), 300);
+    EXPECT_LT(half.music.lengthMs(), 700);
+    ASSERT_TRUE(half.music.play());
+    const std::int64_t length = half.music.lengthMs();
+    EXPECT_TRUE(half.music.seek(length - 100));
+    EXPECT_TRUE(waitFor([&] { return half.music.positionMs() >= length - 1 && !half.music.playing(); }, 2000));
+    ASSERT_TRUE(half.music.play());
+    EXPECT_LT(half.music.positionMs(), 100);
 }

@@ -22,7 +22,7 @@ protected:
         : gl(contextWidth, contextHeight), targetWidth(targetWidth), targetHeight(targetHeight) {}
 
     void SetUp() override {
-        qelFramework::Trace::setHighestLevel(qelFramework::Trace::INFO);
+        qelFramework::Trace::setHighestLevel(qelFramework::Trace::Info);
         ASSERT_TRUE(gl.ok());
         if (targetWidth > 0) {
             ASSERT_TRUE(target.create(targetWidth, targetHeight, 0)) << targetWidth << " x " << targetHeight;

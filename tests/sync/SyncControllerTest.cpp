@@ -1,9 +1,13 @@
 #include "AllocationCounter.h"
+#include "base/Trace.h"
+#include "support/TestSupport.h"
 #include "sync/SyncData.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
 
 using namespace qelFramework;
 
@@ -112,6 +116,68 @@ TEST(SyncController, ChangedMarksEveryNewKeyInterval) {
     EXPECT_EQ(c.lastKey(), 0);
 }
 
+// valueAt is evaluate's value to the bit, from any state, and touches nothing; the key
+// interval found by the search is the last key at or before t.
+TEST(SyncController, ValueAtIsEvaluatesValueAndChangesNothing) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> time(-5.0f, 45.0f), unit(0.0f, 1.0f);
+    const float specials[] = {NAN, INFINITY, -INFINITY, 0.0f, 10.0f, 20.0f, 40.0f, -0.0f};
+    for (int round = 0; round < 40; ++round) {
+        SyncController c("Test: random");
+        const int keys = round % 7; // none, a lone key, and more, some sharing a time
+        for (int k = 0; k < keys; ++k)
+            c.addKey(round % 3 == 0 ? 10.0f * static_cast<float>(k / 2) : time(random), unit(random));
+        for (int s = 0; s < c.segmentCount(); ++s) {
+            c.setSegmentKind(s, static_cast<std::int32_t>(random() % 6)); // unknown shapes too
+            c.setSegmentEnds(s, static_cast<std::int32_t>(random() % 9));
+        }
+        for (int step = 0; step < 60; ++step) {
+            const float t = step % 10 == 9 ? specials[random() % 8] : time(random);
+            const float before = c.value;
+            const bool changedBefore = c.changed;
+            const int keyBefore = c.lastKey();
+            const float probed = c.valueAt(t);
+            ASSERT_EQ(std::memcmp(&before, &c.value, sizeof before), 0) << "valueAt changed the value at t = " << t;
+            ASSERT_EQ(c.changed, changedBefore) << "t = " << t;
+            ASSERT_EQ(c.lastKey(), keyBefore) << "t = " << t;
+            c.evaluate(t);
+            ASSERT_EQ(std::memcmp(&probed, &c.value, sizeof probed), 0) << "round " << round << " t = " << t;
+            int last = -1;
+            for (int k = 0; k < c.keyCount(); ++k)
+                if (c.keyTime(k) <= t)
+                    last = k;
+            if (last != -1) {
+                ASSERT_EQ(c.lastKey(), last) << "round " << round << " t = " << t;
+            }
+        }
+    }
+    // A key whose time is not a number is not added: the curve stays empty and reads its value.
+    SyncController lone("Test: lone");
+    lone.addKey(NAN, 0.5f);
+    EXPECT_EQ(lone.keyCount(), 0);
+    lone.evaluate(3.0f);
+    EXPECT_EQ(lone.lastKey(), -1);
+    EXPECT_EQ(lone.valueAt(3.0f), lone.value);
+}
+
+// A key added at or before the time of the last evaluation counts as passed, one after
+// it lies ahead: either way the next evaluation at that time reports no change, and a
+// later one passing the key does.
+TEST(SyncController, AKeyAddedAroundThePlayLineIsNoNewIntervalUntilPassed) {
+    for (float added : {-5.0f, 0.0f, 5.0f, 10.0f, 12.0f, 25.0f, 30.0f}) {
+        SyncController c = make({{0.0f, 0.0f}, {10.0f, 1.0f}, {20.0f, 0.5f}});
+        c.evaluate(12.0f);
+        ASSERT_TRUE(c.changed);
+        c.addKey(added, c.valueAt(added));
+        c.evaluate(12.0f);
+        EXPECT_FALSE(c.changed) << "added at " << added;
+        EXPECT_LE(c.keyTime(c.lastKey()), 12.0f) << "added at " << added;
+        EXPECT_GT(c.keyTime(c.lastKey() + 1), 12.0f) << "added at " << added;
+        c.evaluate(26.0f);
+        EXPECT_TRUE(c.changed) << "added at " << added;
+    }
+}
+
 TEST(SyncController, AddKeyKeepsOrderAndTheSpanningSegmentsShape) {
     SyncController c = make({{0.0f, 0.1f}, {10.0f, 0.2f}}, exponential, valzero);
     c.addKey(10.0f, 0.9f); // equal to the last key: lands after it, a step
@@ -185,6 +251,23 @@ TEST(SyncController, SegmentAtEdgesAndKeyValueClamp) {
     c.setKeyValue(1, -0.5f);
     c.setKeyValue(3, 0.5f);
     EXPECT_EQ(std::make_pair(c.keyValue(0), c.keyValue(1)), std::make_pair(1.0f, 0.0f));
+}
+
+// A name a layer reads that the data lacks is said once, and reads 0 as before.
+TEST(SyncData, AnExpectedNameTheDataLacksIsNamedOnce) {
+    qmtest::TraceCapture trace;
+    Trace::setHighestLevel(Trace::Warning);
+    SyncData data;
+    data.getController("Sky: Move Up")->addKey(0.0f, 0.5f);
+    SyncController* held = data.expectController("Sky: Move Up");
+    SyncController* typo = data.expectController("Sky: Move Upp");
+    EXPECT_EQ(data.expectController("Sky: Move Upp"), typo);
+    data.evaluateAll(1.0f);
+    EXPECT_EQ(held->value, 0.5f);
+    EXPECT_EQ(typo->value, 0.0f);
+    Trace::reset();
+    EXPECT_EQ(trace.records(),
+              std::vector<std::string>{"WARNING (syncData): no controller \"Sky: Move Upp\" in the sync data: it reads 0"});
 }
 
 TEST(SyncData, NamesAreExactPointersLastAndEvaluateAllAllocatesNothing) {

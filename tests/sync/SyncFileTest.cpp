@@ -17,7 +17,7 @@ namespace {
 class SyncFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Trace::setHighestLevel(Trace::INFO);
+        Trace::setHighestLevel(Trace::Info);
         SyncController* a = saved.getController("Sky: Move Up");
         a->addKey(0.0f, 0.25f);
         a->addKey(2.0f, 1.0f);
@@ -257,8 +257,8 @@ TEST_F(SyncFileTest, FailedWritesKeepTheOldFile) {
 }
 
 TEST(SyncSnapshot, NamesCarryTheCounterAndTheUtcTime) {
-    EXPECT_EQ(snapshotFileName(1, {2024, 3, 7, 9, 5, 2}), "editor\\--1--2024-03-07!09-05-02.dat");
+    EXPECT_EQ(snapshotFileName(1, {2024, 3, 7, 9, 5, 2}), "editor/--1--2024-03-07!09-05-02.dat");
     const std::string first = nextSnapshotFileName();
-    EXPECT_EQ(first.rfind("editor\\--1--", 0), 0u) << first; // the run's first snapshot carries 1
+    EXPECT_EQ(first.rfind("editor/--1--", 0), 0u) << first; // the run's first snapshot carries 1
     EXPECT_EQ(std::stoi(nextSnapshotFileName().substr(9)), std::stoi(first.substr(9)) + 1);
 }

@@ -164,7 +164,7 @@ TEST(SyncTextFile, CutAndDamagedFilesCompileOrNameTheLineAndOversizedOnesAreRefu
 TEST(SyncTextSource, LooksOnceASecondWarnsOncePerBrokenVersionAndKnowsItsOwnSave) {
     qmtest::TempFolder dir;
     qmtest::TraceCapture trace;
-    Trace::setHighestLevel(Trace::INFO);
+    Trace::setHighestLevel(Trace::Info);
     g_ticks = 0;
     platform::setCounterSource(steppedCounter);
     const std::int64_t second = platform::queryPerformanceFrequency();

@@ -46,7 +46,7 @@ TEST(Forge, TwoRunsMakeTheSameBytes) {
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'),
               static_cast<std::ptrdiff_t>(qelFramework::forge::allProducts().size()))
         << out;
-    EXPECT_NE(out.find("data\\quillmont.mp3"), std::string::npos);
+    EXPECT_NE(out.find("data/quillmont.mp3"), std::string::npos);
     ASSERT_EQ(qmtest::forge(b.path(), out), 0) << out;
 
     std::vector<std::string> files;
@@ -169,8 +169,8 @@ TEST(Forge, RefusesBadCommandLinesAndUnwritableFolders) {
     EXPECT_NE(out.find("cannot"), std::string::npos) << out;
 
     ASSERT_EQ(qmtest::forge("--list", out), 0);
-    for (const char* name : {"data\\textures\\loading.png", "data//textures//border.png", "data\\quillmont.mp3",
-                             "data\\demosynch.dat"})
+    for (const char* name : {"data/textures/loading.png", "data/textures/border.png", "data/quillmont.mp3",
+                             "data/demosynch.dat"})
         EXPECT_NE(out.find(name), std::string::npos) << name;
 }
 

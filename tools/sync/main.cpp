@@ -95,7 +95,7 @@ int eval(const std::string& path, const std::string& name, const std::vector<std
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    Trace::setHighestLevel(Trace::WARNING); // the reader's warnings go to standard error
+    Trace::setHighestLevel(Trace::Warning); // the reader's warnings go to standard error
     if (args.size() == 2 && args[0] == "dump")
         return dump(args[1]);
     if (args.size() == 3 && args[0] == "build")

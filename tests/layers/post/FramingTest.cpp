@@ -19,7 +19,7 @@ protected:
 } // namespace
 
 TEST_F(Framing, TheBorderBlendsWithoutWritingDepthAndKeepsTheDepthTest) {
-    provideBand("data//textures//border.png");
+    provideBand("data/textures/border.png");
     Layer_Border border;
     ASSERT_TRUE(border.init(&textures, &sync));
     for (bool depthTest : {true, false}) {
@@ -44,7 +44,7 @@ TEST_F(Framing, TheBorderBlendsWithoutWritingDepthAndKeepsTheDepthTest) {
 }
 
 TEST_F(Framing, TheOverlayFadesTheLogoInOverTheFrame) {
-    provideBand("data\\textures\\vorlix-overlay.png");
+    provideBand("data/textures/vorlix-overlay.png");
     Layer_Overlay overlay;
     ASSERT_TRUE(overlay.init(&textures, &sync));
     ASSERT_EQ(sync.count(), 1u);

@@ -21,7 +21,7 @@ class PostProcessorLayer : public qmtest::PostLayers {
 protected:
     void SetUp() override {
         PostLayers::SetUp();
-        provide("data\\textures\\distortion.png", [](float x, float y) {
+        provide("data/textures/distortion.png", [](float x, float y) {
             return std::array<float, 4>{0.5f + 0.3f * std::sin(x * 6.28f), 0.5f + 0.3f * std::cos(y * 6.28f), 0.5f, 1};
         });
         ASSERT_TRUE(layer->init(&textures, &sync));
@@ -40,7 +40,9 @@ protected:
 } // namespace
 
 TEST_F(PostProcessorLayer, WithEveryControllerAtZeroTheFramePassesUnchanged) {
-    EXPECT_FALSE(trace.contains("WARNING")) << trace.text(); // every uniform found
+    // No warning but the names the empty sync data does not hold.
+    for (const std::string& record : trace.records())
+        EXPECT_TRUE(record.rfind("WARNING", 0) != 0 || record.rfind("WARNING (syncData)", 0) == 0) << record;
     EXPECT_EQ(sync.count(), 18u);
 
     Picture out = play();

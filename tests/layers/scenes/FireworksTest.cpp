@@ -246,7 +246,7 @@ TEST(FireworksNight, TheOpeningAndTheFinaleWithTheirPicturesAndChoreography) {
     Night night;
     Layer_Fireworks& layer = night.layer;
     ASSERT_TRUE(layer.init(&night.textures, &night.sync));
-    ASSERT_EQ(readSyncFile("data\\demosynch.dat", night.sync), SyncReadResult::read);
+    ASSERT_EQ(readSyncFile("data/demosynch.dat", night.sync), SyncReadResult::read);
 
     struct Moment {
         float time, camDown; // Cam Down is the city's, set here by hand

@@ -41,7 +41,7 @@ Tally tally(const qmtest::Picture& p) {
 } // namespace
 
 TEST(ClothLayerLook, TheForgedPerformerDancesIsCoveredAndTheClothBurns) {
-    Trace::setHighestLevel(Trace::INFO);
+    Trace::setHighestLevel(Trace::Info);
     qmtest::GLContext gl;
     ASSERT_TRUE(gl.ok());
     qmtest::TempFolder dir;
@@ -56,7 +56,9 @@ TEST(ClothLayerLook, TheForgedPerformerDancesIsCoveredAndTheClothBurns) {
         qmtest::InFolder here(dir.path());
         ASSERT_TRUE(layer.init(&textures, &sync));
     }
-    EXPECT_FALSE(trace.contains("WARNING")) << trace.text();
+    // No warning but the names the empty sync data does not hold.
+    for (const std::string& record : trace.records())
+        EXPECT_TRUE(record.rfind("WARNING", 0) != 0 || record.rfind("WARNING (syncData)", 0) == 0) << record;
     EXPECT_FALSE(trace.contains("ERROR")) << trace.text();
 
     const Moment moments[] = {

@@ -117,7 +117,9 @@ TEST_F(ClothLayer, InitRegistersTheControllersInOrderLoadsEveryFrameAndBuildsThe
     ASSERT_EQ(layer.frames().size(), 539u);
     EXPECT_EQ(layer.frames()[0].size(), patch(0.3f, 0.6f, -0.2f, 0.6f, 2.563f).size());
     EXPECT_EQ(layer.cloth().frames.size(), 30u);
-    EXPECT_FALSE(trace.contains("WARNING")) << trace.text();
+    // No warning but the names the empty sync data does not hold.
+    for (const std::string& record : trace.records())
+        EXPECT_TRUE(record.rfind("WARNING", 0) != 0 || record.rfind("WARNING (syncData)", 0) == 0) << record;
 }
 
 TEST_F(ClothLayer, SimulateDownShowsTheFigureTheClothOrBothAndPlayPicksTheFrame) {

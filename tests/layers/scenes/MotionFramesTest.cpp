@@ -23,7 +23,7 @@ std::string frameBytes(std::uint32_t count, const std::vector<MotionPoint>& poin
 
 class MotionFrames : public ::testing::Test {
 protected:
-    void SetUp() override { Trace::setHighestLevel(Trace::INFO); }
+    void SetUp() override { Trace::setHighestLevel(Trace::Info); }
     void TearDown() override { Trace::reset(); }
 
     std::string write(const std::string& name, const std::string& bytes) {
@@ -62,7 +62,7 @@ TEST_F(MotionFrames, PointsArePushedBackLiftedAndTheLowerRightCornerIsCutAway) {
 }
 
 TEST_F(MotionFrames, Frame400IsTurned20Point5DegreesAboutXAnd13Point67AboutY) {
-    EXPECT_EQ(motionFrameName(400), "data\\kinect\\anim00400.par");
+    EXPECT_EQ(motionFrameName(400), "data/kinect/anim00400.par");
     EXPECT_EQ(motionFrameAngle(359), 0.0f);
     EXPECT_EQ(motionFrameAngle(538), 89.5f);
     // One point a metre behind the performer's spot, one just above it; normal facing back.

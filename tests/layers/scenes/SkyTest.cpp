@@ -18,11 +18,11 @@ namespace {
 
 constexpr int kWidth = 160, kHeight = 90;
 
-const char* const kParticle = "data\\textures\\particle.jpg";
-const char* const kSuperGlow = "data\\textures\\superGlow.jpg";
-const char* const kParticleDepth = "data\\textures\\particleDepth.jpg";
-const char* const kWingPart = "data\\textures\\wingPart.png";
-const char* const kGreetings = "data\\textures\\greetings.png";
+const char* const kParticle = "data/textures/particle.jpg";
+const char* const kSuperGlow = "data/textures/superGlow.jpg";
+const char* const kParticleDepth = "data/textures/particleDepth.jpg";
+const char* const kWingPart = "data/textures/wingPart.png";
+const char* const kGreetings = "data/textures/greetings.png";
 
 // One feather: a quad of two triangles pointing along -y, as the wing part lies.
 const char* const kFeather = "feather 1 vertices 6\n"
