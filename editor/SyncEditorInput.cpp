@@ -63,8 +63,9 @@ bool SyncEditor::handleMessage(const InputEvent& event) {
         if (!initialised)
             return false;
         // Typing into a controller panel's filter: its letters come as typed text, its
-        // editing keys here; the editor's letter keys wait until the panel closes.
-        if (controllerPanelOpen() || !controllers.filter().empty()) {
+        // editing keys here; the editor's letter keys wait until the panel closes. With
+        // the panel closed the filter stays as it is and Escape quits.
+        if (controllerPanelOpen()) {
             if (key == Key::Backspace) {
                 const std::string& letters = controllers.filter();
                 setControllerFilter(letters.substr(0, letters.empty() ? 0 : letters.size() - 1));
