@@ -21,3 +21,38 @@ TEST_F(EditorKeyboard, EscapeClearsAFilterOnlyWhileAControllersPanelIsOpen) {
     ASSERT_FALSE(editor->controllersPanel().open || editor->controllers2Panel().open);
     EXPECT_FALSE(editor->handleMessage(InputEvent::keyDown(Key::Escape)));
 }
+
+TEST_F(EditorKeyboard, CopiesKeepTimeOrderWhateverTheOrderOfSelection) {
+    // The key at 30 s first, then the one at 10 s.
+    keyDown(Key::Control);
+    click(0.75f, kStrip);
+    click(0.25f, kStrip);
+    keyDown(Key::C);
+    keyUp(Key::C);
+    keyUp(Key::Control);
+    transport.time = 1.0f;
+    keyDown(Key::Control);
+    keyDown(Key::V);
+    keyUp(Key::V);
+    keyUp(Key::Control);
+    EXPECT_EQ(keysOf(a), (Keys{{1.0f, 0.2f}, {10.0f, 0.2f}, {20.0f, 0.8f}, {21.0f, 0.5f}, {30.0f, 0.5f}}));
+}
+
+TEST_F(EditorKeyboard, ATypedTimeAtANeighboursTimeIsRefusedAndRecordsNoEdit) {
+    move(0.5f, kStrip);
+    const std::size_t edits = editor->undoStack().size();
+    for (const char* neighbour : {"30", "10"}) {
+        editor->handleMessage(at(EventKind::DoubleClick, 0.5f, kStrip, PointerButton::Left));
+        release(PointerButton::Left, 0.5f, kStrip);
+        ASSERT_TRUE(editor->keyEntry().isOpen());
+        type(neighbour);
+        keyDown(Key::Enter);
+        keyUp(Key::Enter);
+        EXPECT_TRUE(editor->keyEntry().isOpen()) << neighbour;
+        EXPECT_NE(editor->notice().find("time refused"), std::string::npos) << neighbour;
+        EXPECT_EQ(editor->undoStack().size(), edits) << neighbour;
+        EXPECT_EQ(keysOf(a)[1], (std::pair<float, float>{20.0f, 0.8f}));
+        keyDown(Key::Escape); // leaves the field
+        keyUp(Key::Escape);
+    }
+}
