@@ -83,7 +83,10 @@ bool SyncEditor::handleMessage(const InputEvent& event) {
             return false;
         }
         if (key == Key::Enter && fresh && !keyHeld(Key::Control)) {
-            const int chosen = selectedKeyList.size() == 1 ? selectedKeyList[0] : hovered;
+            // The key under the mouse first (looked up now: the hover mark is stale after a
+            // drag), else the one selected key.
+            const int under = overControl() ? -1 : keyHitTest();
+            const int chosen = under >= 0 ? under : selectedKeyList.size() == 1 ? selectedKeyList[0] : -1;
             if (chosen >= 0)
                 openKeyEntry(chosen);
             return false;

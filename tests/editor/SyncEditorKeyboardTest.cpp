@@ -56,3 +56,26 @@ TEST_F(EditorKeyboard, ATypedTimeAtANeighboursTimeIsRefusedAndRecordsNoEdit) {
         keyUp(Key::Escape);
     }
 }
+
+TEST_F(EditorKeyboard, EnterOverAKeyOpensItsFieldAfterADragAndOverASelection) {
+    // A drag ends with the mouse over the key it moved.
+    press(PointerButton::Left, 0.5f, kStrip);
+    move(0.525f, kStrip);
+    release(PointerButton::Left, 0.525f, kStrip);
+    ASSERT_EQ(keysOf(a)[1].first, 21.0f);
+    keyDown(Key::Enter);
+    keyUp(Key::Enter);
+    ASSERT_TRUE(editor->keyEntry().isOpen());
+    EXPECT_EQ(editor->keyEntry().keyIndex(), 1);
+    keyDown(Key::Escape);
+    keyUp(Key::Escape);
+    // With another key selected, the key under the mouse is the one.
+    keyDown(Key::Control);
+    click(0.25f, kStrip);
+    keyUp(Key::Control);
+    move(0.75f, kStrip);
+    keyDown(Key::Enter);
+    keyUp(Key::Enter);
+    ASSERT_TRUE(editor->keyEntry().isOpen());
+    EXPECT_EQ(editor->keyEntry().keyIndex(), 2);
+}
