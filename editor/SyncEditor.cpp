@@ -243,7 +243,7 @@ void SyncEditor::workspaceCommand(int id) {
             setNotice("reset: " + error, true);
         }
     } else if (id == WorkspaceSave) {
-        if (writeSyncFile(syncFile, sync)) {
+        if (writeSyncFile(syncFile, sync, SyncContents::save)) {
             rememberSavedState();
             Trace::write(Trace::Info, kTag, "saved %s", syncFile.c_str());
             setNotice("saved " + syncFile, false);

@@ -63,8 +63,9 @@ bool SyncEditor::handleMessage(const InputEvent& event) {
         if (!initialised)
             return false;
         // Typing into a controller panel's filter: its letters come as typed text, its
-        // editing keys here; the editor's letter keys wait until the panel closes.
-        if (controllerPanelOpen() || !controllers.filter().empty()) {
+        // editing keys here; the editor's letter keys wait until the panel closes. With
+        // the panel closed the filter stays as it is and Escape quits.
+        if (controllerPanelOpen()) {
             if (key == Key::Backspace) {
                 const std::string& letters = controllers.filter();
                 setControllerFilter(letters.substr(0, letters.empty() ? 0 : letters.size() - 1));
@@ -82,7 +83,10 @@ bool SyncEditor::handleMessage(const InputEvent& event) {
             return false;
         }
         if (key == Key::Enter && fresh && !keyHeld(Key::Control)) {
-            const int chosen = selectedKeyList.size() == 1 ? selectedKeyList[0] : hovered;
+            // The key under the mouse first (looked up now: the hover mark is stale after a
+            // drag), else the one selected key.
+            const int under = overControl() ? -1 : keyHitTest();
+            const int chosen = under >= 0 ? under : selectedKeyList.size() == 1 ? selectedKeyList[0] : -1;
             if (chosen >= 0)
                 openKeyEntry(chosen);
             return false;

@@ -35,7 +35,7 @@ bool SyncEditor::keepUnsavedEdits(std::string* whyNot) {
                   time.hour, time.minute, time.second);
     std::vector<unsigned char> image;
     std::string reasons;
-    if (!encodeSyncData(sync, image, reasons))
+    if (!encodeSyncData(sync, image, reasons, SyncContents::save))
         reasons = "the controllers cannot be written: " + reasons;
     // The snapshot folder first; when it cannot take the file (read-only, a full disk),
     // the user's state folder, then the system's temporary folder.

@@ -42,7 +42,7 @@ UndoHistory::Step UndoHistory::restore(Stack& from, Stack& to) {
     const std::string name = from.names.back();
     from.names.pop_back();
     from.edits.pop_back();
-    step.restored = readSyncFile(name, data);
+    step.restored = readSyncFile(name, data, SyncContents::snapshot);
     return step;
 }
 

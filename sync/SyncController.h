@@ -86,6 +86,10 @@ public:
     std::string name() const { return controllerName; }
     const std::string& nameRef() const { return controllerName; }
     int lastKey() const { return lastKeyIndex; }
+    // Whether a sync file read named this controller. A save leaves out an empty
+    // controller that none did: one a layer only looked up.
+    bool namedByFile() const { return fromFile; }
+    void markNamedByFile() { fromFile = true; }
     int keyCount() const { return static_cast<int>(keyList.size()); }
     int segmentCount() const { return static_cast<int>(segmentList.size()); }
     const std::vector<SyncKey>& keys() const { return keyList; }
@@ -107,6 +111,7 @@ private:
     std::string controllerName;
     std::int32_t lastKeyIndex = -1;
     float lastTime = 0.0f; // the time of the last evaluation
+    bool fromFile = false;
     std::vector<SyncKey> keyList;         // non-decreasing times
     std::vector<SyncSegment> segmentList; // entry i shapes key i to key i+1
 };

@@ -44,7 +44,7 @@ std::string notTimeList(const std::vector<std::uint32_t>& first, std::uint32_t c
 // against what the record stores ("" when nothing), for the warning. seen maps each name
 // to its latest record, counted from 1.
 std::string applyRecord(const SyncFileDecoder& decoder, SyncData& data,
-                        std::unordered_map<std::string, std::uint32_t>& seen) {
+                        std::unordered_map<std::string, std::uint32_t>& seen, SyncContents contents) {
     const std::string& stored = decoder.name();
     const std::string name = programName(stored);
     std::string mended;
@@ -59,6 +59,8 @@ std::string applyRecord(const SyncFileDecoder& decoder, SyncData& data,
     }
 
     SyncController* controller = data.getController(name);
+    if (contents == SyncContents::save)
+        controller->markNamedByFile();
     controller->clearKeys();
     const std::uint32_t count = decoder.keyCount();
     controller->reserveKeys(count); // the decoder has checked that the file holds them
@@ -113,10 +115,10 @@ std::string applyRecord(const SyncFileDecoder& decoder, SyncData& data,
 }
 } // namespace
 
-bool writeSyncFile(const std::string& path, const SyncData& data) {
+bool writeSyncFile(const std::string& path, const SyncData& data, SyncContents contents) {
     std::vector<unsigned char> image;
     std::string error;
-    if (!encodeSyncData(data, image, error) || !platform::writeWholeFile(path, image, error)) {
+    if (!encodeSyncData(data, image, error, contents) || !platform::writeWholeFile(path, image, error)) {
         Trace::write(Trace::Warning, kTag, "sync file %s not written, the old one is kept: %s", path.c_str(),
                      error.c_str());
         return false;
@@ -124,19 +126,20 @@ bool writeSyncFile(const std::string& path, const SyncData& data) {
     return true;
 }
 
-SyncReadResult readSyncFile(const std::string& path, SyncData& data) {
+SyncReadResult readSyncFile(const std::string& path, SyncData& data, SyncContents contents) {
     std::vector<unsigned char> image;
     if (!platform::readWholeFile(path, image))
         return SyncReadResult::missing;
-    return mergeSyncImage(image, path, data);
+    return mergeSyncImage(image, path, data, contents);
 }
 
-SyncReadResult mergeSyncImage(const std::vector<unsigned char>& image, const std::string& path, SyncData& data) {
+SyncReadResult mergeSyncImage(const std::vector<unsigned char>& image, const std::string& path, SyncData& data,
+                              SyncContents contents) {
     SyncFileDecoder decoder(image.data(), image.size());
     std::unordered_map<std::string, std::uint32_t> seen;
     int mendedRecords = 0;
     while (decoder.next()) {
-        const std::string mended = applyRecord(decoder, data, seen);
+        const std::string mended = applyRecord(decoder, data, seen, contents);
         if (mended.empty())
             continue;
         if (++mendedRecords <= kMendWarnings)

@@ -2,6 +2,7 @@
 // Reading and writing all controllers at once, and the names of the editor's snapshot
 // files. Paths are written the program's way ("data\demosynch.dat").
 #include "platform/Kernel.h"
+#include "sync/SyncFileFormat.h"
 
 #include <string>
 #include <vector>
@@ -19,15 +20,16 @@ enum class SyncReadResult {
 // Writes every controller to path through a temporary file beside it that then replaces
 // the target, so a failure part-way leaves the old file as it was. False, with a
 // WARNING, when anything fails.
-bool writeSyncFile(const std::string& path, const SyncData& data);
+bool writeSyncFile(const std::string& path, const SyncData& data, SyncContents contents = SyncContents::snapshot);
 
 // Merges the file into data by controller name: each controller the file names gets
 // exactly the file's keys (created when missing); the others keep theirs. A damaged
 // record and everything behind it are left out, and that controller keeps its keys.
-SyncReadResult readSyncFile(const std::string& path, SyncData& data);
+SyncReadResult readSyncFile(const std::string& path, SyncData& data, SyncContents contents = SyncContents::save);
 // The same merge from a file image held in memory; name stands for the file in warnings.
 // Never missing: an empty image is a file without a controller count (damaged).
-SyncReadResult mergeSyncImage(const std::vector<unsigned char>& image, const std::string& name, SyncData& data);
+SyncReadResult mergeSyncImage(const std::vector<unsigned char>& image, const std::string& name, SyncData& data,
+                              SyncContents contents = SyncContents::save);
 
 // "editor/--<counter>--<year>-<month>-<day>!<hour>-<minute>-<second>.dat"
 std::string snapshotFileName(unsigned counter, const platform::SystemTime& time);

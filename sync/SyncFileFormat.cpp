@@ -167,11 +167,21 @@ bool decodeSyncRecords(const std::vector<unsigned char>& image, std::vector<Sync
     return false;
 }
 
-bool encodeSyncData(const SyncData& data, std::vector<unsigned char>& image, std::string& problem) {
+bool syncContentsHold(SyncContents contents, const SyncController& controller) {
+    return contents == SyncContents::snapshot || controller.keyCount() > 0 || controller.namedByFile();
+}
+
+bool encodeSyncData(const SyncData& data, std::vector<unsigned char>& image, std::string& problem,
+                    SyncContents contents) {
     image.clear();
-    putU32(image, static_cast<std::uint32_t>(data.count()));
+    std::uint32_t count = 0;
+    for (std::size_t c = 0; c < data.count(); ++c)
+        count += syncContentsHold(contents, *data.at(c)) ? 1 : 0;
+    putU32(image, count);
     for (std::size_t c = 0; c < data.count(); ++c) {
         const SyncController& controller = *data.at(c);
+        if (!syncContentsHold(contents, controller))
+            continue;
         if (!nameFits(controller.nameRef(), problem))
             return false;
         // The reader ends a controller's name at its first zero byte, so such a name

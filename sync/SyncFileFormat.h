@@ -10,6 +10,7 @@
 
 namespace qelFramework {
 
+class SyncController;
 class SyncData;
 
 // Name bytes a record may hold, terminator included.
@@ -75,9 +76,16 @@ private:
 bool decodeSyncRecords(const std::vector<unsigned char>& image, std::vector<SyncFileRecord>& records,
                        std::string& problem);
 
-// The file image of all controllers in list order. False, naming the controller in
+// What a sync file holds. A snapshot holds every controller and reading it back marks
+// none as named by a file; a save leaves out the empty controllers no file named, and
+// reading one marks the controllers it names.
+enum class SyncContents { snapshot, save };
+bool syncContentsHold(SyncContents contents, const SyncController& controller);
+
+// The file image of the controllers in list order. False, naming the controller in
 // problem, when a name is too long for a record.
-bool encodeSyncData(const SyncData& data, std::vector<unsigned char>& image, std::string& problem);
+bool encodeSyncData(const SyncData& data, std::vector<unsigned char>& image, std::string& problem,
+                    SyncContents contents = SyncContents::snapshot);
 // The file image of these records, byte for byte what decodeSyncRecords gave (names may
 // hold zero bytes); the kind and preset of each record's first key are not stored.
 // False when a name is too long.

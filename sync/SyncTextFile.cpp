@@ -386,11 +386,13 @@ bool mergeIntoSyncText(const std::string& oldText, const std::vector<SyncFileRec
     return false;
 }
 
-std::vector<SyncFileRecord> syncRecordsOf(const SyncData& data) {
+std::vector<SyncFileRecord> syncRecordsOf(const SyncData& data, SyncContents contents) {
     std::vector<SyncFileRecord> records;
     records.reserve(data.count());
     for (std::size_t c = 0; c < data.count(); ++c) {
         const SyncController& controller = *data.at(c);
+        if (!syncContentsHold(contents, controller))
+            continue;
         SyncFileRecord record{controller.nameRef(), {}};
         const std::vector<SyncKey>& keys = controller.keys();
         const std::vector<SyncSegment>& segments = controller.segments();
@@ -409,7 +411,7 @@ std::vector<SyncFileRecord> syncRecordsOf(const SyncData& data) {
 }
 
 bool writeSyncTextFile(const std::string& path, const SyncData& data, std::string& error) {
-    const std::vector<SyncFileRecord> records = syncRecordsOf(data);
+    const std::vector<SyncFileRecord> records = syncRecordsOf(data, SyncContents::save);
     std::string text = formatSyncText(records);
     if (platform::fileExists(path)) {
         std::vector<unsigned char> bytes;

@@ -32,10 +32,11 @@ bool compileSyncTextFile(const std::string& path, const std::string& shownName, 
 bool mergeIntoSyncText(const std::string& oldText, const std::vector<SyncFileRecord>& records, std::string& merged,
                        std::string& error);
 
-// Every controller of data as records, in list order.
-std::vector<SyncFileRecord> syncRecordsOf(const SyncData& data);
+// The controllers of data as records, in list order (for a save, without the empty
+// ones no file named).
+std::vector<SyncFileRecord> syncRecordsOf(const SyncData& data, SyncContents contents = SyncContents::snapshot);
 
-// Writes data to path in the text form, whole or not at all, merged into the text there
+// Writes data as saved to path in the text form, whole or not at all, merged into the text there
 // (a missing file is written afresh). False with the reason in error (the text there
 // does not compile, or it cannot be read or written); path is then untouched.
 bool writeSyncTextFile(const std::string& path, const SyncData& data, std::string& error);

@@ -255,3 +255,22 @@ TEST(TimeAxis, MapsTimeAndWindowAndSurvivesDegenerateSongs) {
     EXPECT_GT(axis.framesPerSecond, 0u);
     EXPECT_FLOAT_EQ(axis.xToTime(0.5f), 0.0f);
 }
+
+TEST_F(EditorView, ThinnedBarNumbersStartAtBarOne) {
+    qmtest::writeFile("data/tempo.txt", "bpm 127\noffset 0.2\nbeats-per-bar 4\n");
+    editor->shutdown();
+    editor = makeEditor();
+    constexpr std::uint32_t kLong = 200 * kRate; // 200 s: bars 12 pixels apart, every fourth numbered
+    editor->setSong(std::vector<std::int16_t>(kLong * 2), kLong, kRate);
+    editor->init();
+    const qmtest::Picture p = frame("editor-ruler-thinned");
+    // Number-coloured pixels just right of the bar line at this time.
+    auto number = [&p](double seconds) {
+        const float x = static_cast<float>(seconds / 200.0) + 0.0015f;
+        return countIn(p, x, 0.18f, x + 0.006f, 0.196f, 255, 191, 102, 40);
+    };
+    const double bar = 4 * 60.0 / 127.0;
+    EXPECT_GT(number(0.2), 3);           // bar 1
+    EXPECT_EQ(number(0.2 + 2 * bar), 0); // bar 3
+    EXPECT_GT(number(0.2 + 4 * bar), 3); // bar 5
+}
