@@ -66,7 +66,7 @@ protected:
         int n = 0;
         for (int y = static_cast<int>(y0 * p.height); y < static_cast<int>(y1 * p.height); ++y)
             for (int x = static_cast<int>(x0 * p.width); x < static_cast<int>(x1 * p.width); ++x)
-                n += p.near(x, y, r, g, b, tolerance);
+                n += p.nearColour(x, y, r, g, b, tolerance);
         return n;
     }
 };
@@ -89,7 +89,7 @@ TEST_F(EditorView, ASelectedSegmentWithItsButtonsAnOpenPanelAndTheReadOuts) {
     const int playX = column(0.4375f);
     bool blue = false;
     for (int dx = -1; dx <= 1; ++dx)
-        blue = blue || p.near(playX + dx, row(0.33f), 51, 102, 178, 3);
+        blue = blue || p.nearColour(playX + dx, row(0.33f), 51, 102, 178, 3);
     EXPECT_TRUE(blue);
     // The key boxes of "Test: A" in the strip, and no key box where B has its keys.
     EXPECT_TRUE(p.is(column(0.25f) + 4, row(0.23f), 51, 51, 178, 3));
@@ -154,7 +154,7 @@ TEST_F(EditorView, WithoutASelectedControllerNoCurveNoKeysNoRedLine) {
     EXPECT_EQ(countIn(p, 0.0f, 0.22f, 1.0f, 0.24f, 51, 51, 178, 3), 0);
     bool blue = false;
     for (int dx = -1; dx <= 1; ++dx)
-        blue = blue || p.near(column(0.25f) + dx, row(0.3f), 51, 102, 178, 3);
+        blue = blue || p.nearColour(column(0.25f) + dx, row(0.3f), 51, 102, 178, 3);
     EXPECT_TRUE(blue);
     // The time cursor under the mouse, violet through the workspace's veil.
     int violet = 0;

@@ -47,7 +47,7 @@ protected:
         x1 = y1 = -1;
         lit = 0;
         for (int i = 0; i < kSize * kSize; ++i)
-            if (!p.near(i % kSize, i / kSize, 0, 0, 0, 0)) {
+            if (!p.nearColour(i % kSize, i / kSize, 0, 0, 0, 0)) {
                 x0 = std::min(x0, i % kSize), x1 = std::max(x1, i % kSize);
                 y0 = std::min(y0, i / kSize), y1 = std::max(y1, i / kSize);
                 ++lit;

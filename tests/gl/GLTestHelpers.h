@@ -17,7 +17,7 @@ struct Picture {
     std::vector<unsigned char> rgb;
 
     const unsigned char* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
-    bool near(int x, int y, int r, int g, int b, int tolerance = 2) const {
+    bool nearColour(int x, int y, int r, int g, int b, int tolerance = 2) const {
         const unsigned char* p = at(x, y);
         return std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance && std::abs(p[2] - b) <= tolerance;
     }
@@ -28,7 +28,7 @@ struct Picture {
             return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") lies outside the " << width
                                                  << " x " << height << " picture";
         const unsigned char* p = at(x, y);
-        ::testing::AssertionResult result = near(x, y, r, g, b, tolerance) ? ::testing::AssertionSuccess()
+        ::testing::AssertionResult result = nearColour(x, y, r, g, b, tolerance) ? ::testing::AssertionSuccess()
                                                                            : ::testing::AssertionFailure();
         return result << "pixel (" << x << ", " << y << ") is (" << int(p[0]) << ", " << int(p[1]) << ", "
                       << int(p[2]) << "), expected (" << r << ", " << g << ", " << b << ") within " << tolerance;
@@ -36,7 +36,7 @@ struct Picture {
     int count(int r, int g, int b, int tolerance = 2) const {
         int n = 0;
         for (int i = 0; i < width * height; ++i)
-            n += near(i % width, i / width, r, g, b, tolerance);
+            n += nearColour(i % width, i / width, r, g, b, tolerance);
         return n;
     }
     // With QM_FRAME_DIR set, writes the picture there as NAME.png to look at.

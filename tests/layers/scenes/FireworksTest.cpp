@@ -201,7 +201,7 @@ TEST_F(Fireworks, WaitingRocketsDrawNothingAndBurstOnesShowInTheOutput) {
     burst.save("fireworks-one-rocket");
     int lit = 0, litHigh = 0;
     for (int i = 0; i < 1024 * 1024; ++i)
-        if (!burst.near(i % 1024, i / 1024, 0, 0, 0, 8)) {
+        if (!burst.nearColour(i % 1024, i / 1024, 0, 0, 0, 8)) {
             ++lit;
             litHigh += i / 1024 > 512; // row 0 is at the bottom
         }
@@ -277,7 +277,7 @@ TEST(FireworksNight, TheOpeningAndTheFinaleWithTheirPicturesAndChoreography) {
         // Rockets light the upper sky throughout.
         int litHigh = 0;
         for (int i = 512 * 1024; i < 1024 * 1024; ++i)
-            litHigh += !p.near(i % 1024, i / 1024, 0, 0, 0, 24);
+            litHigh += !p.nearColour(i % 1024, i / 1024, 0, 0, 0, 24);
         EXPECT_GT(litHigh, 1000) << m.name;
         // What the title adds: the same picture again with the title faded out.
         const float fadeout = layer.titleFadeout->value;
