@@ -8,44 +8,35 @@ namespace {
 bool parse(std::vector<std::string> args, CommandLine& out, std::string& error) { return parseCommandLine(args, out, error); }
 } // namespace
 
-TEST(CommandLine, SizeSkipsTheLauncherWindowedByDefault) {
-    CommandLine c;
-    std::string e;
-    ASSERT_TRUE(parse({"--size", "1280x720"}, c, e));
-    EXPECT_TRUE(c.sizeGiven);
-    EXPECT_EQ(c.width, 1280);
-    EXPECT_EQ(c.height, 720);
-    EXPECT_FALSE(c.fullscreen);
-    ASSERT_TRUE(parse({"--fullscreen", "--size", "800x600"}, c, e));
-    EXPECT_TRUE(c.fullscreen);
-}
-
-TEST(CommandLine, NoOptionsMeansTheLauncherAndTheEditorGoesWithOrWithoutTheOthers) {
-    CommandLine c;
-    std::string e;
-    ASSERT_TRUE(parse({}, c, e));
-    EXPECT_EQ(std::make_tuple(c.sizeGiven, c.help, c.editor), std::make_tuple(false, false, false));
-    ASSERT_TRUE(parse({"--editor"}, c, e));
-    EXPECT_TRUE(c.editor);
-    EXPECT_FALSE(c.sizeGiven);
-    ASSERT_TRUE(parse({"--size", "1280x720", "--editor", "--fullscreen"}, c, e));
-    EXPECT_TRUE(c.editor);
-    EXPECT_TRUE(c.fullscreen);
+// What each accepted command line asks for: the launcher without a size, windowed unless
+// told, the editor with or without the others.
+TEST(CommandLine, SizeSkipsTheLauncherAndTheEditorGoesWithOrWithoutTheOthers) {
+    const std::pair<std::vector<std::string>, std::tuple<bool, int, int, bool, bool, std::string>> cases[] = {
+        {{}, {false, 0, 0, false, false, ""}},
+        {{"--size", "1280x720"}, {true, 1280, 720, false, false, ""}},
+        {{"--fullscreen", "--size", "800x600"}, {true, 800, 600, true, false, ""}},
+        {{"--editor"}, {false, 0, 0, false, true, ""}},
+        {{"--size", "1280x720", "--editor", "--fullscreen"}, {true, 1280, 720, true, true, ""}},
+        {{"--capture", "out", "--sync-text", "c.txt", "--editor"}, {false, 0, 0, false, true, "c.txt"}},
+    };
+    for (const auto& [args, expected] : cases) {
+        CommandLine c;
+        std::string e;
+        ASSERT_TRUE(parse(args, c, e)) << e;
+        EXPECT_EQ(std::make_tuple(c.sizeGiven, c.width, c.height, c.fullscreen, c.editor, c.syncText), expected)
+            << ::testing::PrintToString(args);
+        EXPECT_FALSE(c.help);
+    }
     EXPECT_NE(std::string(usageText()).find("--editor"), std::string::npos);
 }
 
 TEST(CommandLine, RejectsUnknownAndMalformedInput) {
     CommandLine c;
     std::string e;
-    for (auto args : std::vector<std::vector<std::string>>{{"--bogus"},
-                                                             {"--size"},
-                                                             {"--size", "1280"},
-                                                             {"--size", "x720"},
-                                                             {"--size", "1280x"},
-                                                             {"--size", "12a0x720"},
-                                                             {"--size", "-1x720"},
-                                                             {"--fullscreen"},
-                                                             {"--size", "800x600", "--fullscreen", "--windowed"}}) {
+    for (auto args : std::vector<std::vector<std::string>>{
+             {"--bogus"}, {"--size"}, {"--size", "1280"}, {"--size", "x720"}, {"--size", "1280x"},
+             {"--size", "12a0x720"}, {"--size", "-1x720"}, {"--fullscreen"}, {"--sync-text"}, {"--sync-text", ""},
+             {"--size", "800x600", "--fullscreen", "--windowed"}}) {
         EXPECT_FALSE(parse(args, c, e)) << args[0];
         EXPECT_FALSE(e.empty());
     }
@@ -85,15 +76,6 @@ TEST(CommandLine, AnOptionGivenTwiceIsRefusedByName) {
     // An option's value may look like an option.
     ASSERT_TRUE(parse({"--capture", "--capture"}, c, e)) << e;
     EXPECT_EQ(c.capture, "--capture");
-}
-
-TEST(CommandLine, SyncTextTakesAFileInEveryMode) {
-    CommandLine c;
-    std::string e;
-    ASSERT_TRUE(parse({"--capture", "out", "--sync-text", "c.txt", "--editor"}, c, e)) << e;
-    EXPECT_EQ(c.syncText, "c.txt");
-    EXPECT_FALSE(parse({"--sync-text"}, c, e));
-    EXPECT_FALSE(parse({"--sync-text", ""}, c, e));
 }
 
 TEST(CommandLine, CaptureSegmentsAreKOfNAndOnlyForCaptures) {
