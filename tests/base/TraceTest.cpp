@@ -43,19 +43,20 @@ TEST_F(TraceTest, LevelsPrintTheirTextsAndNothingQuits) {
     EXPECT_FALSE(quitPending());
 }
 
-TEST_F(TraceTest, HighestLevelZeroWritesOnlyCritical) {
-    Trace::setHighestLevel(0);
-    Trace::write(Trace::Error, "x", "error");
-    Trace::write(Trace::Info, "x", "info");
-    EXPECT_EQ(capture.text(), "");
-    Trace::write(Trace::Critical, "x", "critical");
-    EXPECT_EQ(capture.text(), "CRITICAL (x): critical\n");
-}
-
-TEST_F(TraceTest, BeforeStartUpOnlyCriticalIsWritten) {
-    Trace::write(Trace::Critical, "x", "c");
-    Trace::write(Trace::Warning, "x", "w");
-    EXPECT_EQ(capture.text(), "CRITICAL (x): c\n");
+// Before the trace starts, and when lowered to highest level zero after it started, only
+// CRITICAL records are written.
+TEST_F(TraceTest, HighestLevelZeroAndBeforeStartUpWriteOnlyCritical) {
+    for (bool started : {false, true}) {
+        if (started) {
+            Trace::start();
+            Trace::setHighestLevel(0);
+        }
+        capture.clear();
+        Trace::write(Trace::Error, "x", "error");
+        Trace::write(Trace::Info, "x", "info");
+        Trace::write(Trace::Critical, "x", "critical");
+        EXPECT_EQ(capture.text(), "CRITICAL (x): critical\n") << started;
+    }
 }
 
 TEST_F(TraceTest, LongMessageIsCutAtTheBuffer) {
