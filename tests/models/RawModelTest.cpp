@@ -162,12 +162,6 @@ TEST_F(Model, AFileEndingEarlyGivesZerosForWhatIsMissingAndSaysHowMuchItHeld) {
     }
 }
 
-TEST_F(Model, ACountTheFileCouldHoldLoadsEvenWhenCutShort) {
-    RawModel model;
-    model.load(file("o 0 n 6 p 1 2 3 4 5 6 7 8 9").c_str());
-    EXPECT_EQ(model.vertexCount, 6);
-}
-
 // Positions that are not numbers, infinite or far out of range take their triangle out of
 // the model, with one warning naming the file; the other triangles draw.
 TEST_F(Model, TrianglesWithUnusablePositionsAreLeftOutWithOneWarning) {
