@@ -118,14 +118,11 @@ TEST(FireworksSchedule, StartUpRegistersTheFireworksWhoseRocketsAreLaunchedInSer
     }
 }
 
-TEST_F(Fireworks, InitPublishesBothTargetsForTheCity) {
+TEST_F(Fireworks, InitPublishesBothTargetsAndASuperGauTriggerBurstsTheEvenSerialsAndFlaresTheFlashes) {
     EXPECT_EQ(night.textures.getTexture("fireworks"), &layer.outputTarget);
     EXPECT_EQ(night.textures.getTexture("blurFireworks"), &layer.blurTarget);
     // The flashes first fire 0, 2/3 and 4/3 s into the show.
     EXPECT_EQ(std::vector<float>(layer.flashTimer, layer.flashTimer + 3), (std::vector<float>{0.0f, 2.0f / 3, 4.0f / 3}));
-}
-
-TEST_F(Fireworks, ASuperGauTriggerBurstsTheEvenSerialsAndFlaresTheFlashes) {
     for (Firework& r : layer.rockets)
         r.countdown = 100;
     SyncController* gau = layer.superGau;
