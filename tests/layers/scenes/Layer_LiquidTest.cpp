@@ -108,7 +108,7 @@ protected:
 
 } // namespace
 
-TEST_F(ClothLayer, InitRegistersTheControllersInOrderLoadsEveryFrameAndBuildsTheCloth) {
+TEST_F(ClothLayer, InitLoadsEveryFrameSimulateDownShowsTheFigureTheClothOrBothAndPlayPicksTheFrame) {
     Layer_Liquid layer;
     ASSERT_TRUE(layer.init(&textures, &sync));
     ASSERT_EQ(sync.count(), 6u);
@@ -120,11 +120,7 @@ TEST_F(ClothLayer, InitRegistersTheControllersInOrderLoadsEveryFrameAndBuildsThe
     // No warning but the names the empty sync data does not hold.
     for (const std::string& record : trace.records())
         EXPECT_TRUE(record.rfind("WARNING", 0) != 0 || record.rfind("WARNING (syncData)", 0) == 0) << record;
-}
 
-TEST_F(ClothLayer, SimulateDownShowsTheFigureTheClothOrBothAndPlayPicksTheFrame) {
-    Layer_Liquid layer;
-    ASSERT_TRUE(layer.init(&textures, &sync));
     Counts figure = count(draw(layer, 0, 0, 0, 0, 1, 0));
     EXPECT_GT(figure.warm, 100);
     EXPECT_EQ(figure.fabric, 0);
