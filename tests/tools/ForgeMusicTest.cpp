@@ -61,8 +61,6 @@ TEST(ForgeSongMap, TheFixedMomentsFallOnBarLines) {
     EXPECT_NEAR(song::barTime(song::kIntense), 100.0, 1.0);
     EXPECT_NEAR(song::barTime(song::kLogoHit), 220.0, 1.0);
     EXPECT_LT(song::barTime(song::kFinalHit) + 4.0, song::kSilenceFrom);
-    EXPECT_LT(song::kSilenceFrom, song::kSeconds);
-    EXPECT_EQ(song::kFrames, 260L * 44100);
 
     // 35 greeting accents inside the sky passage, on downbeats, more than a second apart.
     const auto times = song::greetingTimes();
