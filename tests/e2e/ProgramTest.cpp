@@ -31,24 +31,32 @@ std::vector<std::string> traceLines(const std::string& output) {
     }
     return lines;
 }
+
+// A session with the forged content beside it: the content through a link, the editor's
+// pictures copied, so that what the session writes stays in the folder.
+class ProgramWithContent : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(bin / "data" / "demosynch.dat"))
+            GTEST_SKIP() << "no content beside the program (scripts/setup forges it)";
+        std::filesystem::create_directory_symlink(bin / "data", dir.file("data"));
+        std::filesystem::copy(bin / "editor", dir.file("editor"));
+    }
+    const std::filesystem::path bin{QM_BIN_DIR};
+    qmtest::TempFolder dir;
+};
 } // namespace
 
-TEST(Program, LauncherStartThenEscapeEndsCleanlyWithTheTraceInOrder) {
+TEST(Program, TheLauncherStartsTheShowWithItsTraceInOrderOrCancelledWritesNothing) {
     qmtest::TempFolder dir;
     std::string out;
-    int code = runWithScript(dir, "wait 500\nclick 97 37\nwait 1500\nkey Escape\n", "", out);
-    EXPECT_EQ(code, 0) << out;
+    EXPECT_EQ(runWithScript(dir, "wait 500\nclick 97 37\nwait 1500\nkey Escape\n", "", out), 0) << out;
     std::vector<std::string> trace = traceLines(out);
     ASSERT_GE(trace.size(), 2u) << out;
     EXPECT_EQ(trace.front(), "INFO (trace): Trace started");
     EXPECT_EQ(trace.back(), "INFO (trace): Trace stopped.");
-}
 
-TEST(Program, CancelledLauncherWritesNothingAndExitsZero) {
-    qmtest::TempFolder dir;
-    std::string out;
-    int code = runWithScript(dir, "wait 500\nkey Escape\n", "", out);
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(runWithScript(dir, "wait 500\nkey Escape\n", "", out), 0);
     EXPECT_TRUE(traceLines(out).empty()) << out;
 }
 
@@ -70,14 +78,7 @@ TEST(Program, OptionErrorsExitWithTwo) {
     EXPECT_EQ(qmtest::runCommand("'" + program() + "' --version", out), 0);
 }
 
-TEST(Program, AnEditingSessionOutlivesTheEndOfTheShowAndKeepsItsUnsavedEdits) {
-    const std::filesystem::path bin(QM_BIN_DIR);
-    if (!std::filesystem::exists(bin / "data" / "demosynch.dat"))
-        GTEST_SKIP() << "no content beside the program (scripts/setup forges it)";
-    // The content through a link, the editor's pictures copied: what the session writes stays here.
-    qmtest::TempFolder dir;
-    std::filesystem::create_directory_symlink(bin / "data", dir.file("data"));
-    std::filesystem::copy(bin / "editor", dir.file("editor"));
+TEST_F(ProgramWithContent, AnEditingSessionOutlivesTheEndOfTheShowAndKeepsItsUnsavedEdits) {
     // At 320 x 180 (a size skips the launcher): record one key with Space, then Tab + click
     // at the far right of the waveform (259.2 s), wait past the end, quit. Script lines may
     // be of any length.
@@ -99,12 +100,7 @@ TEST(Program, AnEditingSessionOutlivesTheEndOfTheShowAndKeepsItsUnsavedEdits) {
         EXPECT_EQ(entry.path().filename().string().rfind("--", 0), std::string::npos) << entry.path();
 }
 
-TEST(Program, ASyncTextSaveCutOffLeavesATemporaryFileThatTheNextStartRemoves) {
-    const std::filesystem::path bin(QM_BIN_DIR);
-    if (!std::filesystem::exists(bin / "data" / "demosynch.dat"))
-        GTEST_SKIP() << "no content beside the program (scripts/setup forges it)";
-    qmtest::TempFolder dir;
-    std::filesystem::create_directory_symlink(bin / "data", dir.file("data"));
+TEST_F(ProgramWithContent, ASyncTextSaveCutOffLeavesATemporaryFileThatTheNextStartRemoves) {
     // The text through a link: a save writes beside the link's target, and so the
     // leftover of a cut save lies there.
     std::filesystem::create_directory(dir.file("texts"));
@@ -121,13 +117,7 @@ TEST(Program, ASyncTextSaveCutOffLeavesATemporaryFileThatTheNextStartRemoves) {
     EXPECT_EQ(qmtest::listFolder(dir.file("texts")), (std::vector<std::string>{"c.txt", "c.txt.tmp"}));
 }
 
-TEST(Program, EditsThatCanBeKeptNowhereHoldTheFirstEscapeAndTheSecondEndsWithThree) {
-    const std::filesystem::path bin(QM_BIN_DIR);
-    if (!std::filesystem::exists(bin / "data" / "demosynch.dat"))
-        GTEST_SKIP() << "no content beside the program (scripts/setup forges it)";
-    qmtest::TempFolder dir;
-    std::filesystem::create_directory_symlink(bin / "data", dir.file("data"));
-    std::filesystem::copy(bin / "editor", dir.file("editor"));
+TEST_F(ProgramWithContent, EditsThatCanBeKeptNowhereHoldTheFirstEscapeAndTheSecondEndsWithThree) {
     // A full disk everywhere: no file may grow (the state and temporary folders are here).
     // Escape four times: on a busy machine a frame may keep two presses more than 5 s
     // apart, and the later one is then held as a first again.
