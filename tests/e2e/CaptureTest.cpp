@@ -214,6 +214,10 @@ TEST_F(Capture, AFailingWriterEndsTheCaptureWithItsReasonAndNoHalfWrittenFrame) 
               1);
     EXPECT_NE(out.find("quillmont: the ffmpeg program is not installed"), std::string::npos) << out;
     EXPECT_FALSE(std::filesystem::exists(tmp.file("none.mp4")));
+    // Nor where no folder can be made.
+    EXPECT_NE(capture("/proc/no-such-folder/frames", "--size 128x72 --to 0.1", out), 0);
+    EXPECT_NE(out.find("cannot make the folder /proc/no-such-folder/frames: No such file or directory"),
+              std::string::npos) << out;
 }
 
 // SIGINT or SIGTERM to the capture and its encoder (a Ctrl+C reaches the whole process
@@ -238,13 +242,6 @@ TEST_F(Capture, AnInterruptEndsTheCaptureSayingSoWithTheSignalsStatus) {
         EXPECT_NE(out.find("capture: no video written"), std::string::npos) << out;
         EXPECT_TRUE(qmtest::listFolder(tmp.path()).empty()) << out;
     }
-}
-
-TEST_F(Capture, RejectsAnUnwritableOutput) {
-    std::string out;
-    EXPECT_NE(capture("/proc/no-such-folder/frames", "--size 128x72 --to 0.1", out), 0);
-    EXPECT_NE(out.find("cannot make the folder /proc/no-such-folder/frames: No such file or directory"),
-              std::string::npos) << out;
 }
 
 // Without its content the show stops at the first missing picture (the trace log quits on
