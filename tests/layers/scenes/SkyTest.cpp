@@ -265,6 +265,9 @@ TEST_F(Sky, ZoomOutFullAtOneStacksEachSwarmPointEightyAboveTheOneBefore) {
         EXPECT_EQ(stacked[i].z, flat[i].z);
         EXPECT_NEAR(stacked[i].y - flat[i].y, 80.0f * static_cast<float>(i), 1e-3f) << i;
     }
+    // The grid: eight to a row, 15 apart.
+    EXPECT_FLOAT_EQ(flat[1].x - flat[0].x, 15.0f);
+    EXPECT_FLOAT_EQ(flat[8].x, flat[0].x);
 }
 
 TEST_F(Sky, SwarmDownAtPointZeroOneDrawsNoSwarmButTheBurstsStillComeAtTheirKeys) {
