@@ -91,9 +91,7 @@ TEST(Forge, PicturesAre8BitRgbOrRgbaAndShowWhatTheyAreFor) {
         int w = 0, h = 0, c = 0;
         std::vector<std::uint8_t> px;
         ASSERT_TRUE(readPicture(dir.file(p.file), w, h, c, px)) << p.file;
-        EXPECT_EQ(w, p.width) << p.file;
-        EXPECT_EQ(h, p.height) << p.file;
-        EXPECT_EQ(c, p.channels) << p.file;
+        EXPECT_EQ(std::vector<int>({w, h, c}), std::vector<int>({p.width, p.height, p.channels})) << p.file;
     }
     int w, h, c;
     std::vector<std::uint8_t> px;
