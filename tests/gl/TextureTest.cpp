@@ -113,18 +113,3 @@ TEST_F(Textures, UploadKeepsRowsOfAnyLengthAndBuildsTheMipmapChain) {
     t->release();
     EXPECT_EQ(t->textureName, 0u);
 }
-
-TEST_F(Textures, UnbindAfterBindingUnitOneUnbindsUnitOne) {
-    GL_TextureManager cache;
-    GL_FBOTexture target;
-    target.create(4, 4, 0);
-    for (GL_Texture* texture : {cache.getTexture(writeRgbPng("c.png", 4, 4).c_str()), static_cast<GL_Texture*>(&target)}) {
-        texture->bind(GL_TEXTURE0 + 1);
-        EXPECT_EQ(qmtest::integer(GL_TEXTURE_BINDING_2D), static_cast<GLint>(texture->textureName));
-        glActiveTexture(GL_TEXTURE0);
-        texture->unbind();
-        EXPECT_EQ(qmtest::integer(GL_ACTIVE_TEXTURE), GL_TEXTURE0 + 1);
-        EXPECT_EQ(qmtest::integer(GL_TEXTURE_BINDING_2D), 0);
-    }
-    target.release();
-}
