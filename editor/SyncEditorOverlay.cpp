@@ -33,6 +33,9 @@ const char* const kHelpRows[][2] = {
     {"Shift + controller", "compare with another controller"},
     {"record button, then Space", "drop keys on the selected controller"},
     {"Enter, or double click a key", "type its time and value"},
+    {"Left / Right", "select the previous / next key"},
+    {"Ctrl (+ Shift) + Left / Right", "nudge selected keys a frame (a beat)"},
+    {"Up / Down (with Shift)", "value +-0.01 (0.1);  G: go to a time"},
     {"typing over a controller list", "filter it; Escape clears"},
     {"  Alt + Space", "drop a key on the nearest beat"},
     {"L", "loop the zoomed range (again: stop)"},
@@ -65,9 +68,15 @@ void SyncEditor::drawOverlayText() {
     const int dragged = drag == MovingKey && selectedKeyList.size() == 1 ? selectedKeyList[0]
                         : drag == ChangingValues && !selectedKeyList.empty() ? selectedKeyList.back()
                                                                               : -1;
-    if (selected && dragged >= 0 && dragged < selected->keyCount())
-        printText(font, mouseX + kDragReadoutGap, mouseY + kDragReadoutGap, 1.0f, 1.0f, 1.0f, 1.0f, "%.3f s   %.3f",
-                  static_cast<double>(selected->keyTime(dragged)), static_cast<double>(selected->keyValue(dragged)));
+    if (selected && dragged >= 0 && dragged < selected->keyCount()) {
+        std::snprintf(text, sizeof text, "%.3f s   %.3f", static_cast<double>(selected->keyTime(dragged)),
+                      static_cast<double>(selected->keyValue(dragged)));
+        // Beside the pointer, above or below the curve line, on a dark ground.
+        const float x = mouseX + kDragReadoutGap, y = axis.labelYOffCurve(*selected, x, textWidth(text));
+        glColor4f(0.0f, 0.0f, 0.0f, 0.6f);
+        glRectf(x - 0.003f, y - TimeAxis::kLabelDescent, x + textWidth(text) + 0.003f, y + TimeAxis::kLabelAscent);
+        printText(font, x, y, 1.0f, 1.0f, 1.0f, 1.0f, "%s", text);
+    }
     if (selected && segment >= 0 && segment + 1 < selected->keyCount()) {
         const float from = selected->keyTime(segment), to = selected->nextKeyTime(segment);
         const float x = axis.timeToX(from);
@@ -136,15 +145,18 @@ void SyncEditor::drawButtonName() {
 }
 
 void SyncEditor::drawKeyEntry() {
-    if (!entry.isOpen() || !selected || entry.keyIndex() >= selected->keyCount())
+    const bool playLine = entry.forPlayLine();
+    if (!entry.isOpen() || (!playLine && (!selected || entry.keyIndex() >= selected->keyCount())))
         return;
-    const float x = std::clamp(axis.timeToX(selected->keyTime(entry.keyIndex())), 0.0f, 1.0f - kEntryWidth);
+    const float x = entryX();
     glEnable(GL_BLEND);
     glColor4f(0.0f, 0.0f, 0.0f, 0.85f);
     glRectf(x, kEntryY - 0.012f, x + kEntryWidth, kEntryY + 0.03f);
-    const char* labels[2] = {"time", "value"};
+    const char* labels[2] = {playLine ? "go to (s)" : "time", "value"};
     float at = x + 0.006f;
     for (KeyEntry::Part part : {KeyEntry::Time, KeyEntry::Value}) {
+        if (playLine && part == KeyEntry::Value)
+            break;
         const bool active = entry.activePart() == part;
         const std::string shown = entry.text(part) + (active ? "_" : "");
         printText(&normalFont, at, kEntryY, 0.7f, 0.7f, 0.7f, 1.0f, "%s", labels[part]);
@@ -156,14 +168,14 @@ void SyncEditor::drawKeyEntry() {
         printText(&normalFont, at, kEntryY, 1.0f, 1.0f, 1.0f, 1.0f, "%s", shown.c_str());
         at += std::max(textWidth(shown), 0.05f) + 0.015f;
     }
-    printText(&normalFont, x + 0.006f, kEntryY - 0.03f, 0.6f, 0.6f, 0.6f, 1.0f,
-              "Tab: time / value   Enter: set   Escape: leave");
+    printText(&normalFont, x + 0.006f, kEntryY - 0.03f, 0.6f, 0.6f, 0.6f, 1.0f, "%s",
+              playLine ? "Enter: go there   Escape: leave" : "Tab: time / value   Enter: set   Escape: leave");
 }
 
 void SyncEditor::drawHelp() {
-    // Rows close enough that the box ends above the key read-outs.
+    // Rows close enough that the box ends above the workspace.
     const float left = 0.3f, right = 0.72f, top = 0.92f;
-    const float row = 0.02f;
+    const float row = 0.018f;
     const float bottom = top - row * static_cast<float>(std::size(kHelpRows) + 2);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -185,13 +197,22 @@ void SyncEditor::drawHelp() {
 }
 
 void SyncEditor::drawNotice() {
-    if (noticeText.empty() || platform::queryPerformanceCounter() >= noticeUntil)
+    if (!notices.showing(platform::queryPerformanceCounter()))
         return;
-    const float x = std::max(0.0f, kNoticeRight - textWidth(noticeText));
-    if (noticeIsWarning)
-        printText(&normalFont, x, kNoticeY, 1.0f, 0.69f, 0.29f, 1.0f, "%s", noticeText.c_str());
+    const std::string& text = notices.text();
+    const float width = textWidth(text);
+    float x = std::max(0.0f, kNoticeRight - width), y = kNoticeY;
+    if (notices.anchored()) {
+        // Beside what it refused, on a dark ground, kept inside the window.
+        x = std::clamp(notices.anchorX(), 0.0f, std::max(0.0f, 1.0f - width - kLabelGap));
+        y = std::clamp(notices.anchorY(), 0.005f, 0.97f);
+        glColor4f(0.0f, 0.0f, 0.0f, 0.8f);
+        glRectf(x - 0.004f, y - 0.006f, x + width + 0.004f, y + 0.022f);
+    }
+    if (notices.warning())
+        printText(&normalFont, x, y, 1.0f, 0.69f, 0.29f, 1.0f, "%s", text.c_str());
     else
-        printText(&normalFont, x, kNoticeY, 0.7f, 0.9f, 0.7f, 1.0f, "%s", noticeText.c_str());
+        printText(&normalFont, x, y, 0.7f, 0.9f, 0.7f, 1.0f, "%s", text.c_str());
 }
 
 void SyncEditor::draw() {
