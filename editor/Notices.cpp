@@ -22,7 +22,9 @@ void Notices::show(const std::string& text, bool warning, const char* source) { 
 void Notices::answer(const std::string& text, bool warning, const char* source) { give(text, warning, source, true); }
 
 void Notices::refuse(const std::string& text, const char* source, float atX, float atY) {
-    give(text, true, source, true);
+    // The same refusal again while it shows (a drag held against a neighbour) only moves.
+    if (!(showing(0) && isAnchored && message == text))
+        give(text, true, source, true);
     isAnchored = true;
     x = atX;
     y = atY;

@@ -21,7 +21,8 @@ public:
     void show(const std::string& text, bool warning, const char* source);
     // A notice at the top right that stays until the next action (undo, redo).
     void answer(const std::string& text, bool warning, const char* source);
-    // A refusal (a WARNING in the trace) beside x, y in window fractions, until the next action.
+    // A refusal (a WARNING in the trace) beside x, y in window fractions, until the next
+    // action; the same refusal while it shows is not written again.
     void refuse(const std::string& text, const char* source, float x, float y);
     // A key or a click: notices that waited for it go.
     void nextAction();

@@ -222,6 +222,8 @@ private:
     float entryX() const;
     // A refusal beside the first selected key, else beside the pointer.
     void refuseAtKey(const std::string& why);
+    // A drag of key that could not follow the pointer to t: says where it stops.
+    void refuseDrag(int key, float t);
     // The key-entry field: opens on a key, and Enter applies what was typed.
     void openKeyEntry(int key);
     void applyKeyEntry();

@@ -238,6 +238,8 @@ void SyncEditor::onMouseMove(int x, int y) {
             t = axis.xToTime(mouseX);
         t = std::clamp(t, 0.0f, axis.songSeconds()); // a key never leaves the song
         selected->moveKey(selectedKeyList[0], t);    // refuses a time that would reorder the keys
+        if (selected->keyTime(selectedKeyList[0]) != t)
+            refuseDrag(selectedKeyList[0], t);
         hovered = -1;
     } else if (drag == ChangingValues && !selectedKeyList.empty() && selected) {
         const float value = (mouseY - dragStartY) * kValueDragGain + dragStartValue;

@@ -175,4 +175,15 @@ void SyncEditor::refuseAtKey(const std::string& why) {
     notices.refuse(why, kTag, x, y);
 }
 
+void SyncEditor::refuseDrag(int key, float t) {
+    const bool later = t > selected->keyTime(key);
+    const int neighbour = later ? key + 1 : key - 1;
+    if (neighbour < 0 || neighbour >= selected->keyCount())
+        return;
+    char why[128];
+    std::snprintf(why, sizeof why, "move stops: a key cannot pass its neighbour at %.3fs",
+                  static_cast<double>(selected->keyTime(neighbour)));
+    notices.refuse(why, "keyMove", mouseX + kDragReadoutGap, mouseY - 3.0f * kDragReadoutGap);
+}
+
 } // namespace qelFramework

@@ -210,6 +210,17 @@ TEST_F(EditorKeys, NoticesGoToTheTraceAndAnswersStayUntilTheNextAction) {
     // Timed notices go by themselves.
     EXPECT_FALSE(showing());
     EXPECT_TRUE(editor->noticeBoard().showing(0));
+
+    // A drag held against a neighbour says so beside the pointer, traced once.
+    press(PointerButton::Left, 0.5f, 0.23f);
+    for (float x : {0.7f, 0.8f, 0.85f, 0.6f, 0.8f})
+        move(x, 0.23f);
+    release(PointerButton::Left, 0.8f, 0.23f);
+    EXPECT_NEAR(keysOf(a)[2].first, 24.0f, 0.05f); // where the pointer was last allowed (after the pasted key)
+    EXPECT_EQ(editor->notice(), "move stops: a key cannot pass its neighbour at 30.000s");
+    EXPECT_TRUE(showing());
+    const std::vector<std::string> all = trace.records();
+    EXPECT_EQ(std::count(all.begin(), all.end(), "WARNING (keyMove): " + editor->notice()), 1) << trace.text();
 }
 
 TEST(TimeAxis, ALabelBesideTheCurveKeepsOffItsLineInsideTheWorkspace) {
