@@ -7,8 +7,9 @@
 // which undo reads back. The frame loop drives it when one is attached.
 //
 // SyncEditor.cpp holds its life and commands, SyncEditorKeyCommands.cpp the loop,
-// bookmarks and copy and paste, SyncEditorInput.cpp the input,
-// SyncEditorOverlay.cpp the drawing; EditorLayout.h says where everything lies.
+// bookmarks and copy and paste, SyncEditorKeyboard.cpp the arrow keys' selection and
+// nudges, SyncEditorInput.cpp the input, SyncEditorOverlay.cpp the drawing;
+// EditorLayout.h says where everything lies, Notices what the maker is told.
 #include "platform/InputEvent.h"
 #include "sync/SyncTextSource.h"
 #include "editor/BeatGrid.h"
