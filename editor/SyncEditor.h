@@ -231,6 +231,7 @@ private:
     bool onEntryKey(Key key);
 
     void drawOverlayText();
+    void drawDragReadout();
     void drawHelp();
     void drawNotice();
     void drawKeyEntry();

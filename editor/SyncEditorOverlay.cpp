@@ -64,19 +64,6 @@ void SyncEditor::drawOverlayText() {
         printText(font, x, kKeyReadoutY - 0.02f, 0.6f, 0.6f, 0.6f, 1.0f, "value: %.03f",
                   static_cast<double>(selected->keyValue(hovered)));
     }
-    // The key being dragged: its exact numbers beside the pointer.
-    const int dragged = drag == MovingKey && selectedKeyList.size() == 1 ? selectedKeyList[0]
-                        : drag == ChangingValues && !selectedKeyList.empty() ? selectedKeyList.back()
-                                                                              : -1;
-    if (selected && dragged >= 0 && dragged < selected->keyCount()) {
-        std::snprintf(text, sizeof text, "%.3f s   %.3f", static_cast<double>(selected->keyTime(dragged)),
-                      static_cast<double>(selected->keyValue(dragged)));
-        // Beside the pointer, above or below the curve line, on a dark ground.
-        const float x = mouseX + kDragReadoutGap, y = axis.labelYOffCurve(*selected, x, textWidth(text));
-        glColor4f(0.0f, 0.0f, 0.0f, 0.6f);
-        glRectf(x - 0.003f, y - TimeAxis::kLabelDescent, x + textWidth(text) + 0.003f, y + TimeAxis::kLabelAscent);
-        printText(font, x, y, 1.0f, 1.0f, 1.0f, 1.0f, "%s", text);
-    }
     if (selected && segment >= 0 && segment + 1 < selected->keyCount()) {
         const float from = selected->keyTime(segment), to = selected->nextKeyTime(segment);
         const float x = axis.timeToX(from);
@@ -122,6 +109,24 @@ void SyncEditor::drawOverlayText() {
     if (recording)
         printText(font, kRecordBannerX, kRecordBannerY, 1.0f, 0.0f, 0.0f, 1.0f, ">>>RECORD MODE<<<  keys go to %s",
                   selected ? selected->name().c_str() : "no controller: pick one");
+}
+
+void SyncEditor::drawDragReadout() {
+    // The key being dragged: its exact numbers beside the pointer, over the workspace.
+    const EditorFont* font = &normalFont;
+    char text[64];
+    const int dragged = drag == MovingKey && selectedKeyList.size() == 1 ? selectedKeyList[0]
+                        : drag == ChangingValues && !selectedKeyList.empty() ? selectedKeyList.back()
+                                                                              : -1;
+    if (selected && dragged >= 0 && dragged < selected->keyCount()) {
+        std::snprintf(text, sizeof text, "%.3f s   %.3f", static_cast<double>(selected->keyTime(dragged)),
+                      static_cast<double>(selected->keyValue(dragged)));
+        // Beside the pointer, above or below the curve line, on a dark ground.
+        const float x = mouseX + kDragReadoutGap, y = axis.labelYOffCurve(*selected, x, textWidth(text));
+        glColor4f(0.0f, 0.0f, 0.0f, 0.6f);
+        glRectf(x - 0.003f, y - TimeAxis::kLabelDescent, x + textWidth(text) + 0.003f, y + TimeAxis::kLabelAscent);
+        printText(font, x, y, 1.0f, 1.0f, 1.0f, 1.0f, "%s", text);
+    }
 }
 
 void SyncEditor::drawControllerName() {
@@ -272,6 +277,7 @@ void SyncEditor::draw() {
     playButtons.draw(kTransportX, kTransportY);
     glDisable(GL_TEXTURE_2D);
 
+    drawDragReadout();
     drawKeyEntry();
     drawButtonName();
     if (helpShown)
