@@ -23,7 +23,7 @@ void Notices::answer(const std::string& text, bool warning, const char* source) 
 
 void Notices::refuse(const std::string& text, const char* source, float atX, float atY) {
     // The same refusal again while it shows (a drag held against a neighbour) only moves.
-    if (!(showing(0) && isAnchored && message == text))
+    if (gone || !waitsForAction || !isAnchored || message != text)
         give(text, true, source, true);
     isAnchored = true;
     x = atX;

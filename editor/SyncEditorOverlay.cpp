@@ -32,12 +32,13 @@ const char* const kHelpRows[][2] = {
     {"Tab + left click", "seek the music and the clock"},
     {"Shift + controller", "compare with another controller"},
     {"record button, then Space", "drop keys on the selected controller"},
+    {"  Alt + Space", "drop a key on the nearest beat"},
     {"Enter, or double click a key", "type its time and value"},
+    {"typing over a controller list", "filter it; Escape clears"},
     {"Left / Right", "select the previous / next key"},
     {"Ctrl (+ Shift) + Left / Right", "nudge selected keys a frame (a beat)"},
-    {"Up / Down (with Shift)", "value +-0.01 (0.1);  G: go to a time"},
-    {"typing over a controller list", "filter it; Escape clears"},
-    {"  Alt + Space", "drop a key on the nearest beat"},
+    {"Up / Down (with Shift)", "value up / down 0.01 (0.1)"},
+    {"G", "type the play line's time"},
     {"L", "loop the zoomed range (again: stop)"},
     {"B", "bookmark the play line (again: remove)"},
     {"PageUp / PageDown", "previous / next bookmark"},
@@ -180,7 +181,7 @@ void SyncEditor::drawKeyEntry() {
 void SyncEditor::drawHelp() {
     // Rows close enough that the box ends above the workspace.
     const float left = 0.3f, right = 0.72f, top = 0.92f;
-    const float row = 0.018f;
+    const float row = 0.0175f;
     const float bottom = top - row * static_cast<float>(std::size(kHelpRows) + 2);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
