@@ -69,5 +69,7 @@ constexpr float kLabelGap = 0.004f;
 // The key-entry field, above the workspace over its key.
 constexpr float kEntryY = kCurveAreaTop + 0.04f;
 constexpr float kEntryWidth = 0.3f;
+// A refusal of what was typed stands just above the field.
+constexpr float kEntryNoticeY = kEntryY + 0.04f;
 
 } // namespace qelFramework::EditorLayout

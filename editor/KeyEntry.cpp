@@ -19,10 +19,16 @@ std::string threeDecimals(float v) {
 
 void KeyEntry::open(int index, float time, float value) {
     key = index;
+    playLine = false;
     active = Time;
     texts[Time] = threeDecimals(time);
     texts[Value] = threeDecimals(value);
     untouched[Time] = untouched[Value] = true;
+}
+
+void KeyEntry::openPlayLine(float time) {
+    open(0, time, 0.0f);
+    playLine = true;
 }
 
 void KeyEntry::type(char c) {
@@ -45,7 +51,10 @@ void KeyEntry::erase() {
         texts[active].pop_back();
 }
 
-void KeyEntry::switchPart() { active = active == Time ? Value : Time; }
+void KeyEntry::switchPart() {
+    if (!playLine)
+        active = active == Time ? Value : Time;
+}
 
 bool KeyEntry::number(Part part, float& out) const {
     const std::string& text = texts[part];

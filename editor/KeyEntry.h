@@ -1,7 +1,8 @@
 #pragma once
 // The small field in which a maker types a key's exact time and value: two numbers, one
-// of them taking the typing at a time. The editor opens it on a key, feeds it typed
-// characters, and reads the numbers back when the maker presses Enter.
+// of them taking the typing at a time. The editor opens it on a key (or, for the play
+// line's time alone, on the play line), feeds it typed characters, and reads the
+// numbers back when the maker presses Enter.
 #include <string>
 
 namespace qelFramework {
@@ -13,7 +14,13 @@ public:
     // Opens on key `key` with its present time and value; the first character typed
     // into a part replaces its text.
     void open(int key, float time, float value);
-    void close() { key = -1; }
+    // Opens for the play line's time alone (the value part is not used).
+    void openPlayLine(float time);
+    bool forPlayLine() const { return playLine; }
+    void close() {
+        key = -1;
+        playLine = false;
+    }
     bool isOpen() const { return key >= 0; }
     int keyIndex() const { return key; }
 
@@ -29,6 +36,7 @@ public:
 
 private:
     int key = -1;
+    bool playLine = false;
     Part active = Time;
     std::string texts[2];
     bool untouched[2] = {true, true};

@@ -170,36 +170,28 @@ void SyncEditor::selectController(int index) {
     selected = chosen;
 }
 
-void SyncEditor::setNotice(const std::string& text, bool warning, double seconds) {
-    noticeText = text;
-    noticeIsWarning = warning;
-    const std::int64_t frequency = platform::queryPerformanceFrequency();
-    noticeUntil = platform::queryPerformanceCounter() + static_cast<std::int64_t>(seconds * frequency);
+void SyncEditor::setNotice(const std::string& text, bool warning, const char* source) {
+    notices.show(text, warning, source);
 }
 
 void SyncEditor::takeSnapshot(const char* what) {
     if (history.beforeEdit(what))
         return;
     // The edit goes ahead; only this step cannot be undone.
-    Trace::write(Trace::Warning, kTag, "snapshot not written: this edit cannot be undone");
     setNotice("snapshot not written: this edit cannot be undone", true);
 }
 
 void SyncEditor::reportStep(const UndoHistory::Step& step, const char* what) {
     if (!step.taken)
         return;
-    // What it did, briefly, where notices show; a problem below replaces it.
-    setNotice(std::string(what) + ": " + step.what, false, kUndoNoticeSeconds);
-    if (!step.leftKept) {
-        Trace::write(Trace::Warning, kTag, "%s: snapshot not written: this %s cannot be taken back", what, what);
-        setNotice(std::string("snapshot not written: this ") + what + " cannot be taken back", true);
-    }
-    if (step.restored == SyncReadResult::missing) {
-        Trace::write(Trace::Warning, kTag, "%s: the snapshot could not be read; nothing restored", what);
-        setNotice(std::string(what) + ": snapshot missing, nothing restored", true);
-    } else if (step.restored == SyncReadResult::damaged) {
-        setNotice(std::string(what) + ": snapshot damaged, restored in part", true);
-    }
+    // What it did, until the next key or click; a problem below replaces it.
+    notices.answer(std::string(what) + ": " + step.what, false, "undo");
+    if (!step.leftKept)
+        notices.answer(std::string(what) + ": snapshot not written: this " + what + " cannot be taken back", true, "undo");
+    if (step.restored == SyncReadResult::missing)
+        notices.answer(std::string(what) + ": snapshot missing, nothing restored", true, "undo");
+    else if (step.restored == SyncReadResult::damaged)
+        notices.answer(std::string(what) + ": snapshot damaged, restored in part", true, "undo");
 }
 
 void SyncEditor::undo() { reportStep(history.undo(), "undo"); }
@@ -226,11 +218,10 @@ void SyncEditor::workspaceCommand(int id) {
         const std::string& name = textSource->shownName();
         if (textSource->save(sync, error)) {
             rememberSavedState();
-            Trace::write(Trace::Info, kTag, "saved %s", name.c_str());
             setNotice("saved " + name, false);
         } else {
             Trace::write(Trace::Warning, kTag, "%s not written, the old one is kept: %s", name.c_str(), error.c_str());
-            setNotice("save failed: " + name + " kept as it was", true);
+            setNotice("save failed: " + name + " kept as it was", true, nullptr);
         }
     } else if (id == WorkspaceReset && textSource) {
         takeSnapshot("reset");
@@ -239,17 +230,15 @@ void SyncEditor::workspaceCommand(int id) {
             keepSelectionValid();
             setNotice("reset to " + textSource->shownName(), false);
         } else {
-            Trace::write(Trace::Warning, kTag, "reset: %s; nothing changed", error.c_str());
-            setNotice("reset: " + error, true);
+            setNotice("reset: " + error + "; nothing changed", true);
         }
     } else if (id == WorkspaceSave) {
         if (writeSyncFile(syncFile, sync, SyncContents::save)) {
             rememberSavedState();
-            Trace::write(Trace::Info, kTag, "saved %s", syncFile.c_str());
             setNotice("saved " + syncFile, false);
         } else {
             // writeSyncFile has traced the reason; the old file is untouched.
-            setNotice("save failed: " + syncFile + " kept as it was", true);
+            setNotice("save failed: " + syncFile + " kept as it was", true, nullptr);
         }
     } else if (id == WorkspaceUndo) {
         undo();
@@ -258,8 +247,7 @@ void SyncEditor::workspaceCommand(int id) {
         takeSnapshot("reset");
         const SyncReadResult result = readSyncFile(syncFile, sync);
         if (result == SyncReadResult::missing) {
-            Trace::write(Trace::Warning, kTag, "reset: %s could not be read; nothing changed", syncFile.c_str());
-            setNotice("reset: " + syncFile + " could not be read", true);
+            setNotice("reset: " + syncFile + " could not be read; nothing changed", true);
         } else if (result == SyncReadResult::damaged) {
             setNotice("reset: " + syncFile + " is damaged, read in part", true);
         } else {
@@ -285,7 +273,7 @@ void SyncEditor::keepSelectionValid() {
 void SyncEditor::takeSyncTextChange(SyncTextSource& source, SyncTextSource::Change change) {
     if (change == SyncTextSource::Change::failed) {
         if (initialised)
-            setNotice(source.message(), true);
+            setNotice(source.message(), true, nullptr); // the text source has traced it
         return;
     }
     if (change != SyncTextSource::Change::compiled)
@@ -302,7 +290,7 @@ void SyncEditor::takeSyncTextChange(SyncTextSource& source, SyncTextSource::Chan
     if (wasSaved)
         rememberSavedState();
     keepSelectionValid();
-    setNotice(source.message(), false);
+    setNotice(source.message(), false, nullptr);
 }
 
 void SyncEditor::seekTo(float t) {

@@ -7,8 +7,9 @@
 // which undo reads back. The frame loop drives it when one is attached.
 //
 // SyncEditor.cpp holds its life and commands, SyncEditorKeyCommands.cpp the loop,
-// bookmarks and copy and paste, SyncEditorInput.cpp the input,
-// SyncEditorOverlay.cpp the drawing; EditorLayout.h says where everything lies.
+// bookmarks and copy and paste, SyncEditorKeyboard.cpp the arrow keys' selection and
+// nudges, SyncEditorInput.cpp the input, SyncEditorOverlay.cpp the drawing;
+// EditorLayout.h says where everything lies, Notices what the maker is told.
 #include "platform/InputEvent.h"
 #include "sync/SyncTextSource.h"
 #include "editor/BeatGrid.h"
@@ -18,6 +19,7 @@
 #include "editor/EditorFont.h"
 #include "editor/EditorLayout.h"
 #include "editor/KeyEntry.h"
+#include "editor/Notices.h"
 #include "editor/TimeAxis.h"
 #include "editor/UndoHistory.h"
 
@@ -45,9 +47,11 @@ public:
     // PageUp within this many seconds after a bookmark goes to the one before it, so
     // that presses while the music plays walk back.
     static constexpr float kBookmarkBackReach = 0.5f;
-    // How long a notice stays on screen; what undo and redo did, more briefly.
-    static constexpr double kNoticeSeconds = 6.0;
-    static constexpr double kUndoNoticeSeconds = 2.0;
+
+    // Keyboard nudges: a key's time by one frame at 60 frames a second, its value by a
+    // small or (with Shift) a large step.
+    static constexpr float kNudgeFrameSeconds = 1.0f / 60.0f;
+    static constexpr float kNudgeValueSmall = 0.01f, kNudgeValueLarge = 0.1f;
 
     enum DragMode : int { NoDrag = 0, MovingKey = 1, ChangingValues = 2 };
 
@@ -121,8 +125,9 @@ public:
     // How long a second Escape may follow the first that could not keep the edits.
     static constexpr double kQuitAgainSeconds = 5.0;
     const std::string& mouseStatus() const { return mouseStatusText; }
-    // The last notice shown on screen (saves, failures), empty when none.
-    const std::string& notice() const { return noticeText; }
+    // The last notice given (saves, refusals, undo...), shown or gone; empty when none.
+    const std::string& notice() const { return notices.text(); }
+    const Notices& noticeBoard() const { return notices; }
     const BeatGrid& beatGrid() const { return grid; }
     const Bookmarks& bookmarks() const { return marks; }
     bool looping() const { return loopOn; }
@@ -156,7 +161,8 @@ private:
     void selectController(int index);
     // The four panels with the places they are drawn at.
     std::array<std::pair<DropDownList*, EditorLayout::PanelPlace>, 4> panelPlaces();
-    void setNotice(const std::string& text, bool warning, double seconds = kNoticeSeconds);
+    // A notice at the top right for a few seconds, traced under source (null: already traced).
+    void setNotice(const std::string& text, bool warning, const char* source = "syncEditor");
     void reportStep(const UndoHistory::Step& step, const char* what);
     void rememberSavedState();
     // Writes edits never saved to the first folder that takes them: the snapshot
@@ -207,12 +213,25 @@ private:
     bool overControl() const;
     bool controllerPanelOpen() const { return controllers.open || controllers2.open; }
     void setControllerFilter(const std::string& letters);
+    // Keyboard editing (SyncEditorKeyboard.cpp): true when the key was taken.
+    bool onEditingKey(Key key);
+    void selectNeighbourKey(bool forward);
+    void nudgeKeyTimes(float by, const char* unit);
+    void nudgeKeyValues(float by);
+    void applyPlayLineField();
+    // The open field's left edge (window x): over its key, or over the play line.
+    float entryX() const;
+    // A refusal beside the first selected key, else beside the pointer.
+    void refuseAtKey(const std::string& why);
+    // A drag of key that could not follow the pointer to t: says where it stops.
+    void refuseDrag(int key, float t);
     // The key-entry field: opens on a key, and Enter applies what was typed.
     void openKeyEntry(int key);
     void applyKeyEntry();
     bool onEntryKey(Key key);
 
     void drawOverlayText();
+    void drawDragReadout();
     void drawHelp();
     void drawNotice();
     void drawKeyEntry();
@@ -269,9 +288,7 @@ private:
     bool isHidden = false;
     std::string mouseStatusText;
     bool helpShown = false;
-    std::string noticeText;
-    bool noticeIsWarning = false;
-    std::int64_t noticeUntil = 0; // performance-counter reading at which the notice goes
+    Notices notices;
     bool songGiven = false;
     bool initialised = false;
 };

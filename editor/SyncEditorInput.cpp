@@ -42,6 +42,7 @@ float SyncEditor::snapTime() const {
 }
 
 bool SyncEditor::handleMessage(const InputEvent& event) {
+    notices.seeInput(event); // a notice that waited for the next key or click goes
     if (event.kind == EventKind::KeyDown || event.kind == EventKind::KeyUp) {
         const Key key = event.key;
         if (key == Key::None || static_cast<int>(key) >= kKeyCount)
@@ -160,6 +161,8 @@ void SyncEditor::openKeyEntry(int key) {
 }
 
 void SyncEditor::applyKeyEntry() {
+    if (entry.forPlayLine())
+        return applyPlayLineField();
     const int key = entry.keyIndex();
     if (!selected || key >= selected->keyCount()) {
         entry.close();
@@ -167,7 +170,7 @@ void SyncEditor::applyKeyEntry() {
     }
     float t = 0.0f, v = 0.0f;
     if (!entry.number(KeyEntry::Time, t) || !entry.number(KeyEntry::Value, v)) {
-        setNotice("type a number for the time and for the value", true);
+        notices.refuse("type a number for the time and for the value", "keyEntry", entryX(), kEntryNoticeY);
         return;
     }
     // The rules of a move: inside the song, strictly between the neighbours.
@@ -178,11 +181,11 @@ void SyncEditor::applyKeyEntry() {
         char why[128];
         std::snprintf(why, sizeof why, "time refused: it must lie between %.3f and %.3f", static_cast<double>(earliest),
                       static_cast<double>(latest));
-        setNotice(why, true);
+        notices.refuse(why, "keyEntry", entryX(), kEntryNoticeY);
         return;
     }
     if (v < 0.0f || v > 1.0f) {
-        setNotice("value refused: it must lie between 0 and 1", true);
+        notices.refuse("value refused: it must lie between 0 and 1", "keyEntry", entryX(), kEntryNoticeY);
         return;
     }
     if (t != selected->keyTime(key) || v != selected->keyValue(key)) {
@@ -235,6 +238,8 @@ void SyncEditor::onMouseMove(int x, int y) {
             t = axis.xToTime(mouseX);
         t = std::clamp(t, 0.0f, axis.songSeconds()); // a key never leaves the song
         selected->moveKey(selectedKeyList[0], t);    // refuses a time that would reorder the keys
+        if (selected->keyTime(selectedKeyList[0]) != t)
+            refuseDrag(selectedKeyList[0], t);
         hovered = -1;
     } else if (drag == ChangingValues && !selectedKeyList.empty() && selected) {
         const float value = (mouseY - dragStartY) * kValueDragGain + dragStartValue;

@@ -15,6 +15,8 @@ namespace qelFramework {
 using namespace EditorLayout;
 
 void SyncEditor::onKeyDown(Key key, bool fresh) {
+    if (onEditingKey(key)) // arrows and G (SyncEditorKeyboard.cpp); the arrows repeat
+        return;
     if (keyHeld(Key::Control)) {
         if (key == Key::C && fresh)
             copyKeys();
@@ -35,13 +37,18 @@ void SyncEditor::onKeyDown(Key key, bool fresh) {
 void SyncEditor::toggleLoop() {
     loopOn = !loopOn;
     axis.loopVisible = loopOn;
-    if (!loopOn)
+    if (!loopOn) {
+        setNotice("loop off", false, "loop");
         return;
+    }
     const double rate = axis.framesPerSecond;
     loopFrom = static_cast<float>(axis.viewStart / rate);
     loopTo = std::min(static_cast<float>(axis.viewEnd / rate), axis.songSeconds());
     axis.loopFrom = loopFrom;
     axis.loopTo = loopTo;
+    char text[64];
+    std::snprintf(text, sizeof text, "loop %.3fs to %.3fs", static_cast<double>(loopFrom), static_cast<double>(loopTo));
+    setNotice(text, false, "loop");
     // A play line outside the range starts the loop from its beginning.
     const float now = transport.currentTime();
     if (now < loopFrom || now >= loopTo)
@@ -56,16 +63,16 @@ void SyncEditor::toggleBookmark() {
     const float t = transport.currentTime();
     if (!marks.savable()) {
         setNotice(std::string("bookmarks not saved: ") + kBookmarksFile + " could not be read at start and is kept as it was",
-                  true);
+                  true, "bookmarks");
         return;
     }
     const bool added = marks.toggle(t, reach);
     char text[64];
     std::snprintf(text, sizeof text, "%s %.3fs", added ? "bookmark at" : "bookmark removed at", static_cast<double>(t));
     if (marks.save(kBookmarksFile))
-        setNotice(text, false);
+        setNotice(text, false, "bookmarks");
     else
-        setNotice(std::string("bookmarks not saved: ") + kBookmarksFile + " kept as it was", true);
+        setNotice(std::string("bookmarks not saved: ") + kBookmarksFile + " kept as it was", true, "bookmarks");
 }
 
 void SyncEditor::jumpToBookmark(bool forward) {
@@ -97,7 +104,7 @@ void SyncEditor::copyKeys() {
         key.ends = before.ends;
         copied.push_back(key);
     }
-    setNotice("copied " + std::to_string(copied.size()) + (copied.size() == 1 ? " key" : " keys"), false);
+    setNotice("copied " + std::to_string(copied.size()) + (copied.size() == 1 ? " key" : " keys"), false, "clipboard");
 }
 
 void SyncEditor::pasteKeys() {
@@ -134,7 +141,7 @@ void SyncEditor::pasteKeys() {
     hovered = -1;
     char text[96];
     std::snprintf(text, sizeof text, "pasted %zu %s at %.3fs", placed.size(), placed.size() == 1 ? "key" : "keys", at);
-    setNotice(text, false);
+    setNotice(text, false, "clipboard");
 }
 
 } // namespace qelFramework

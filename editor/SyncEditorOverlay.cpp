@@ -32,9 +32,13 @@ const char* const kHelpRows[][2] = {
     {"Tab + left click", "seek the music and the clock"},
     {"Shift + controller", "compare with another controller"},
     {"record button, then Space", "drop keys on the selected controller"},
+    {"  Alt + Space", "drop a key on the nearest beat"},
     {"Enter, or double click a key", "type its time and value"},
     {"typing over a controller list", "filter it; Escape clears"},
-    {"  Alt + Space", "drop a key on the nearest beat"},
+    {"Left / Right", "select the previous / next key"},
+    {"Ctrl (+ Shift) + Left / Right", "nudge selected keys a frame (a beat)"},
+    {"Up / Down (with Shift)", "value up / down 0.01 (0.1)"},
+    {"G", "type the play line's time"},
     {"L", "loop the zoomed range (again: stop)"},
     {"B", "bookmark the play line (again: remove)"},
     {"PageUp / PageDown", "previous / next bookmark"},
@@ -61,13 +65,6 @@ void SyncEditor::drawOverlayText() {
         printText(font, x, kKeyReadoutY - 0.02f, 0.6f, 0.6f, 0.6f, 1.0f, "value: %.03f",
                   static_cast<double>(selected->keyValue(hovered)));
     }
-    // The key being dragged: its exact numbers beside the pointer.
-    const int dragged = drag == MovingKey && selectedKeyList.size() == 1 ? selectedKeyList[0]
-                        : drag == ChangingValues && !selectedKeyList.empty() ? selectedKeyList.back()
-                                                                              : -1;
-    if (selected && dragged >= 0 && dragged < selected->keyCount())
-        printText(font, mouseX + kDragReadoutGap, mouseY + kDragReadoutGap, 1.0f, 1.0f, 1.0f, 1.0f, "%.3f s   %.3f",
-                  static_cast<double>(selected->keyTime(dragged)), static_cast<double>(selected->keyValue(dragged)));
     if (selected && segment >= 0 && segment + 1 < selected->keyCount()) {
         const float from = selected->keyTime(segment), to = selected->nextKeyTime(segment);
         const float x = axis.timeToX(from);
@@ -115,6 +112,24 @@ void SyncEditor::drawOverlayText() {
                   selected ? selected->name().c_str() : "no controller: pick one");
 }
 
+void SyncEditor::drawDragReadout() {
+    // The key being dragged: its exact numbers beside the pointer, over the workspace.
+    const EditorFont* font = &normalFont;
+    char text[64];
+    const int dragged = drag == MovingKey && selectedKeyList.size() == 1 ? selectedKeyList[0]
+                        : drag == ChangingValues && !selectedKeyList.empty() ? selectedKeyList.back()
+                                                                              : -1;
+    if (selected && dragged >= 0 && dragged < selected->keyCount()) {
+        std::snprintf(text, sizeof text, "%.3f s   %.3f", static_cast<double>(selected->keyTime(dragged)),
+                      static_cast<double>(selected->keyValue(dragged)));
+        // Beside the pointer, above or below the curve line, on a dark ground.
+        const float x = mouseX + kDragReadoutGap, y = axis.labelYOffCurve(*selected, x, textWidth(text));
+        glColor4f(0.0f, 0.0f, 0.0f, 0.6f);
+        glRectf(x - 0.003f, y - TimeAxis::kLabelDescent, x + textWidth(text) + 0.003f, y + TimeAxis::kLabelAscent);
+        printText(font, x, y, 1.0f, 1.0f, 1.0f, 1.0f, "%s", text);
+    }
+}
+
 void SyncEditor::drawControllerName() {
     // The controller being edited, and its value at the play line.
     if (selected)
@@ -136,15 +151,18 @@ void SyncEditor::drawButtonName() {
 }
 
 void SyncEditor::drawKeyEntry() {
-    if (!entry.isOpen() || !selected || entry.keyIndex() >= selected->keyCount())
+    const bool playLine = entry.forPlayLine();
+    if (!entry.isOpen() || (!playLine && (!selected || entry.keyIndex() >= selected->keyCount())))
         return;
-    const float x = std::clamp(axis.timeToX(selected->keyTime(entry.keyIndex())), 0.0f, 1.0f - kEntryWidth);
+    const float x = entryX();
     glEnable(GL_BLEND);
     glColor4f(0.0f, 0.0f, 0.0f, 0.85f);
     glRectf(x, kEntryY - 0.012f, x + kEntryWidth, kEntryY + 0.03f);
-    const char* labels[2] = {"time", "value"};
+    const char* labels[2] = {playLine ? "go to (s)" : "time", "value"};
     float at = x + 0.006f;
     for (KeyEntry::Part part : {KeyEntry::Time, KeyEntry::Value}) {
+        if (playLine && part == KeyEntry::Value)
+            break;
         const bool active = entry.activePart() == part;
         const std::string shown = entry.text(part) + (active ? "_" : "");
         printText(&normalFont, at, kEntryY, 0.7f, 0.7f, 0.7f, 1.0f, "%s", labels[part]);
@@ -156,14 +174,14 @@ void SyncEditor::drawKeyEntry() {
         printText(&normalFont, at, kEntryY, 1.0f, 1.0f, 1.0f, 1.0f, "%s", shown.c_str());
         at += std::max(textWidth(shown), 0.05f) + 0.015f;
     }
-    printText(&normalFont, x + 0.006f, kEntryY - 0.03f, 0.6f, 0.6f, 0.6f, 1.0f,
-              "Tab: time / value   Enter: set   Escape: leave");
+    printText(&normalFont, x + 0.006f, kEntryY - 0.03f, 0.6f, 0.6f, 0.6f, 1.0f, "%s",
+              playLine ? "Enter: go there   Escape: leave" : "Tab: time / value   Enter: set   Escape: leave");
 }
 
 void SyncEditor::drawHelp() {
-    // Rows close enough that the box ends above the key read-outs.
+    // Rows close enough that the box ends above the workspace.
     const float left = 0.3f, right = 0.72f, top = 0.92f;
-    const float row = 0.02f;
+    const float row = 0.0175f;
     const float bottom = top - row * static_cast<float>(std::size(kHelpRows) + 2);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -185,13 +203,22 @@ void SyncEditor::drawHelp() {
 }
 
 void SyncEditor::drawNotice() {
-    if (noticeText.empty() || platform::queryPerformanceCounter() >= noticeUntil)
+    if (!notices.showing(platform::queryPerformanceCounter()))
         return;
-    const float x = std::max(0.0f, kNoticeRight - textWidth(noticeText));
-    if (noticeIsWarning)
-        printText(&normalFont, x, kNoticeY, 1.0f, 0.69f, 0.29f, 1.0f, "%s", noticeText.c_str());
+    const std::string& text = notices.text();
+    const float width = textWidth(text);
+    float x = std::max(0.0f, kNoticeRight - width), y = kNoticeY;
+    if (notices.anchored()) {
+        // Beside what it refused, on a dark ground, kept inside the window.
+        x = std::clamp(notices.anchorX(), 0.0f, std::max(0.0f, 1.0f - width - kLabelGap));
+        y = std::clamp(notices.anchorY(), 0.005f, 0.97f);
+        glColor4f(0.0f, 0.0f, 0.0f, 0.8f);
+        glRectf(x - 0.004f, y - 0.006f, x + width + 0.004f, y + 0.022f);
+    }
+    if (notices.warning())
+        printText(&normalFont, x, y, 1.0f, 0.69f, 0.29f, 1.0f, "%s", text.c_str());
     else
-        printText(&normalFont, x, kNoticeY, 0.7f, 0.9f, 0.7f, 1.0f, "%s", noticeText.c_str());
+        printText(&normalFont, x, y, 0.7f, 0.9f, 0.7f, 1.0f, "%s", text.c_str());
 }
 
 void SyncEditor::draw() {
@@ -251,6 +278,7 @@ void SyncEditor::draw() {
     playButtons.draw(kTransportX, kTransportY);
     glDisable(GL_TEXTURE_2D);
 
+    drawDragReadout();
     drawKeyEntry();
     drawButtonName();
     if (helpShown)

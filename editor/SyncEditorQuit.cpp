@@ -81,7 +81,7 @@ bool SyncEditor::readyToQuit() {
                  "unsaved edits cannot be kept anywhere (%s): save them, or press Escape again within %.0f s to quit "
                  "without them",
                  why.c_str(), kQuitAgainSeconds);
-    setNotice("unsaved edits cannot be kept: " + why + ". Escape again quits without them", true);
+    setNotice("unsaved edits cannot be kept: " + why + ". Escape again quits without them", true, nullptr);
     return false;
 }
 

@@ -99,6 +99,17 @@ std::uint32_t TimeAxis::timeToFrame(float t) const {
     return frame >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(frame);
 }
 
+float TimeAxis::labelYOffCurve(const SyncController& c, float x, float w) const {
+    float high = kCurveAreaBottom, low = kCurveAreaTop;
+    for (int i = 0; i <= 32; ++i) { // the curve's highest and lowest point under the label
+        const float y = valueToY(c.valueAt(xToTime(x + w * static_cast<float>(i) / 32.0f)));
+        high = std::max(high, y);
+        low = std::min(low, y);
+    }
+    const float above = high + kLabelGap + kLabelDescent;
+    return above + kLabelAscent <= kCurveAreaTop ? above : low - kLabelGap - kLabelAscent;
+}
+
 float TimeAxis::songSeconds() const {
     return framesPerSecond ? static_cast<float>(frameCount) / static_cast<float>(framesPerSecond) : 0.0f;
 }

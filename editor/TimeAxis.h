@@ -36,6 +36,11 @@ public:
     // The frame of a time, truncated toward zero (0 for times before the song).
     std::uint32_t timeToFrame(float t) const;
     float songSeconds() const;
+    // The baseline y for a label of width w at x that keeps off the curve of c: just
+    // above the curve where the curve area has room for it, else just below.
+    float labelYOffCurve(const SyncController& c, float x, float w) const;
+    // A label's extent around its baseline, in window fractions.
+    static constexpr float kLabelDescent = 0.006f, kLabelAscent = 0.022f;
 
     // Compiles the curve list anew (waveform, keys, curves, ruler) for the current view
     // and selection. Needs a current GL context.

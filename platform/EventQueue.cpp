@@ -1,4 +1,5 @@
 #include "platform/EventQueue.h"
+#include "platform/ClickCounter.h"
 #include "platform/InputScript.h"
 #include "platform/Kernel.h"
 #include "platform/NativeWindow.h"
@@ -16,6 +17,7 @@ struct State {
     std::optional<int> quitCode;
     std::array<bool, kKeyCount> keys{};
     RawEventHook rawHook = nullptr;
+    ClickCounter clicks{doubleClickMilliseconds(), doubleClickRadius()};
 };
 
 State& state() {
@@ -120,10 +122,7 @@ bool translate(const SDL_Event& e, InputEvent& out) {
         case SDL_BUTTON_MIDDLE: out.button = PointerButton::Middle; break;
         default: return false;
         }
-        // The second press of a left double click comes as an event of its own.
-        out.kind = !down ? EventKind::ButtonUp
-                   : out.button == PointerButton::Left && e.button.clicks % 2 == 0 ? EventKind::DoubleClick
-                                                                                     : EventKind::ButtonDown;
+        out.kind = down ? EventKind::ButtonDown : EventKind::ButtonUp; // clicks are counted at its moment
         out.window = windowFromSdlId(e.button.windowID);
         out.x = e.button.x;
         out.y = e.button.y;
@@ -132,6 +131,17 @@ bool translate(const SDL_Event& e, InputEvent& out) {
     default:
         return false;
     }
+}
+
+// A press's place in a run of clicks; the second press of a left double click comes as
+// an event of its own.
+void countClicks(InputEvent& event) {
+    if (event.kind != EventKind::ButtonDown)
+        return;
+    const int n = state().clicks.press(event.button, event.x, event.y, event.moment, queryPerformanceFrequency());
+    event.clicks = static_cast<std::uint16_t>(n);
+    if (event.button == PointerButton::Left && n % 2 == 0)
+        event.kind = EventKind::DoubleClick;
 }
 
 } // namespace
@@ -154,6 +164,7 @@ bool pollEvent(InputEvent& event) {
         if (translate(e, translated)) {
             translated.modifiers = heldModifiers();
             translated.moment = counterAt(e.common.timestamp);
+            countClicks(translated);
             event = std::move(translated);
             return true;
         }
@@ -192,6 +203,7 @@ void resetInput() {
     s.posted.clear();
     s.quitCode.reset();
     s.keys.fill(false);
+    s.clicks = ClickCounter(doubleClickMilliseconds(), doubleClickRadius());
     clearInputScript();
     resetCursorCount();
 }

@@ -64,6 +64,9 @@ struct InputEvent {
     // The pointer in client pixels from the top left; negative past the left or top edge.
     int x = 0, y = 0;
     std::string text; // Text
+    // ButtonDown, DoubleClick: the press's place in a run of clicks (1, 2 for the second
+    // of a double click...), counted with the window system's double-click time.
+    std::uint16_t clicks = 0;
     // The performance-counter reading at which it happened, however long it waited.
     std::int64_t moment = 0;
 

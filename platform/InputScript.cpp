@@ -41,6 +41,10 @@ SDL_Keycode sdlKeyFromName(const std::string& name) {
     if (name == "PageUp") return SDLK_PAGEUP;
     if (name == "PageDown") return SDLK_PAGEDOWN;
     if (name == "Backspace") return SDLK_BACKSPACE;
+    if (name == "Left") return SDLK_LEFT;
+    if (name == "Right") return SDLK_RIGHT;
+    if (name == "Up") return SDLK_UP;
+    if (name == "Down") return SDLK_DOWN;
     if (name.size() >= 2 && name[0] == 'F') {
         int n = std::atoi(name.c_str() + 1);
         if (n >= 1 && n <= 12)

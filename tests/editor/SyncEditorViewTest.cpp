@@ -274,3 +274,27 @@ TEST_F(EditorView, ThinnedBarNumbersStartAtBarOne) {
     EXPECT_EQ(number(0.2 + 2 * bar), 0); // bar 3
     EXPECT_GT(number(0.2 + 4 * bar), 3); // bar 5
 }
+
+TEST_F(EditorView, ARefusalStandsAboveItsFieldAndTheDragReadOutAboveTheCurve) {
+    move(0.5f, 0.23f);
+    editor->handleMessage(at(EventKind::DoubleClick, 0.5f, 0.23f, PointerButton::Left));
+    release(PointerButton::Left, 0.5f, 0.23f);
+    type("35");
+    keyDown(Key::Enter);
+    keyUp(Key::Enter);
+    const qmtest::Picture refused = frame("editor-refusal");
+    // Orange text just above the field over the key at x 0.5, none at the top right.
+    EXPECT_GT(countIn(refused, 0.5f, 0.475f, 0.8f, 0.51f, 255, 176, 74, 30), 20);
+    EXPECT_EQ(countIn(refused, 0.8f, 0.75f, 1.0f, 0.79f, 255, 176, 74, 30), 0);
+    keyDown(Key::Escape);
+    keyUp(Key::Escape);
+
+    // The key at 10 s (value 0.2) dragged a little: its numbers in white, readable over
+    // the workspace, above the line as it rises under them (to about y 0.318 at 14.2 s).
+    press(PointerButton::Left, 0.25f, 0.23f);
+    move(0.26f, 0.23f);
+    const qmtest::Picture dragged = frame("editor-drag-read-out");
+    EXPECT_GT(countIn(dragged, 0.27f, 0.322f, 0.36f, 0.36f, 255, 255, 255, 10), 20);
+    EXPECT_EQ(countIn(dragged, 0.27f, 0.25f, 0.36f, 0.3f, 255, 255, 255, 10), 0);
+    release(PointerButton::Left, 0.26f, 0.23f);
+}
