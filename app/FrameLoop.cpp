@@ -145,12 +145,15 @@ void Production::playFrame() {
     }
     ++renderCount;
 
-    if (drafting)
+    if (drafting) {
         keptPicture.endDraft(); // scaled up into the window
-    else if (keeping && paused)
-        keptPicture.copyWindow(windowWidth, windowHeight);
-    else
+    } else if (!keeping || !paused) {
         keptPicture.forget();
+    } else if (!keptPicture.copyWindow(windowWidth, windowHeight) && !keepFailureTraced) {
+        keepFailureTraced = true;
+        Trace::write(Trace::Warning, "frameLoop",
+                     "the window's picture cannot be kept: while paused every redraw renders the production");
+    }
     if (platform::isKeyDown(Key::F10))
         diagnostics.drawFrameTimes(productionClock.delta, windowHandle);
     presentFrame(discard);

@@ -126,6 +126,7 @@ private:
     int draftDivisor = 1;
     int layersDivisor = 1; // the level the layers were last told
     std::uint64_t renderCount = 0;
+    bool keepFailureTraced = false;
 };
 
 } // namespace qelFramework
