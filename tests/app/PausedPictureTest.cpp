@@ -36,10 +36,10 @@ const unsigned char* pixel(const std::vector<unsigned char>& rgb, int x, int y) 
 }
 
 // Red at the controller's value on the left half of what it renders into, green on the
-// right; it notes the viewport of each render.
+// right; it notes the viewport's width at each render (the frame loop deletes the layer).
 struct HalvesLayer : Layer_Base {
     SyncController* red = nullptr;
-    std::vector<int> viewportWidths;
+    std::vector<int>* viewportWidths = nullptr;
     bool init(GL_TextureManager*, SyncData* sync) override {
         red = sync->getController("Test: Red");
         return true;
@@ -48,7 +48,7 @@ struct HalvesLayer : Layer_Base {
     void render() override {
         GLint v[4];
         glGetIntegerv(GL_VIEWPORT, v);
-        viewportWidths.push_back(v[2]);
+        viewportWidths->push_back(v[2]);
         glBegin(GL_QUADS);
         glColor3f(red->value, 0.0f, 0.0f);
         glVertex2f(-1, -1), glVertex2f(0, -1), glVertex2f(0, 1), glVertex2f(-1, 1);
@@ -87,6 +87,7 @@ protected:
         red->addKey(10.0f, 1.0f);
         layer = new HalvesLayer;
         layer->red = red; // the loading screen, which would init it, is not run
+        layer->viewportWidths = &viewportWidths;
         production.timeline().registerLayer(layer, "halves");
         production.timeline().addEntry("halves", 0, 0, 100000);
         production.timeline().setState(Loaded);
@@ -107,7 +108,8 @@ protected:
     qmtest::GLContext gl{kWidth, kHeight, 2};
     qmtest::TraceCapture trace;
     Production production;
-    HalvesLayer* layer = nullptr;
+    HalvesLayer* layer = nullptr; // until the frame loop ends
+    std::vector<int> viewportWidths;
 };
 
 } // namespace
@@ -173,7 +175,7 @@ TEST_F(PausedPicture, ADraftRendersSmallerAndIsScaledUpUnderASharpEditor) {
         }
     });
     ASSERT_EQ(shown.size(), 6u);
-    EXPECT_EQ(layer->viewportWidths, (std::vector<int>{kWidth, kWidth, kWidth / 2, kWidth / 4}));
+    EXPECT_EQ(viewportWidths, (std::vector<int>{kWidth, kWidth, kWidth / 2, kWidth / 4}));
     // The kept full picture is shown byte for byte as rendered.
     EXPECT_EQ(shown[2], shown[1]);
     for (int frame : {3, 4}) { // half, quarter: the halves stay in place at full size
