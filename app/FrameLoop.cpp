@@ -13,6 +13,8 @@
 #include "editor/SyncEditor.h"
 #include "timeline/Layer_Base.h"
 
+#include <cstring>
+
 namespace qelFramework {
 
 namespace {
@@ -80,9 +82,25 @@ void Production::playFrame() {
     beforeFrame();
     const std::uint32_t now = productionClock.productionMilliseconds();
     const bool paused = tracks.state() == Paused;
+    // With the editor (never in a capture) the picture may be kept, and drawn at a draft size.
+    const bool keeping = attachedEditor && !frameSink;
+    if (keeping)
+        applyDraft();
+    int windowWidth = 0, windowHeight = 0;
+    if (keeping)
+        platform::clientSize(windowHandle, windowWidth, windowHeight);
     // A seek made while paused shows its time: this one frame evaluates the controllers
-    // and updates the layers there, with no time passing.
-    const bool refresh = paused && playback.takeRefresh();
+    // and updates the layers there, with no time passing. So does an edit that changes a
+    // value the layers read.
+    const bool refresh = paused && (playback.takeRefresh() || (keeping && controllersMoved(now)));
+    if (paused && keeping && !refresh && keptPicture.holds(windowWidth, windowHeight, draftDivisor)) {
+        // Only the editor changed: it is drawn again over the kept picture.
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        keptPicture.show();
+        presentFrame(false);
+        return;
+    }
     if (refresh)
         controllers->evaluateAll(static_cast<float>(now) / 1000.0f);
     if (!paused) {
@@ -95,10 +113,13 @@ void Production::playFrame() {
     const bool discard = fastForwardKeepMs > 0 && !trackEndsWithin(tracks, now, fastForwardKeepMs);
     if (discard)
         beginPixelDiscard();
+    const bool drafting = keeping && any && draftDivisor > 1 &&
+                          keptPicture.beginDraft(windowWidth, windowHeight, draftDivisor);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     if (!any) {
         // The editor stays on screen where no track plays, so that the maker can seek out.
+        keptPicture.forget();
         presentFrame(discard);
         platform::sleepMs(1);
         return;
@@ -122,10 +143,48 @@ void Production::playFrame() {
         glMatrixMode(GL_MODELVIEW);
         glPopMatrix();
     }
+    ++renderCount;
 
+    if (drafting) {
+        keptPicture.endDraft(); // scaled up into the window
+    } else if (!keeping || !paused) {
+        keptPicture.forget();
+    } else if (!keptPicture.copyWindow(windowWidth, windowHeight) && !keepFailureTraced) {
+        keepFailureTraced = true;
+        Trace::write(Trace::Warning, "frameLoop",
+                     "the window's picture cannot be kept: while paused every redraw renders the production");
+    }
     if (platform::isKeyDown(Key::F10))
         diagnostics.drawFrameTimes(productionClock.delta, windowHandle);
     presentFrame(discard);
+}
+
+bool Production::controllersMoved(std::uint32_t now) const {
+    const float t = static_cast<float>(now) / 1000.0f;
+    for (std::size_t i = 0; i < controllers->count(); ++i) {
+        const SyncController* c = controllers->at(i);
+        const float next = c->valueAt(t);
+        // Compared bit for bit: a value that is not a number equals itself.
+        if (std::memcmp(&next, &c->value, sizeof next) != 0)
+            return true;
+    }
+    return false;
+}
+
+void Production::setDraft(int divisor) {
+    draftDivisor = divisor == 2 || divisor == 4 ? divisor : 1;
+}
+
+void Production::applyDraft() {
+    if (layersDivisor == draftDivisor)
+        return;
+    for (const auto& [layer, name] : tracks.registry())
+        layer->setDraft(draftDivisor);
+    layersDivisor = draftDivisor;
+    attachedEditor->showDraft(draftDivisor);
+    Trace::write(Trace::Info, "frameLoop", draftDivisor == 1 ? "the production renders at full size"
+                                                            : "the production renders at 1/%d size (draft)",
+                 draftDivisor);
 }
 
 void Production::presentFrame(bool pixelsDiscarded) {
@@ -139,6 +198,7 @@ void Production::presentFrame(bool pixelsDiscarded) {
 }
 
 void Production::teardown() {
+    keptPicture.release();
     tracks.unloadLayers();
     releaseBlurPass();
     if (attachedEditor) {

@@ -3,6 +3,7 @@
 // clock and the soundtrack behind one transport, the sync data, the texture cache, the
 // loading screen and an optional editor. The frame loop plays it.
 #include "app/FrameDiagnostics.h"
+#include "app/KeptPicture.h"
 #include "app/LoadingScreen.h"
 #include "app/Playback.h"
 #include "base/HiResTimer.h"
@@ -78,6 +79,16 @@ public:
     SyncTextSource* syncText() const { return syncTextSource.get(); }
     const LoadingScreen& loadingScreen() const { return loading; }
     platform::Window* window() const { return windowHandle; }
+    // The editor's draft picture: the production renders at 1/divisor of the window's
+    // width and height (1, 2 or 4; anything else means 1) and is scaled up under the
+    // editor, from the next frame on. Only with an editor attached, never in a capture.
+    void setDraft(int divisor);
+    int draft() const { return draftDivisor; }
+    // Full, half, quarter, full again (F7).
+    void cycleDraft() { setDraft(draftDivisor >= 4 ? 1 : draftDivisor * 2); }
+    // Frames in which the layers rendered, counted from the start.
+    std::uint64_t productionRenders() const { return renderCount; }
+
     // The F10 graph's next slot.
     std::uint32_t historyIndex() const { return diagnostics.historyIndex(); }
 
@@ -89,6 +100,11 @@ private:
     // Every frame before the time is read: a changed sync text is merged, and the
     // editor's loop goes back to its start.
     void beforeFrame();
+    // Whether a controller's value at millisecond now differs from its last evaluation
+    // (an edit while paused).
+    bool controllersMoved(std::uint32_t now) const;
+    // The draft level set since the last frame reaches the layers and the editor.
+    void applyDraft();
     void teardown();
 
     Timeline tracks;
@@ -106,6 +122,11 @@ private:
     float startSeconds = 0.0f;
     std::uint32_t fastForwardKeepMs = 0;
     FrameDiagnostics diagnostics;
+    KeptPicture keptPicture;
+    int draftDivisor = 1;
+    int layersDivisor = 1; // the level the layers were last told
+    std::uint64_t renderCount = 0;
+    bool keepFailureTraced = false;
 };
 
 } // namespace qelFramework

@@ -62,6 +62,8 @@ public:
 
     // With a sync text (--sync-text): "save" writes the text file, "reset" reads it back.
     void saveToSyncText(SyncTextSource* source) { textSource = source; }
+    // The production's draft level, shown under the clock (1: full size, shown as nothing).
+    void showDraft(int divisor) { draftDivisor = divisor; }
 
     // Before the first frame: fonts, button pictures, panels, the song, the beat grid and
     // the bookmarks. Needs the production's GL context to be current.
@@ -154,6 +156,7 @@ protected:
     Transport& transport;
 
 private:
+    int draftDivisor = 1; // the production's draft level, for the read-out
     void loadSong();
     void makeFonts(int viewportHeight);
     void makeButtons();

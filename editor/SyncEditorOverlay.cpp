@@ -105,6 +105,8 @@ void SyncEditor::drawOverlayText() {
                   static_cast<double>(cursorTime()));
     }
     printText(font, kClockX, kClockLabelY, 1.0f, 1.0f, 1.0f, 1.0f, "runtime");
+    if (draftDivisor > 1)
+        printText(font, kClockX - 0.07f, kClockLabelY, 1.0f, 0.8f, 0.3f, 1.0f, "draft 1/%d", draftDivisor);
     printText(&clockFont, kClockX, kClockY, 1.0f, 1.0f, 1.0f, 1.0f, "%0.3fs", static_cast<double>(axis.currentTime));
     printText(font, kClockX, kMouseStatusY, 1.0f, 1.0f, 1.0f, 1.0f, "%s", mouseStatusText.c_str());
     if (recording)

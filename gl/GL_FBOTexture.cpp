@@ -131,6 +131,16 @@ void GL_FBOTexture::release() {
     resolveFramebuffer = kNotMultisampled;
 }
 
+bool resizeTarget(GL_FBOTexture& target, int width, int height, int samples) {
+    width = width < 1 ? 1 : width;
+    height = height < 1 ? 1 : height;
+    if (target.framebufferName != 0 && target.width == width && target.height == height)
+        return true;
+    if (target.framebufferName != 0)
+        target.release();
+    return target.create(width, height, samples);
+}
+
 void copyTexture(GL_FBOTexture& target, GL_Texture& source) {
     if (&target == &source)
         return;

@@ -39,6 +39,10 @@ public:
     GLenum boundUnit = GL_TEXTURE0;
 };
 
+// Makes `target` width x height (at least 1 x 1) with the given samples, unless it is
+// that size already: released and created again, its picture lost. True when complete.
+bool resizeTarget(GL_FBOTexture& target, int width, int height, int samples);
+
 // Draws `source` over the whole of `target` through the program that is current, with
 // white colour and the unflipped full-screen quad. Does nothing when both are the same.
 void copyTexture(GL_FBOTexture& target, GL_Texture& source);

@@ -21,6 +21,9 @@ public:
     virtual void render() = 0;
     // Every input event the production window receives while the layer's track is active.
     virtual void handleMessage(const InputEvent& event) { (void)event; }
+    // A draft picture: from the next frame on, the targets the size of the picture are
+    // 1/divisor of it in width and height (1: full size again). Called between frames.
+    virtual void setDraft(int divisor) { (void)divisor; }
     virtual void unload() = 0;
 };
 

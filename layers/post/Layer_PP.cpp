@@ -147,6 +147,13 @@ void Layer_PP::render() {
     phase = 1 - phase;
 }
 
+void Layer_PP::setDraft(int divisor) {
+    if (!sceneTarget || divisor < 1)
+        return;
+    if (!resizeTarget(*sceneTarget, targetWidth / divisor, targetHeight / divisor, targetSamples))
+        resizeTarget(*sceneTarget, targetWidth, targetHeight, targetSamples);
+}
+
 void Layer_PP::beginFrame() {
     if (!sceneTarget)
         return;

@@ -30,6 +30,8 @@ public:
     bool init(GL_TextureManager* textures, SyncData* sync) override;
     // Capture call (phase 0) or output call (phase 1); the phase flips after each.
     void render() override;
+    // Makes the scene target 1/divisor of 1280 x 720 in each direction.
+    void setDraft(int divisor) override;
 
 protected:
     void beginFrame();

@@ -63,7 +63,7 @@ bool Layer_TiltShift::init(GL_TextureManager* textures, SyncData* sync) {
     phase = 0;
     const std::size_t missing = textures->missingPictures();
     bool ready = maskTarget.create(256, 256, 1);
-    ready = captureTarget.create(1280, 720, 2) && ready;
+    ready = captureTarget.create(kCaptureWidth, kCaptureHeight, kCaptureSamples) && ready;
     ready = blurTarget.create(256, 256, 1) && ready;
     noiseTexture = textures->getTexture("data/textures/noise.png");
 
@@ -97,6 +97,13 @@ void Layer_TiltShift::render() {
         outputFrame();
     }
     phase = 1 - phase;
+}
+
+void Layer_TiltShift::setDraft(int divisor) {
+    if (captureTarget.framebufferName == 0 || divisor < 1)
+        return;
+    if (!resizeTarget(captureTarget, kCaptureWidth / divisor, kCaptureHeight / divisor, kCaptureSamples))
+        resizeTarget(captureTarget, kCaptureWidth, kCaptureHeight, kCaptureSamples);
 }
 
 void Layer_TiltShift::outputFrame() {

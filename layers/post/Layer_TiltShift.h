@@ -27,6 +27,8 @@ public:
     bool init(GL_TextureManager* textures, SyncData* sync) override;
     // Capture call (phase 0) or output call (phase 1); the phase flips after each.
     void render() override;
+    // Makes the capture target 1/divisor of 1280 x 720 in each direction.
+    void setDraft(int divisor) override;
 
 protected:
     void outputFrame();
@@ -43,6 +45,9 @@ protected:
     GL_Texture* noiseTexture = nullptr; // from the texture cache, not owned
     SyncController* controllers[kControllerCount] = {};
     int phase = 0;
+    static constexpr int kCaptureWidth = 1280;
+    static constexpr int kCaptureHeight = 720;
+    static constexpr int kCaptureSamples = 2;
 };
 
 } // namespace qelFramework
