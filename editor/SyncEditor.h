@@ -18,6 +18,7 @@
 #include "editor/EditorFont.h"
 #include "editor/EditorLayout.h"
 #include "editor/KeyEntry.h"
+#include "editor/RecordingTake.h"
 #include "editor/TimeAxis.h"
 #include "editor/UndoHistory.h"
 
@@ -265,6 +266,7 @@ private:
     int drag = NoDrag;
     float dragStartY = 0.0f, dragStartValue = 0.0f;
     bool recordedThisTake = false; // a key of the current recording took its snapshot
+    RecordingTake take;            // where the current recording's presses land
     KeyEntry entry;
     bool isHidden = false;
     std::string mouseStatusText;
