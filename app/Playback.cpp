@@ -13,7 +13,17 @@ float Playback::timeAt(std::int64_t counter) const {
     return currentTime() + static_cast<float>(since);
 }
 
+void Playback::readClockNow() {
+    // The music changes at this moment, not at the frame's reading of the clock: the time
+    // played since that reading counts before the change, and what follows counts from
+    // now (a press handled after the change maps from here). The frame's own step stays.
+    const float frameDelta = clock.delta;
+    clock.update(playing());
+    clock.delta = frameDelta;
+}
+
 void Playback::seek(float t) {
+    readClockNow();
     clock.accumulated = t - clock.offset;
     seekMusic(music, t - clock.offset);
     if (held)
@@ -23,12 +33,14 @@ void Playback::seek(float t) {
 }
 
 void Playback::play() {
+    readClockNow();
     resumeMusic(music);
     timeline.setState(Playing);
     held = false;
 }
 
 void Playback::pause() {
+    readClockNow();
     pauseMusic(music);
     timeline.setState(Paused);
 }

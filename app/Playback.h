@@ -42,6 +42,8 @@ public:
     }
 
 private:
+    void readClockNow();
+
     HiResTimer& clock;
     Timeline& timeline;
     MusicStream* music = nullptr;

@@ -6,6 +6,7 @@
 #include "app/MusicStream.h"
 #include "app/Production.h"
 #include "app/Schedule.h"
+#include "app/SlowFrames.h"
 #include "base/Trace.h"
 #include "gl/DrawPacing.h"
 #include "platform/Kernel.h"
@@ -116,6 +117,9 @@ int runProduction(const CommandLine& options) {
                 exitCode = 1;
             }
         }
+
+        if (!capturing)
+            slowFramesOnRequest(production);
 
         // 8. Loading screen; 9. frame loop.
         // A layer that fails to load (its failure is traced) ends the show here.

@@ -20,6 +20,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/KeyEntry.h"
 #include "editor/Notices.h"
+#include "editor/RecordingTake.h"
 #include "editor/TimeAxis.h"
 #include "editor/UndoHistory.h"
 
@@ -287,6 +288,7 @@ private:
     int drag = NoDrag;
     float dragStartY = 0.0f, dragStartValue = 0.0f;
     bool recordedThisTake = false; // a key of the current recording took its snapshot
+    RecordingTake take;            // where the current recording's presses land
     KeyEntry entry;
     bool isHidden = false;
     std::string mouseStatusText;

@@ -280,6 +280,7 @@ void SyncEditor::onLeftDown() {
         // The first key recorded takes the snapshot, so a recording is one undo step.
         recording = !recording;
         recordedThisTake = false;
+        take.restart();
         return;
     default: break;
     }
@@ -425,11 +426,10 @@ void SyncEditor::onMiddleDown() {
 void SyncEditor::recordKeyAt(std::int64_t counter) {
     if (!recording || isHidden || !selected)
         return;
-    // The production time of the press itself; with Alt the beat nearest it.
-    float t = transport.timeAt(counter);
-    if (keyHeld(Key::Alt) && grid.present())
-        t = grid.nearestBeat(t, 0.0f, axis.songSeconds());
-    if (!insideSong(t))
+    // The production time of the press itself; with Alt on a beat (see RecordingTake).
+    const float t = take.place(transport.timeAt(counter), *selected, keyHeld(Key::Alt) && grid.present() ? &grid : nullptr,
+                               axis.songSeconds());
+    if (std::isnan(t))
         return;
     if (!recordedThisTake) {
         takeSnapshot("record keys");

@@ -1,5 +1,6 @@
 #include "platform/EventQueue.h"
 #include "platform/ClickCounter.h"
+#include "platform/EventTimes.h"
 #include "platform/InputScript.h"
 #include "platform/Kernel.h"
 #include "platform/NativeWindow.h"
@@ -67,12 +68,6 @@ std::uint8_t heldModifiers() {
 Window* windowOrNewest(Uint32 sdlId) {
     Window* w = windowFromSdlId(sdlId);
     return w ? w : newestWindow();
-}
-
-// The performance-counter reading at an event's timestamp (milliseconds of SDL's clock).
-std::int64_t counterAt(Uint32 ticks) {
-    const Uint32 age = SDL_GetTicks() - ticks; // unsigned: a wrap of the tick count still gives the age
-    return queryPerformanceCounter() - static_cast<std::int64_t>(age) * queryPerformanceFrequency() / 1000;
 }
 
 // Turns one window-system event into an InputEvent; false when it gives none.
@@ -156,14 +151,17 @@ bool pollEvent(InputEvent& event) {
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         return false;
     runInputScript();
+    watchEventTimes();
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         if (s.rawHook)
             s.rawHook(&e);
+        if (noteWindowSystemEvent(e))
+            continue;
         InputEvent translated;
         if (translate(e, translated)) {
             translated.modifiers = heldModifiers();
-            translated.moment = counterAt(e.common.timestamp);
+            translated.moment = eventMoment(e);
             countClicks(translated);
             event = std::move(translated);
             return true;
@@ -206,6 +204,7 @@ void resetInput() {
     s.clicks = ClickCounter(doubleClickMilliseconds(), doubleClickRadius());
     clearInputScript();
     resetCursorCount();
+    resetEventTimes();
 }
 
 void dropPostedEvents(Window* window) {

@@ -29,8 +29,8 @@ void setKeyDown(Key key, bool down);
 using RawEventHook = void (*)(const void* event);
 void setRawEventHook(RawEventHook hook);
 
-// Clears the queue, the key state, a quit request, the input script and the cursor's
-// display count (tests).
+// Clears the queue, the key state, a quit request, the input script, the cursor's
+// display count and the mapping of event times (tests).
 void resetInput();
 
 } // namespace qelFramework::platform

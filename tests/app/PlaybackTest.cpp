@@ -1,6 +1,7 @@
 // The transport: the production clock and the soundtrack moved by one formula.
 #include "app/MusicStream.h"
 #include "app/Playback.h"
+#include "platform/Kernel.h"
 #include "platform/Mp3Encoder.h"
 #include "platform/Paths.h"
 #include "support/TestSupport.h"
@@ -72,4 +73,40 @@ TEST(Playback, ClockAndMusicAgreeThroughSeekStartHoldAndPlay) {
     EXPECT_FLOAT_EQ(playback.timeAt(clock.currentCount + clock.frequency), 7.0f);
     EXPECT_TRUE(playback.takeRefresh());
     EXPECT_FALSE(playback.takeRefresh());
+}
+
+namespace {
+std::int64_t g_now = 0;
+std::int64_t testCounter() { return g_now; }
+} // namespace
+
+TEST(Playback, ASeekPauseOrPlayCountsFromItsOwnMomentNotFromTheFramesReadingOfTheClock) {
+    // At a few frames a second a click waits up to a frame; the music changes when it is
+    // handled, so the clock must change there too, or it runs ahead of (or behind) the music.
+    platform::setCounterSource(testCounter);
+    const std::int64_t second = platform::queryPerformanceFrequency();
+    g_now = 0;
+    HiResTimer clock;
+    clock.reset(0.0f);
+    Timeline timeline;
+    timeline.setState(Playing);
+    Playback playback(clock, timeline);
+    clock.update(true); // the frame's reading
+    g_now = second / 2;
+    playback.seek(10.0f);
+    EXPECT_FLOAT_EQ(playback.timeAt(g_now + second / 10), 10.1f); // a press after the seek
+    g_now = second;
+    clock.update(true);
+    EXPECT_FLOAT_EQ(clock.productionSeconds(), 10.5f);
+    g_now += second / 5;
+    playback.pause();
+    g_now += second;
+    clock.update(false);
+    EXPECT_FLOAT_EQ(clock.productionSeconds(), 10.7f);
+    g_now += second / 4;
+    playback.play();
+    g_now += second / 2;
+    clock.update(true);
+    EXPECT_FLOAT_EQ(clock.productionSeconds(), 11.2f);
+    platform::setCounterSource(nullptr);
 }
