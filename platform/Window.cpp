@@ -1,5 +1,6 @@
 #include "platform/Window.h"
 #include "platform/NativeWindow.h"
+#include "platform/GLEntryPoints.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -122,6 +123,7 @@ WindowResult createWindow(const WindowRequest& request) {
         return result;
     }
     SDL_GL_MakeCurrent(sdl, nw->gl);
+    resolveImmediateModeEntryPoints();
     SDL_GL_SetSwapInterval(0);
 
     int gotSamples = 0;
