@@ -165,6 +165,9 @@ TEST(WholeFileWriter, WritesThroughASymbolicLinkToItsTargetKeepingTheTargetsMode
 
 #else
 
-TEST(Paths, PosixOnly) { GTEST_SKIP() << "replaces the C library's fsync and rename in this program (dlfcn) and makes symbolic links and modes: POSIX only; PathNamesTest covers Windows names"; }
+TEST(Paths, PosixOnly) {
+    GTEST_SKIP() << "replaces the C library's fsync and rename in this program (dlfcn) and makes"
+                    " symbolic links and modes: POSIX only (PathNamesTest covers Windows names)";
+}
 
 #endif

@@ -178,6 +178,9 @@ TEST(VideoPipe, AnEncoderThatSaysItSucceededMustHaveWrittenEveryFrame) {
 
 #else
 
-TEST(VideoPipe, PosixOnly) { GTEST_SKIP() << "needs ffmpeg and stand-in ffmpeg shell scripts, and limits the file size with setrlimit: POSIX only"; }
+TEST(VideoPipe, PosixOnly) {
+    GTEST_SKIP() << "needs ffmpeg, stand-in ffmpeg shell scripts and setrlimit's file size limit:"
+                    " POSIX only";
+}
 
 #endif
