@@ -149,15 +149,15 @@ int runCommand(const std::string& command, std::string& output, int) {
                                          : std::filesystem::exists(words[2], ec);
         return yes ? 0 : 1;
     }
-    // cmd.exe runs the line; the outer quotes keep the inner ones as they are.
-    std::string line;
-    for (size_t i = 0; i < words.size(); ++i) {
-        std::string w = words[i];
-        if (i == 0)
-            std::replace(w.begin(), w.end(), '/', '\\');
-        line += (i ? " \"" : "\"") + w + "\"";
-    }
-    line = "\"" + line + " 2>&1\"";
+    // cmd.exe runs the line. The program goes first without quotes (a line that starts
+    // with one loses its first and last quote), each argument quoted.
+    // A program named by a Unix path (this build's programs, cross-built on Linux) is
+    // on Wine's drive Z:, the Unix root, whatever drive the working folder is on.
+    std::string line = (words[0].rfind("/", 0) == 0 ? "Z:" : "") + words[0];
+    std::replace(line.begin(), line.end(), '/', '\\');
+    for (size_t i = 1; i < words.size(); ++i)
+        line += " \"" + words[i] + "\"";
+    line += " 2>&1";
     FILE* p = _popen(line.c_str(), "rb");
     if (!p)
         return -1;
