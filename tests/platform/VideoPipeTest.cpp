@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+
 #include <cstdlib>
 #include <filesystem>
 #include <sys/resource.h>
@@ -173,3 +175,9 @@ TEST(VideoPipe, AnEncoderThatSaysItSucceededMustHaveWrittenEveryFrame) {
         EXPECT_TRUE(qmtest::listFolder(dir.path()).empty()) << body;
     }
 }
+
+#else
+
+TEST(VideoPipe, PosixOnly) { GTEST_SKIP() << "needs ffmpeg and stand-in ffmpeg shell scripts, and limits the file size with setrlimit: POSIX only"; }
+
+#endif
