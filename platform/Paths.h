@@ -17,7 +17,7 @@ constexpr PathRules kSystemPathRules = PathRules::Posix;
 #endif
 
 // Backslashes become slashes and runs of slashes collapse to one (on Windows, but for the
-// two that start a share's name: "\\\\server\\share" is "//server/share").
+// two that start a share's name: \\server\share is //server/share).
 std::string nativePath(const std::string& path, PathRules rules = kSystemPathRules);
 // How many leading characters of a name are its root, which no one makes: "/" (1); on
 // Windows also a drive "C:/" (3) or a share "//server/share/"; 0 for a relative name.

@@ -23,4 +23,34 @@ std::vector<std::string> programArguments(int argc, char** argv) {
     return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
 }
 
+namespace {
+// One argument quoted the way the runtime splits a command line: backslashes are plain
+// unless a quote follows them, so those before a quote (a quoted one or the closing one)
+// are doubled.
+std::string quotedArgument(const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos)
+        return arg;
+    std::string out = "\"";
+    for (std::size_t i = 0;; ++i) {
+        std::size_t backslashes = 0;
+        for (; i < arg.size() && arg[i] == '\\'; ++i)
+            ++backslashes;
+        if (i == arg.size()) {
+            out.append(backslashes * 2, '\\');
+            break;
+        }
+        out.append(arg[i] == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        out.push_back(arg[i]);
+    }
+    return out + "\"";
+}
+} // namespace
+
+std::string windowsCommandLine(const std::vector<std::string>& args) {
+    std::string line;
+    for (const std::string& arg : args)
+        line += (line.empty() ? "" : " ") + quotedArgument(arg);
+    return line;
+}
+
 } // namespace qelFramework::platform

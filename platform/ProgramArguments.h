@@ -10,4 +10,8 @@ namespace qelFramework::platform {
 // system's way, so that a name outside the code page arrives whole.
 std::vector<std::string> programArguments(int argc, char** argv);
 
+// The command line a Windows program is started with so that its runtime splits it back
+// into exactly these arguments (the first one the program's name); on every system.
+std::string windowsCommandLine(const std::vector<std::string>& args);
+
 } // namespace qelFramework::platform

@@ -4,6 +4,7 @@
 #include "platform/VideoPipe.h"
 #include "platform/Kernel.h"
 #include "platform/Paths.h"
+#include "platform/ProgramArguments.h"
 #include "platform/Utf16.h"
 
 #include <cerrno>
@@ -19,30 +20,6 @@ namespace {
 std::wstring wide(const std::string& text) {
     const std::u16string utf16 = utf16FromUtf8(text);
     return std::wstring(utf16.begin(), utf16.end());
-}
-
-// One argument quoted the way the C runtime splits a command line back into arguments.
-std::wstring quotedArgument(const std::wstring& arg) {
-    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos)
-        return arg;
-    std::wstring out = L"\"";
-    for (std::size_t i = 0;; ++i) {
-        std::size_t backslashes = 0;
-        while (i < arg.size() && arg[i] == L'\\') {
-            ++i;
-            ++backslashes;
-        }
-        if (i == arg.size()) {
-            out.append(backslashes * 2, L'\\'); // before the closing quote
-            break;
-        }
-        if (arg[i] == L'"')
-            out.append(backslashes * 2 + 1, L'\\');
-        else
-            out.append(backslashes, L'\\');
-        out.push_back(arg[i]);
-    }
-    return out + L"\"";
 }
 
 // The program's file: beside this program first, then in the folders PATH names; empty
@@ -83,9 +60,9 @@ HANDLE inheritable(HANDLE handle) {
 // the process handle, or null with the reason in error.
 HANDLE startProcess(const std::string& program, const std::vector<std::string>& args, HANDLE input, HANDLE output,
                     HANDLE errors, std::string& error) {
-    std::wstring line = quotedArgument(wide(program));
-    for (const std::string& arg : args)
-        line += L" " + quotedArgument(wide(arg));
+    std::vector<std::string> all = {program};
+    all.insert(all.end(), args.begin(), args.end());
+    std::wstring line = wide(windowsCommandLine(all));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -93,8 +70,10 @@ HANDLE startProcess(const std::string& program, const std::vector<std::string>& 
     startup.hStdOutput = output;
     startup.hStdError = errors;
     PROCESS_INFORMATION info{};
-    const BOOL started = CreateProcessW(wide(program).c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                        nullptr, nullptr, &startup, &info);
+    // A console program started from one shares it; from a window, it opens none of its own.
+    const DWORD flags = GetConsoleWindow() ? 0 : CREATE_NO_WINDOW;
+    const BOOL started = CreateProcessW(wide(program).c_str(), &line[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                                        &startup, &info);
     const DWORD why = GetLastError();
     for (HANDLE handle : {input, output, errors})
         if (handle)
@@ -142,8 +121,10 @@ bool holdsFrames(const std::string& path, std::int64_t frames, std::string& erro
     std::string out;
     char chunk[256];
     DWORD n = 0;
-    while (process && out.size() < 4096 && ReadFile(reader, chunk, sizeof chunk, &n, nullptr) && n > 0)
-        out.append(chunk, n);
+    // Read to the end, so that ffprobe never waits on a full pipe; 4 KiB of it is kept.
+    while (process && ReadFile(reader, chunk, sizeof chunk, &n, nullptr) && n > 0)
+        if (out.size() < 4096)
+            out.append(chunk, n);
     CloseHandle(reader);
     if (!process) {
         error = "cannot start ffprobe to check the video: " + error;

@@ -1,7 +1,10 @@
 // How names are spelt on each system, and the UTF-8 / UTF-16 conversions Windows names
 // go through; both hold on every system.
+#include "platform/Kernel.h"
 #include "platform/Paths.h"
+#include "platform/UserFolders.h"
 #include "platform/Utf16.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -46,4 +49,26 @@ TEST(PathNames, Utf8AndUtf16RoundTripAndBadSequencesBecomeReplacements) {
     // Unpaired surrogates in a Windows name.
     EXPECT_EQ(utf8FromUtf16(std::u16string(u"x") + char16_t(0xD800) + u"y" + char16_t(0xDC00)),
               "x\xEF\xBF\xBDy\xEF\xBF\xBD");
+}
+
+TEST(PathNames, ANameOutsideAsciiIsMadeReplacedListedAndRemoved) {
+    namespace p = qelFramework::platform;
+    qmtest::TempFolder dir;
+    const std::string folder = dir.file("\xE6\x97\xA5\xE6\x9C\xAC/sub");
+    const std::string file = folder + "/d\xC3\xA9j\xC3\xA0.dat";
+    std::string error;
+    ASSERT_TRUE(p::makeFolders(folder, error)) << error;
+    ASSERT_TRUE(p::writeWholeFile(file, {1, 2, 3}, error)) << error;
+    p::FileStamp first, second;
+    ASSERT_TRUE(p::fileStamp(file, first));
+    // The second write replaces the first file, which a plain rename does not do everywhere.
+    ASSERT_TRUE(p::writeWholeFile(file, {4, 5, 6, 7}, error)) << error;
+    ASSERT_TRUE(p::fileStamp(file, second));
+    EXPECT_NE(first, second);
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(p::readWholeFile(file, bytes));
+    EXPECT_EQ(bytes, (std::vector<unsigned char>{4, 5, 6, 7}));
+    EXPECT_EQ(p::filesIn(folder), std::vector<std::string>{"d\xC3\xA9j\xC3\xA0.dat"});
+    EXPECT_TRUE(p::deleteFile(file.c_str()));
+    EXPECT_FALSE(p::fileExists(file));
 }
