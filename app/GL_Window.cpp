@@ -37,6 +37,7 @@ bool GL_Window::create(int newWidth, int newHeight, float newAspect, int newSamp
     request.topmost = newFullscreen;
     platform::WindowResult made = platform::createWindow(request);
     window = made.window;
+    failure = made.error;
     fullscreen = made.fullscreen; // a refused mode switch leaves a pop-up, treated as windowed
 
     if (fullscreen) {
@@ -66,7 +67,7 @@ bool GL_Window::create(int newWidth, int newHeight, float newAspect, int newSamp
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
     }
-    return created;
+    return window != nullptr;
 }
 
 bool GL_Window::destroy() {

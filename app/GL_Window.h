@@ -14,6 +14,7 @@ public:
     GL_Window(const GL_Window&) = delete;
     GL_Window& operator=(const GL_Window&) = delete;
 
+    // False, with the window system's reason in error(), when no window with a context opens.
     bool create(int width, int height, float aspect, int samples, bool fullscreen, const std::string& title);
     bool destroy();
 
@@ -33,6 +34,7 @@ public:
     bool isFullscreen() const { return fullscreen; }
     platform::Window* handle() const { return window; }
     const std::string& getTitle() const { return title; }
+    const std::string& error() const { return failure; }
 
 private:
     bool created = false;
@@ -47,6 +49,7 @@ private:
     bool fullscreen = false;
     platform::Window* window = nullptr;
     std::string title;
+    std::string failure;
 };
 
 } // namespace qelFramework

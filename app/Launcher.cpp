@@ -16,6 +16,7 @@ const Resolution kResolutions[kResolutionCount] = {
 
 namespace {
 LaunchSettings g_settings;
+std::string g_windowError;
 LauncherControls g_controls;
 platform::Window* g_window = nullptr;
 
@@ -99,6 +100,8 @@ void handleLauncherEvent(const InputEvent& event) {
         platform::requestQuit(0);
 }
 
+const std::string& launcherWindowError() { return g_windowError; }
+
 LaunchSettings runLauncher() {
     launcher::reset();
 
@@ -109,8 +112,9 @@ LaunchSettings runLauncher() {
     request.centered = true;
     platform::WindowResult made = platform::createWindow(request);
     g_window = made.window;
+    g_windowError = made.error;
     if (!g_window)
-        return g_settings; // no window system: nothing can be chosen, so nothing starts
+        return g_settings; // nothing can be chosen, so nothing starts
 
     platform::beginUi(g_window, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 16.0f);
 

@@ -3,6 +3,8 @@
 // full-screen mode, then starts the production or leaves.
 #include "platform/InputEvent.h"
 
+#include <string>
+
 namespace qelFramework {
 
 struct LaunchSettings {
@@ -38,6 +40,9 @@ struct LauncherControls {
 
 // Shows the launcher and runs its event loop until the window closes.
 LaunchSettings runLauncher();
+// Why the last runLauncher's window did not open (the launch is then cancelled); empty
+// when it opened.
+const std::string& launcherWindowError();
 
 enum class LauncherButton { Start, Exit };
 // A click on a button: start takes the size and mode the controls show (nothing selected

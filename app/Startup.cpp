@@ -28,6 +28,17 @@ GL_Window& productionWindow() {
     return window;
 }
 
+namespace {
+// Without a window there is nothing to show or capture: the program ends with the reason.
+int windowFailed(const std::string& reason) {
+    Trace::start();
+    Trace::write(Trace::Error, "window", "%s", reason.c_str());
+    Trace::stop();
+    std::fprintf(stderr, "quillmont: %s\n", reason.c_str());
+    return 1;
+}
+} // namespace
+
 bool checkSyncText(CommandLine& options, std::string& error) {
     options.syncTextPath = platform::absolutePath(options.syncText);
     std::vector<unsigned char> image;
@@ -52,6 +63,8 @@ int runProduction(const CommandLine& options) {
         settings.fullscreen = options.fullscreen;
     } else {
         settings = runLauncher();
+        if (!launcherWindowError().empty())
+            return windowFailed(launcherWindowError());
     }
     if (settings.cancelled)
         return 0;
@@ -59,7 +72,11 @@ int runProduction(const CommandLine& options) {
     // 2. The production window.
     const std::string title = "vlx-quillmont";
     GL_Window& window = productionWindow();
-    window.create(settings.width, settings.height, 1.77f, 2, settings.fullscreen, title);
+    if (!window.create(settings.width, settings.height, 1.77f, 2, settings.fullscreen, title)) {
+        const std::string reason = window.error();
+        window.destroy();
+        return windowFailed(reason);
+    }
     if (capturing)
         platform::keepLibrariesLoaded();
     choosePacingForRenderer();

@@ -3,6 +3,7 @@
 #include "app/Startup.h"
 #include "platform/InputScript.h"
 #include "platform/Paths.h"
+#include "platform/ProgramArguments.h"
 
 #include <cstdio>
 #include <string>
@@ -10,7 +11,7 @@
 
 int main(int argc, char** argv) {
     using namespace qelFramework;
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args = platform::programArguments(argc, argv);
     CommandLine options;
     std::string error;
     if (!parseCommandLine(args, options, error)) {

@@ -17,7 +17,7 @@ public:
     static int highestLevel();
 
     static void write(unsigned level, const char* tag, const char* format, ...)
-        __attribute__((format(printf, 3, 4)));
+        __attribute__((format(gnu_printf, 3, 4)));
 
     // Start-up's sequence: every level written, "Trace started".
     static void start();

@@ -48,6 +48,6 @@ extern const char* const kEditorFontFile;
 // as '?'; a position off the 0..1 window is moved onto its edge. Nothing is drawn
 // without a font.
 void printText(const EditorFont* font, float x, float y, float r, float g, float b, float a, const char* format, ...)
-    __attribute__((format(printf, 8, 9)));
+    __attribute__((format(gnu_printf, 8, 9)));
 
 } // namespace qelFramework

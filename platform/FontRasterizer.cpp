@@ -1,4 +1,5 @@
 #include "platform/FontRasterizer.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
 #include <climits>
@@ -9,6 +10,7 @@
 namespace qelFramework::platform {
 
 struct FontFace::Impl {
+    std::vector<unsigned char> file; // the face reads from it as long as it lives
     FT_Library library = nullptr;
     FT_Face face = nullptr;
     int pixels = 0;
@@ -31,7 +33,12 @@ bool FontFace::load(const std::string& path, std::string& error) {
         error = "the font library could not be started";
         return false;
     }
-    if (FT_New_Face(impl->library, path.c_str(), 0, &impl->face) != 0) {
+    // Read through Paths, which names files the system's way (wide names on Windows); a
+    // font file is a few megabytes at most.
+    const std::size_t kLargestFont = 64u << 20;
+    std::string why;
+    if (!readWholeFile(path, impl->file, kLargestFont, why) ||
+        FT_New_Memory_Face(impl->library, impl->file.data(), static_cast<FT_Long>(impl->file.size()), 0, &impl->face) != 0) {
         impl->face = nullptr;
         error = "cannot read the font " + path;
         return false;

@@ -8,13 +8,28 @@
 
 namespace qelFramework::platform {
 
-// Backslashes become slashes and runs of slashes collapse to one.
-std::string nativePath(const std::string& path);
+// The rules a system names files by; both can be asked for on every system.
+enum class PathRules { Posix, Windows };
+#ifdef _WIN32
+constexpr PathRules kSystemPathRules = PathRules::Windows;
+#else
+constexpr PathRules kSystemPathRules = PathRules::Posix;
+#endif
 
-// fopen on the translated name.
+// Backslashes become slashes and runs of slashes collapse to one (on Windows, but for the
+// two that start a share's name: \\server\share is //server/share).
+std::string nativePath(const std::string& path, PathRules rules = kSystemPathRules);
+// How many leading characters of a name are its root, which no one makes: "/" (1); on
+// Windows also a drive "C:/" (3) or a share "//server/share/"; 0 for a relative name.
+std::size_t rootLength(const std::string& path, PathRules rules = kSystemPathRules);
+// A name with a root (see rootLength) does not depend on the working folder.
+bool isAbsolutePath(const std::string& path, PathRules rules = kSystemPathRules);
+
+// fopen on the translated name (on Windows with the UTF-8 name in UTF-16).
 std::FILE* openFile(const std::string& path, const char* mode);
 
-// Renames a file over another (atomic on one file system). True on success.
+// Renames a file over another (atomic on one file system; on Windows the rename is
+// written through to the disk before it returns). True on success, else errno says why.
 bool replaceFile(const std::string& from, const std::string& to);
 
 // The whole content of a file; false when it cannot be opened or read.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace qelFramework::platform {
 
@@ -57,8 +58,14 @@ public:
     bool close(bool keep, std::string& error);
     bool isOpen() const { return pipe != nullptr; }
 
+    // What ffmpeg is given after its name: raw frames on its input, the soundtrack from
+    // audio (none when empty), the video written to output.
+    static std::vector<std::string> encoderArguments(const VideoSettings& settings, const std::string& output,
+                                                     const std::string& audio);
+
 private:
     std::FILE* pipe = nullptr;
+    void* process = nullptr; // the encoder's process where the system names it by a handle
     std::size_t frameBytes = 0;
     std::int64_t framesWritten = 0;
     std::string target;
@@ -66,14 +73,15 @@ private:
 };
 
 // Makes the program work without a display (rendering through EGL) and without a sound
-// device. Must be called before the first window or sound call.
+// device. Must be called before the first window or sound call. On Windows there is
+// always a display.
 void useHeadlessDevices(bool noDisplay);
 // Keeps every library loaded now (the GL driver the window's context brought in) loaded
 // until the process ends. Off screen, the window toolkit unloads the driver when it quits,
 // unmapping the driver's globals while blocks they point to live on: the leak checker
 // then reports them, with stacks it cannot name.
 void keepLibrariesLoaded();
-// True when a window system display is reachable.
+// True when a window system display is reachable (always on Windows).
 bool displayAvailable();
 
 } // namespace qelFramework::platform

@@ -1,8 +1,8 @@
 #include "platform/Window.h"
 #include "platform/NativeWindow.h"
+#include "platform/GLEntryPoints.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -52,8 +52,7 @@ void ensureVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO))
         return;
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        std::fprintf(stderr, "video initialisation failed: %s\n", SDL_GetError());
+    SDL_InitSubSystem(SDL_INIT_VIDEO); // a failure is createWindow's to report
 }
 
 Window* windowFromSdlId(Uint32 id) {
@@ -66,6 +65,10 @@ Window* newestWindow() { return windows().empty() ? nullptr : windows().back(); 
 WindowResult createWindow(const WindowRequest& request) {
     ensureVideo();
     WindowResult result;
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        result.error = std::string("cannot start the window system: ") + SDL_GetError();
+        return result;
+    }
 
     SDL_DisplayMode mode{};
     bool switchMode = request.fullscreen && exactDisplayMode(request.width, request.height, mode);
@@ -93,7 +96,7 @@ WindowResult createWindow(const WindowRequest& request) {
         samples = samples > 4 ? 4 : samples - 1;
     }
     if (!sdl) {
-        std::fprintf(stderr, "window creation failed: %s\n", SDL_GetError());
+        result.error = std::string("cannot open a window: ") + SDL_GetError();
         return result;
     }
 
@@ -110,10 +113,17 @@ WindowResult createWindow(const WindowRequest& request) {
     }
 
     nw->gl = SDL_GL_CreateContext(sdl);
-    if (!nw->gl)
-        std::fprintf(stderr, "GL context creation failed: %s\n", SDL_GetError());
-    else
-        SDL_GL_MakeCurrent(sdl, nw->gl);
+    if (!nw->gl) {
+        result.error = std::string("cannot make an OpenGL context: ") + SDL_GetError();
+        if (nw->fullscreen)
+            SDL_SetWindowFullscreen(sdl, 0);
+        SDL_SetWindowData(sdl, kWindowKey, nullptr);
+        SDL_DestroyWindow(sdl);
+        delete nw;
+        return result;
+    }
+    SDL_GL_MakeCurrent(sdl, nw->gl);
+    resolveImmediateModeEntryPoints();
     SDL_GL_SetSwapInterval(0);
 
     int gotSamples = 0;

@@ -22,13 +22,15 @@ struct WindowResult {
     Window* window = nullptr;
     bool fullscreen = false;   // the display mode was switched
     int samples = 0;           // multisample count obtained
+    std::string error;         // why there is no window (the window system's reason)
 };
 
 // Creates the window with a compatibility-profile GL context (double-buffered, 24-bit
 // depth, 8-bit alpha) and makes the context current. When the display mode cannot be
 // switched to exactly width x height the window becomes a borderless pop-up at (0, 0)
 // of that size and fullscreen is false in the result. A context that cannot have the
-// requested samples is made with fewer.
+// requested samples is made with fewer. A window whose context cannot be made is not
+// kept: no window, and the reason in the result's error.
 WindowResult createWindow(const WindowRequest& request);
 
 // Restores the display mode, releases the context and the window.

@@ -135,3 +135,19 @@ TEST_F(ProgramWithContent, EditsThatCanBeKeptNowhereHoldTheFirstEscapeAndTheSeco
     EXPECT_NE(out.find("quillmont: unsaved edits could not be kept (editor/: "), std::string::npos) << out;
     EXPECT_EQ(out.find("snapshots stay"), std::string::npos) << out;
 }
+
+TEST(Program, AWindowThatCannotOpenEndsTheProgramWithItsReason) {
+    // A video driver the window system does not have: neither the launcher, nor a window
+    // of a given size, nor a capture's window opens.
+    for (const char* options : {"", "--size 640x360", "--capture out --to 1"}) {
+        qmtest::TempFolder dir;
+        std::string out;
+        const int code = qmtest::runCommand("cd '" + dir.path() + "' && SDL_VIDEODRIVER=none-such SDL_AUDIODRIVER=dummy "
+                                            "timeout 60 '" + program() + "' " + options,
+                                            out);
+        EXPECT_EQ(code, 1) << options << "\n" << out;
+        EXPECT_NE(out.find("quillmont: cannot start the window system: "), std::string::npos) << options << "\n" << out;
+        EXPECT_NE(out.find("ERROR (window): cannot start the window system: "), std::string::npos) << out;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out"))) << options;
+    }
+}

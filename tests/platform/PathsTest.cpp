@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -160,3 +162,12 @@ TEST(WholeFileWriter, WritesThroughASymbolicLinkToItsTargetKeepingTheTargetsMode
     EXPECT_TRUE(platform::removeLeftoverTemporaryFileOf(link));
     EXPECT_FALSE(platform::fileExists(target + ".quillmont-tmp"));
 }
+
+#else
+
+TEST(Paths, PosixOnly) {
+    GTEST_SKIP() << "replaces the C library's fsync and rename in this program (dlfcn) and makes"
+                    " symbolic links and modes: POSIX only (PathNamesTest covers Windows names)";
+}
+
+#endif

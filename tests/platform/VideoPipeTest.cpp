@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+
 #include <cstdlib>
 #include <filesystem>
 #include <sys/resource.h>
@@ -173,3 +175,12 @@ TEST(VideoPipe, AnEncoderThatSaysItSucceededMustHaveWrittenEveryFrame) {
         EXPECT_TRUE(qmtest::listFolder(dir.path()).empty()) << body;
     }
 }
+
+#else
+
+TEST(VideoPipe, PosixOnly) {
+    GTEST_SKIP() << "needs ffmpeg, stand-in ffmpeg shell scripts and setrlimit's file size limit:"
+                    " POSIX only";
+}
+
+#endif

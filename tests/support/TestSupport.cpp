@@ -13,9 +13,13 @@
 #include <fstream>
 #include <mutex>
 #include <sstream>
-#include <sys/wait.h>
 #include <thread>
+#ifdef _WIN32
+#include <random>
+#else
+#include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace qmtest {
 
@@ -51,6 +55,26 @@ GLContext::GLContext(int width, int height, int samples) {
 }
 GLContext::~GLContext() { qelFramework::platform::destroyWindow(window); }
 
+#ifdef _WIN32
+TempFolder::TempFolder() {
+    std::random_device random;
+    std::error_code ec;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    for (int attempt = 0; attempt < 100 && root.empty(); ++attempt) {
+        const std::filesystem::path made = base / ("quillmont-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(made, ec))
+            root = made.generic_string();
+    }
+    if (root.empty())
+        root = base.generic_string();
+}
+TempFolder::~TempFolder() {
+    if (root.find("/quillmont-test-") != std::string::npos) {
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
+}
+#else
 TempFolder::TempFolder() {
     char pattern[] = "/tmp/quillmont-test-XXXXXX";
     char* made = mkdtemp(pattern);
@@ -62,6 +86,7 @@ TempFolder::~TempFolder() {
         std::system(cmd.c_str());
     }
 }
+#endif
 
 InFolder::InFolder(const std::string& folder) : previous(std::filesystem::current_path().string()) {
     std::filesystem::current_path(folder);
@@ -96,6 +121,53 @@ bool quitPending() {
     return qelFramework::platform::takeQuitRequest().has_value();
 }
 
+#ifdef _WIN32
+int runCommand(const std::string& command, std::string& output, int) {
+    output.clear();
+    // The words, as the shell would split them.
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false, quoted = false;
+    for (char c : command) {
+        if (c == '\'')
+            quoted = !quoted, inWord = true;
+        else if (!quoted && (c == ' ' || c == '\t')) {
+            if (inWord)
+                words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else
+            word += c, inWord = true;
+    }
+    if (inWord)
+        words.push_back(word);
+    if (words.empty())
+        return -1;
+    if (words[0] == "test" && words.size() == 3) {
+        std::error_code ec;
+        const bool yes = words[1] == "-d" ? std::filesystem::is_directory(words[2], ec)
+                                         : std::filesystem::exists(words[2], ec);
+        return yes ? 0 : 1;
+    }
+    // cmd.exe runs the line. The program goes first without quotes (a line that starts
+    // with one loses its first and last quote), each argument quoted.
+    // A program named by a Unix path (this build's programs, cross-built on Linux) is
+    // on Wine's drive Z:, the Unix root, whatever drive the working folder is on.
+    std::string line = (words[0].rfind("/", 0) == 0 ? "Z:" : "") + words[0];
+    std::replace(line.begin(), line.end(), '/', '\\');
+    for (size_t i = 1; i < words.size(); ++i)
+        line += " \"" + words[i] + "\"";
+    line += " 2>&1";
+    FILE* p = _popen(line.c_str(), "rb");
+    if (!p)
+        return -1;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), p)) > 0)
+        output.append(buffer, n);
+    return _pclose(p);
+}
+#else
 int runCommand(const std::string& command, std::string& output, int seconds) {
     output.clear();
     std::string quoted;
@@ -117,6 +189,7 @@ int runCommand(const std::string& command, std::string& output, int seconds) {
                   std::to_string(seconds) + " s): " + command + "]\n";
     return code;
 }
+#endif
 
 int forge(const std::string& arguments, std::string& output) {
     return runCommand(std::string(QM_BIN_DIR) + "/quillmont-forge " + arguments, output, 840);

@@ -7,6 +7,13 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <cstdlib>
+// The C library of Windows sets the environment with _putenv_s (an empty value removes).
+inline int setenv(const char* name, const char* value, int) { return _putenv_s(name, value); }
+inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
+#endif
+
 namespace qmtest {
 
 // Collects the debugger output while alive; records() splits it into lines.
@@ -71,6 +78,8 @@ bool quitPending();
 
 // Runs a shell command; returns its exit status and fills output with stdout and stderr.
 // A command still running after `seconds` is killed (status 124) and the output says so.
+// On Windows the command is one program and its arguments, words as the shell splits
+// them ('...' quotes one), or `test -e PATH` / `test -d PATH`; ctest's limit ends it.
 int runCommand(const std::string& command, std::string& output, int seconds = 220);
 // Runs the content forge of this build with these arguments.
 int forge(const std::string& arguments, std::string& output);

@@ -5,6 +5,7 @@
 #include "Products.h"
 
 #include "layers/scenes/MotionFrames.h"
+#include "platform/Kernel.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -45,13 +46,13 @@ bool writeFrame(const std::string& path, const std::vector<MotionPoint>& points,
         std::memcpy(bytes.data() + 4, points.data(), points.size() * sizeof(MotionPoint));
     // Whole or not at all: written beside the target, then renamed over it.
     const std::string temporary = path + ".part";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    std::FILE* file = platform::openFile(temporary, "wb");
     bool ok = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     if (file && std::fclose(file) != 0)
         ok = false;
     ok = ok && platform::replaceFile(temporary, path);
     if (!ok) {
-        std::remove(temporary.c_str());
+        platform::deleteFile(temporary.c_str());
         error = "cannot write " + path;
     }
     return ok;

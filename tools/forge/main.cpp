@@ -4,9 +4,10 @@
 #include "Products.h"
 
 #include "platform/Paths.h"
+#include "platform/ProgramArguments.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,10 @@ void usage() {
                          "       quillmont-forge --list\n");
 }
 
-// Makes every folder on the way to (and including) folder.
+// Makes every folder on the way to (and including) folder, below its root ("/", "C:/").
 bool makeFolders(const std::string& folder) {
     std::string native = platform::nativePath(folder);
-    for (size_t i = 1; i <= native.size(); ++i)
+    for (size_t i = std::max<size_t>(platform::rootLength(native), 1); i <= native.size(); ++i)
         if (i == native.size() || native[i] == '/')
             if (!platform::makeFolder(native.substr(0, i)))
                 return false;
@@ -38,23 +39,24 @@ std::string folderOf(const std::string& path) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args = platform::programArguments(argc, argv);
     std::string outDir;
     std::vector<std::string> only;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--list") == 0) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--list") {
             for (const Product& p : allProducts())
                 std::printf("%-14s %s\n", p.id.c_str(), p.file.c_str());
             return 0;
         }
-        if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
-            only.push_back(argv[++i]);
+        if (args[i] == "--only" && i + 1 < args.size()) {
+            only.push_back(args[++i]);
             continue;
         }
-        if (argv[i][0] == '-' || !outDir.empty()) {
+        if (args[i].empty() || args[i][0] == '-' || !outDir.empty()) {
             usage();
             return 2;
         }
-        outDir = argv[i];
+        outDir = args[i];
     }
     if (outDir.empty()) {
         usage();

@@ -1,6 +1,7 @@
 // quillmont-sync: the sync file as text and back, and a controller's values at given times.
 #include "base/Trace.h"
 #include "platform/Paths.h"
+#include "platform/ProgramArguments.h"
 #include "sync/SyncData.h"
 #include "sync/SyncFile.h"
 #include "sync/SyncFileFormat.h"
@@ -94,7 +95,7 @@ int eval(const std::string& path, const std::string& name, const std::vector<std
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = platform::programArguments(argc, argv);
     Trace::setHighestLevel(Trace::Warning); // the reader's warnings go to standard error
     if (args.size() == 2 && args[0] == "dump")
         return dump(args[1]);

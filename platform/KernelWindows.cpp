@@ -1,0 +1,91 @@
+// Kernel services on Windows.
+#ifdef _WIN32
+#include "platform/Kernel.h"
+#include "platform/Paths.h"
+#include "platform/SystemCalls.h"
+#include "platform/Utf16.h"
+
+#include <csignal>
+#include <ctime>
+#include <io.h>
+#include <malloc.h>
+#include <windows.h>
+
+namespace qelFramework::platform {
+
+std::int64_t systemCounter() {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    return static_cast<std::int64_t>(now.QuadPart);
+}
+
+std::int64_t systemCounterFrequency() {
+    LARGE_INTEGER frequency{};
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<std::int64_t>(frequency.QuadPart);
+}
+
+void releaseFreedMemory() { _heapmin(); }
+
+// A write to a pipe whose reader has gone, or past a limit, fails with an error here
+// already: there is no signal to ignore.
+void ignoreWriteSignals() {}
+
+namespace {
+volatile std::sig_atomic_t g_interrupt = 0;
+
+// Notes the signal for the program to end on; a second one ends it at once. The runtime
+// resets a handler to the default before calling it, so it is set again.
+extern "C" void noteInterrupt(int number) {
+    if (g_interrupt != 0) {
+        std::signal(number, SIG_DFL);
+        std::raise(number);
+        return;
+    }
+    g_interrupt = number;
+    std::signal(number, noteInterrupt);
+}
+} // namespace
+
+// The runtime turns Ctrl+C in the console into SIGINT; SIGTERM comes only from raise.
+void catchInterrupts() {
+    for (int number : {SIGINT, SIGTERM}) {
+        auto previous = std::signal(number, noteInterrupt);
+        if (previous == SIG_IGN)
+            std::signal(number, SIG_IGN); // started to ignore it
+    }
+}
+
+int interruptSignal() { return g_interrupt; }
+
+const char* signalName(int number) {
+    switch (number) {
+    case SIGINT: return "SIGINT";
+    case SIGTERM: return "SIGTERM";
+    default: return "a signal";
+    }
+}
+
+void sleepMs(unsigned milliseconds) { Sleep(milliseconds); }
+
+SystemTime getSystemTimeUtc() {
+    std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_s(&utc, &now);
+    SystemTime t;
+    t.year = utc.tm_year + 1900;
+    t.month = utc.tm_mon + 1;
+    t.day = utc.tm_mday;
+    t.hour = utc.tm_hour;
+    t.minute = utc.tm_min;
+    t.second = utc.tm_sec;
+    return t;
+}
+
+bool deleteFile(const char* path) {
+    const std::u16string name = utf16FromUtf8(nativePath(path));
+    return _wunlink(reinterpret_cast<const wchar_t*>(name.c_str())) == 0;
+}
+
+} // namespace qelFramework::platform
+#endif
