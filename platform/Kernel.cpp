@@ -2,6 +2,7 @@
 #include "platform/SystemCalls.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace qelFramework::platform {
 
@@ -25,5 +26,18 @@ void outputDebugString(const char* text) {
 }
 
 void setDebugOutputSink(DebugOutputSink sink) { g_debugSink = sink; }
+
+SystemTime getSystemTimeUtc() {
+    std::tm utc{};
+    utcTime(std::time(nullptr), utc);
+    SystemTime t;
+    t.year = utc.tm_year + 1900;
+    t.month = utc.tm_mon + 1;
+    t.day = utc.tm_mday;
+    t.hour = utc.tm_hour;
+    t.minute = utc.tm_min;
+    t.second = utc.tm_sec;
+    return t;
+}
 
 } // namespace qelFramework::platform

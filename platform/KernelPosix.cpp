@@ -77,19 +77,7 @@ void sleepMs(unsigned milliseconds) {
     }
 }
 
-SystemTime getSystemTimeUtc() {
-    std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    SystemTime t;
-    t.year = utc.tm_year + 1900;
-    t.month = utc.tm_mon + 1;
-    t.day = utc.tm_mday;
-    t.hour = utc.tm_hour;
-    t.minute = utc.tm_min;
-    t.second = utc.tm_sec;
-    return t;
-}
+bool utcTime(std::time_t now, std::tm& utc) { return gmtime_r(&now, &utc) != nullptr; }
 
 bool deleteFile(const char* path) { return unlink(nativePath(path).c_str()) == 0; }
 

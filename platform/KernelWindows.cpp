@@ -68,19 +68,7 @@ const char* signalName(int number) {
 
 void sleepMs(unsigned milliseconds) { Sleep(milliseconds); }
 
-SystemTime getSystemTimeUtc() {
-    std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_s(&utc, &now);
-    SystemTime t;
-    t.year = utc.tm_year + 1900;
-    t.month = utc.tm_mon + 1;
-    t.day = utc.tm_mday;
-    t.hour = utc.tm_hour;
-    t.minute = utc.tm_min;
-    t.second = utc.tm_sec;
-    return t;
-}
+bool utcTime(std::time_t now, std::tm& utc) { return gmtime_s(&utc, &now) == 0; }
 
 bool deleteFile(const char* path) {
     const std::u16string name = utf16FromUtf8(nativePath(path));

@@ -4,7 +4,9 @@
 // built. Names are the program's (UTF-8, '/'), as Paths.h describes.
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <string>
+#include <vector>
 
 namespace qelFramework::platform {
 
@@ -29,5 +31,24 @@ bool enterFolder(const std::string& path);
 // The monotonic counter behind queryPerformanceCounter, and its ticks per second.
 std::int64_t systemCounter();
 std::int64_t systemCounterFrequency();
+// The calendar time in UTC of a moment; false when the system cannot say.
+bool utcTime(std::time_t now, std::tm& utc);
+
+// The video pipe's processes (in VideoPipePosix.cpp and VideoPipeWindows.cpp).
+// What to start for the program called name: empty when it is not to be found.
+std::string findProgram(const std::string& name);
+// Starts program with args, its standard input a binary pipe this process writes to
+// (input), its output and errors this process's; the process where the system names it
+// by a handle (else null). False with the reason in error.
+bool startWithInputPipe(const std::string& program, const std::vector<std::string>& args, std::FILE*& input,
+                        void*& process, std::string& error);
+// Closes the input and waits for the program to end: empty when it exited with 0, else
+// what ended it, for a message.
+std::string finishProcess(const std::string& name, std::FILE* input, void* process);
+// Runs program with args and collects its output and errors (up to 4 KiB, read to the
+// end); exitCode is 0 when it succeeded. False with the reason in error when it cannot
+// be started.
+bool runForOutput(const std::string& program, const std::vector<std::string>& args, std::string& output,
+                  long& exitCode, std::string& error);
 
 } // namespace qelFramework::platform
