@@ -2,6 +2,7 @@
 
 #include "platform/Kernel.h"
 #include "platform/EventQueue.h"
+#include "platform/FontRasterizer.h"
 #include "platform/UiHost.h"
 #include "platform/Window.h"
 
@@ -116,7 +117,7 @@ LaunchSettings runLauncher() {
     if (!g_window)
         return g_settings; // nothing can be chosen, so nothing starts
 
-    platform::beginUi(g_window, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 16.0f);
+    platform::beginUi(g_window, platform::findFontFile("DejaVuSans.ttf").c_str(), 16.0f);
 
     for (;;) {
         InputEvent event;

@@ -11,7 +11,7 @@
 
 namespace qelFramework {
 
-const char* const kEditorFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+std::string editorFontFile() { return platform::findFontFile("DejaVuSans.ttf"); }
 
 namespace {
 // Coverage from which a pixel of the 1-bit glyph is set: a little under half, so that

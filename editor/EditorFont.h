@@ -40,8 +40,8 @@ private:
     float advances[kGlyphCount] = {};
 };
 
-// The DejaVu Sans face the editor's fonts are made from.
-extern const char* const kEditorFontFile;
+// The file of the DejaVu Sans face the editor's fonts are made from.
+std::string editorFontFile();
 
 // Formats printf-style (at most 4095 bytes), sets the colour and the raster position
 // (x, y) and draws the text with the font's glyph lists. Bytes without a glyph are drawn

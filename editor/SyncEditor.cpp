@@ -88,9 +88,10 @@ void SyncEditor::makeFonts(int viewportHeight) {
     auto size = [h](float fraction, int smallest, int largest) {
         return std::clamp(static_cast<int>(std::lround(h * fraction)), smallest, largest);
     };
-    normalFont.create("normal", kEditorFontFile, size(0.0165f, 8, 40));
-    clockFont.create("clock", kEditorFontFile, size(0.028f, 10, 64));
-    rulerFont.create("ruler", kEditorFontFile, size(0.0135f, 7, 32));
+    const std::string fontFile = editorFontFile();
+    normalFont.create("normal", fontFile, size(0.0165f, 8, 40));
+    clockFont.create("clock", fontFile, size(0.028f, 10, 64));
+    rulerFont.create("ruler", fontFile, size(0.0135f, 7, 32));
 }
 
 void SyncEditor::makeButtons() {

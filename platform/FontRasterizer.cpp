@@ -9,6 +9,11 @@
 
 namespace qelFramework::platform {
 
+std::string findFontFile(const std::string& fileName) {
+    const std::string beside = executableFolder() + "/fonts/" + fileName;
+    return fileExists(beside) ? beside : "/usr/share/fonts/truetype/dejavu/" + fileName;
+}
+
 struct FontFace::Impl {
     std::vector<unsigned char> file; // the face reads from it as long as it lives
     FT_Library library = nullptr;

@@ -60,6 +60,11 @@ private:
     std::unique_ptr<Impl> impl;
 };
 
+// Where the program reads a DejaVu font file (e.g. "DejaVuSans.ttf") from: the fonts/
+// folder beside the program when it holds the file (the Windows package ships one),
+// else the system's DejaVu folder.
+std::string findFontFile(const std::string& fileName);
+
 // Characters of a UTF-8 string; each malformed byte becomes U+FFFD.
 std::vector<std::uint32_t> decodeUtf8(const std::string& text);
 

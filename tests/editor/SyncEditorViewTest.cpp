@@ -171,7 +171,7 @@ TEST_F(EditorView, WithoutASelectedControllerNoCurveNoKeysNoRedLine) {
 
 TEST_F(EditorView, FontsDrawOnlyTheirOwnGlyphs) {
     EditorFont font;
-    ASSERT_TRUE(font.create("test", kEditorFontFile, 14));
+    ASSERT_TRUE(font.create("test", editorFontFile(), 14));
     // A list made right after the font takes the number byte 0x80 would reach.
     const GLuint trap = glGenLists(1);
     glNewList(trap, GL_COMPILE);

@@ -1,19 +1,36 @@
 #include "platform/FontRasterizer.h"
+#include "platform/Kernel.h"
+#include "platform/Paths.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 using namespace qelFramework::platform;
 
 namespace {
-const std::string kFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+const std::string kFont = findFontFile("DejaVuSans.ttf");
 
 size_t inked(const std::vector<std::uint8_t>& coverage) {
     return static_cast<size_t>(std::count_if(coverage.begin(), coverage.end(), [](std::uint8_t c) { return c > 0; }));
 }
 } // namespace
+
+// The Windows package ships its font beside the program; elsewhere the system's is read.
+TEST(FontRasterizer, AFontBesideTheProgramComesBeforeTheSystemOne) {
+    const std::string name = "quillmont-test-face.ttf";
+    EXPECT_EQ(findFontFile(name), "/usr/share/fonts/truetype/dejavu/" + name);
+    const std::string folder = executableFolder() + "/fonts";
+    const bool madeFolder = !fileExists(folder) && makeFolder(folder);
+    std::string error;
+    ASSERT_TRUE(writeWholeFile(folder + "/" + name, {0}, error)) << error;
+    EXPECT_EQ(findFontFile(name), folder + "/" + name);
+    deleteFile((folder + "/" + name).c_str());
+    if (madeFolder)
+        std::remove(folder.c_str());
+}
 
 TEST(FontRasterizer, RendersEveryLetterOfTheTitle) {
     FontFace face;
