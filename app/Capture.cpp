@@ -53,7 +53,10 @@ struct CaptureState {
 };
 CaptureState* g_capture = nullptr;
 
-// The production clock's counter in capture mode: frame n is at n / fps seconds.
+// The production clock's counter in capture mode: frame n is at n / fps seconds, counted
+// in nanoseconds on every system (the whole counts, and so the times the layers see,
+// depend on the frequency).
+constexpr std::int64_t kFrameCounterFrequency = 1000000000;
 std::int64_t frameCounter() {
     const std::int64_t frequency = platform::queryPerformanceFrequency();
     const std::int64_t n = g_capture ? g_capture->frame : 0;
@@ -267,7 +270,7 @@ CaptureStart start(const CaptureSettings& settings, Production& production, std:
     c.renderer = renderer ? renderer : "unknown";
     c.writer = std::make_unique<FrameWriter>(kQueueDepth, writeFrame);
 
-    platform::setCounterSource(frameCounter);
+    platform::setCounterSource(frameCounter, kFrameCounterFrequency);
     production.startAt(0.0f); // the frames before the range are fast-forwarded
     if (c.range.first > kFullFramesBefore)
         production.setFastForward(static_cast<std::uint32_t>(2000 / settings.fps + 1));

@@ -8,14 +8,20 @@ namespace qelFramework::platform {
 
 namespace {
 CounterSource g_counterSource = nullptr;
+std::int64_t g_sourceFrequency = 0; // the counter source's, or 0 for the real one's
 DebugOutputSink g_debugSink = nullptr;
 } // namespace
 
 std::int64_t queryPerformanceCounter() { return g_counterSource ? g_counterSource() : systemCounter(); }
 
-std::int64_t queryPerformanceFrequency() { return systemCounterFrequency(); }
+std::int64_t queryPerformanceFrequency() {
+    return g_counterSource && g_sourceFrequency > 0 ? g_sourceFrequency : systemCounterFrequency();
+}
 
-void setCounterSource(CounterSource source) { g_counterSource = source; }
+void setCounterSource(CounterSource source, std::int64_t frequency) {
+    g_counterSource = source;
+    g_sourceFrequency = source ? frequency : 0;
+}
 
 void outputDebugString(const char* text) {
     if (g_debugSink) {

@@ -9,9 +9,11 @@ std::int64_t queryPerformanceCounter();
 std::int64_t queryPerformanceFrequency();
 
 // Replaces the performance counter with a counter the caller advances (capture mode
-// and tests); null restores the real counter. The frequency stays the real one's.
+// and tests); null restores the real counter. The frequency is the given one, or the
+// real counter's when it is 0: a capture counts at a frequency of its own so that its
+// frames fall at the same times on every system, whose real frequencies differ.
 using CounterSource = std::int64_t (*)();
-void setCounterSource(CounterSource source);
+void setCounterSource(CounterSource source, std::int64_t frequency = 0);
 
 void sleepMs(unsigned milliseconds);
 

@@ -61,3 +61,24 @@ TEST(HiResTimer, RealCounterAdvances) {
     clock.update(true);
     EXPECT_GT(clock.productionSeconds(), 0.015f);
 }
+
+TEST(HiResTimer, ACounterWithAFrequencyOfItsOwnGivesTheSameTimesOnEverySystem) {
+    const std::int64_t real = platform::queryPerformanceFrequency();
+    // A capture's counter: frame n of 30 a second, in nanoseconds whatever the system's
+    // counter counts in. The times the clock reads are then the same bits everywhere.
+    g_counter = 0;
+    platform::setCounterSource(fakeCounter, 1000000000);
+    EXPECT_EQ(platform::queryPerformanceFrequency(), 1000000000);
+    HiResTimer clock;
+    clock.reset(0.0f);
+    g_counter = 1000000000 / 30; // 33333333 ns, truncated
+    clock.update(true);
+    EXPECT_EQ(clock.productionSeconds(), static_cast<float>(33333333.0 / 1e9));
+    // Null restores the real counter and its frequency; a source without a frequency
+    // counts at the real one's.
+    platform::setCounterSource(nullptr);
+    EXPECT_EQ(platform::queryPerformanceFrequency(), real);
+    platform::setCounterSource(fakeCounter);
+    EXPECT_EQ(platform::queryPerformanceFrequency(), real);
+    platform::setCounterSource(nullptr);
+}
