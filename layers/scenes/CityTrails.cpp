@@ -1,5 +1,6 @@
 #include "layers/scenes/CityTrails.h"
 
+#include "base/PortableMath.h"
 #include "gl/Random.h"
 #include "layers/scenes/Layer_CityScene.h"
 
@@ -115,8 +116,8 @@ void Layer_CityScene::setTrailSizes() {
                 const float u2 = static_cast<float>(qelFramework::rand() % 2000) / 1000.0f - 1.0f;
                 const float u3 = static_cast<float>(qelFramework::rand() % 2000) / 1000.0f - 1.0f;
                 (void)u2;
-                particle.offset = Vector3{20.0f * q * q * u1 + q * std::sin(t / 1.2f + static_cast<float>(j) / 10.0f),
-                                          0.0f, 20.0f * q * q * u3};
+                const float sway = q * portableSin(t / 1.2f + static_cast<float>(j) / 10.0f);
+                particle.offset = Vector3{20.0f * q * q * u1 + sway, 0.0f, 20.0f * q * q * u3};
                 particle.size = 0.1f + 3.0f * q * c;
                 particle.alpha = 5.5f * c * clamp01(1.1f * c);
             } else {

@@ -1,5 +1,6 @@
 #include "layers/scenes/FeatherChains.h"
 
+#include "base/PortableMath.h"
 #include "gl/Billboards.h"
 #include "gl/GLHeaders.h"
 #include "gl/ScenePi.h"
@@ -12,7 +13,7 @@ namespace qelFramework {
 namespace {
 
 void glowColour(const BirdLook& look, float t, float s) {
-    const float w = std::sin(t + s / 10.0f);
+    const float w = portableSin(t + s / 10.0f);
     glColor3f(look.colour.r + look.swing.r * w, look.colour.g + look.swing.g * w, look.colour.b + look.swing.b * w);
 }
 
@@ -80,7 +81,7 @@ private:
         glPushMatrix();
         glScalef(side, 1.0f, 1.0f);
         glTranslatef(2.0f, 0.0f, 0.0f);
-        const float bend = 2.5f * std::sin(3.0f * t + phase) * amplitude;
+        const float bend = 2.5f * portableSin(3.0f * t + phase) * amplitude;
         for (int s = 0; s < 28; ++s) {
             glRotatef(bend, 0.0f, 0.0f, 1.0f);
             glTranslatef(0.55f, 0.0f, 0.0f);
@@ -97,7 +98,7 @@ private:
         glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
         for (int i = 0; i < 7; ++i) {
             const float fi = static_cast<float>(i);
-            glRotatef(5.0f * std::sin(t + fi / 3.0f) - 3.0f, 0.0f, 0.0f, 1.0f);
+            glRotatef(5.0f * portableSin(t + fi / 3.0f) - 3.0f, 0.0f, 0.0f, 1.0f);
             glTranslatef(3.0f - 0.25f * fi, 0.0f, 0.0f);
             segment(fi);
             glScalef(0.7f, 0.7f, 0.7f);
@@ -122,7 +123,7 @@ private:
     void glowWing(float side, const BirdLook& look) {
         glPushMatrix();
         glScalef(side, 1.0f, 1.0f);
-        const float bend = 1.8f * std::sin(3.0f * t + look.phase) * look.amplitude;
+        const float bend = 1.8f * portableSin(3.0f * t + look.phase) * look.amplitude;
         for (int s = 0; s < 36; ++s) {
             glowColour(look, t, static_cast<float>(s));
             glRotatef(bend, 0.0f, 0.0f, 1.0f);

@@ -1,5 +1,6 @@
 #include "layers/scenes/Firework.h"
 
+#include "base/PortableMath.h"
 #include "gl/Random.h"
 #include "gl/RandomVector.h"
 
@@ -61,7 +62,7 @@ void Firework::burst(const Vector3& at, float countdownSeconds) {
     float j = draw(100) / 100.0f;
     j *= j;
     const float jitter = j >= 0.7f ? 0.1f : 0.0f;
-    const float shimmer = std::pow(draw(100) / 100.0f, 15.0f);
+    const float shimmer = portablePow(draw(100) / 100.0f, 15.0f);
     const float size = draw(1000) / 2000.0f + 0.5f;
     const float lifetimeBase = draw(1500) / 1000.0f + 1.0f;
     const float spread = draw(1000) / 1000.0f;
@@ -105,7 +106,7 @@ void Firework::step(float dt, bool trigger) {
         Spark& s = sparks[i];
         s.age += dt;
         // Each spark falls a little differently.
-        const float g = std::fabs(std::sin(0.25f * static_cast<float>(i))) * 0.2f + 0.1f;
+        const float g = std::fabs(portableSin(0.25f * static_cast<float>(i))) * 0.2f + 0.1f;
         s.position.x += s.velocity.x * dt * 5.0f;
         s.position.y += s.velocity.y * dt * 5.0f - 9.81f * s.age * s.age * g * dt;
         s.position.z += s.velocity.z * dt * 5.0f;

@@ -1,5 +1,6 @@
 #include "layers/scenes/Layer_CityScene.h"
 
+#include "base/PortableMath.h"
 #include "gl/GL_Texture.h"
 #include "gl/GL_TextureManager.h"
 #include "gl/Random.h"
@@ -149,7 +150,7 @@ void Layer_CityScene::update(const FrameInfo& frame) {
         const float reach = std::min(std::max(g, 0.0f), 1.0f) * static_cast<float>(chasePath.size() - 1);
         const Vector3& p = chasePath[static_cast<size_t>(reach)];
         const float back = 4.0f * g + 1.0f;
-        const float sway = std::sin(t);
+        const float sway = portableSin(t);
         const Vector3 up = normalised(Vector3{(1.0f - g) * currentView.upX, 1.0f, 0.0f});
         grow.set(currentView.fovY, currentView.aspect, currentView.zNear, currentView.zFar, p.x - back,
                  p.y + (1.0f - g) * sway * sway, p.z - back, p.x, p.y, p.z, up.x, up.y, up.z);
@@ -162,7 +163,7 @@ void Layer_CityScene::update(const FrameInfo& frame) {
     GL_Camera chase;
     chase.set(currentView.fovY, currentView.aspect, currentView.zNear, currentView.zFar, grow.eyeX + 120.0f * c,
               grow.eyeY + 30.0f, grow.eyeZ + 80.0f, 140.0f, 85.0f + 30.0f * c, 21.088f,
-              -0.9f * std::sin(kScenePi * c), 1.0f, 0.0f);
+              -0.9f * portableSin(kScenePi * c), 1.0f, 0.0f);
     currentView.interpolate(chase, currentView, c);
 
     // Podium camera: in front of the tower's top.
@@ -170,22 +171,22 @@ void Layer_CityScene::update(const FrameInfo& frame) {
     const float f = control(KinectFocus);
     GL_Camera podium;
     podium.set(currentView.fovY, currentView.aspect, currentView.zNear, currentView.zFar, 140.0f,
-               200.0f + 10.0f * f, 65.0f - 30.0f * f, 140.0f + 5.0f * std::sin(kScenePi * p + t),
-               215.0f + std::cos(t + kScenePi * p + kScenePi * std::sin(t)) + 15.0f * f, 0.0f,
-               -0.5f * std::sin(kScenePi * p), 1.0f, 0.0f);
+               200.0f + 10.0f * f, 65.0f - 30.0f * f, 140.0f + 5.0f * portableSin(kScenePi * p + t),
+               215.0f + portableCos(t + kScenePi * p + kScenePi * portableSin(t)) + 15.0f * f, 0.0f,
+               -0.5f * portableSin(kScenePi * p), 1.0f, 0.0f);
     currentView.interpolate(podium, currentView, p);
 
     // Kinect camera: close to the performer, drifting.
     const float m = control(KinectMove);
     const float rest = 1.0f - m;
-    const float w = std::sin(kScenePi * (1.0f - rest * rest));
-    const float a = 2.0f * std::sin(t / 2.0f);
+    const float w = portableSin(kScenePi * (1.0f - rest * rest));
+    const float a = 2.0f * portableSin(t / 2.0f);
     GL_Camera kinect;
     kinect.set(currentView.fovY, currentView.aspect, currentView.zNear, currentView.zFar,
-               2.0f * std::cos(t + a) + 140.0f - 10.0f * w, 2.0f * std::sin(t + 0.2f + a) + 275.0f,
-               2.0f * std::cos(t + 4.2f + 2.0f * std::cos(t / 3.0f)) + 50.0f - 30.0f * w, 140.0f,
-               260.0f + 1.5f * std::sin(t + 3.0f * std::cos(t / 4.0f)), 0.0f, -0.5f * std::sin(kScenePi * m), 1.0f,
-               0.0f);
+               2.0f * portableCos(t + a) + 140.0f - 10.0f * w, 2.0f * portableSin(t + 0.2f + a) + 275.0f,
+               2.0f * portableCos(t + 4.2f + 2.0f * portableCos(t / 3.0f)) + 50.0f - 30.0f * w, 140.0f,
+               260.0f + 1.5f * portableSin(t + 3.0f * portableCos(t / 4.0f)), 0.0f,
+               -0.5f * portableSin(kScenePi * m), 1.0f, 0.0f);
     currentView.interpolate(kinect, currentView, m);
 
     if (cloth)
@@ -369,12 +370,12 @@ void Layer_CityScene::drawSmoke() {
         const float g = (1.0f - a) * (1.0f - a);
         const float phase = t / 2.0f + kScenePi * u;
         Vector3 p = emitter;
-        p.y += 35.0f * (1.0f - g) + 45.0f * b * std::sin(phase + 2.0f * std::cos(8.0f * u + t));
-        p.x += 45.0f * b * std::cos(phase + 2.0f * std::sin(6.0f * u + t)) + 450.0f * a * a;
+        p.y += 35.0f * (1.0f - g) + 45.0f * b * portableSin(phase + 2.0f * portableCos(8.0f * u + t));
+        p.x += 45.0f * b * portableCos(phase + 2.0f * portableSin(6.0f * u + t)) + 450.0f * a * a;
         const Vector3 before = p;
         jitterDirection(p, 15.0f * (1.0f - g), 40.0f * (1.0f - g), 15.0f * (1.0f - g));
         const Vector3 normal = normalised(Vector3{p.x - before.x, p.y - before.y, p.z - before.z});
-        const float alpha = clamp01(1.5f * std::sin(kScenePi * a) * (1.0f - 1.5f * b));
+        const float alpha = clamp01(1.5f * portableSin(kScenePi * a) * (1.0f - 1.5f * b));
         const float size = 4.5f * clamp01(8.0f * a) + 25.0f * a * a + 10.0f * b;
         smokeBatch.set(j, size, p, normal, emitter, alpha);
     }

@@ -1,5 +1,6 @@
 #include "layers/scenes/Layer_Fireworks.h"
 
+#include "base/PortableMath.h"
 #include "base/Trace.h"
 #include "gl/FullscreenQuad.h"
 #include "gl/GL_TextureManager.h"
@@ -121,7 +122,7 @@ void Layer_Fireworks::drawSparks() {
             continue;
         glBegin(GL_QUADS);
         for (const Spark& s : rocket.sparks) {
-            const float h = s.size * 0.5f - std::cos(105.0f * s.shimmer * s.age * vectorLength(s.velocity)) * 0.25f;
+            const float h = s.size * 0.5f - portableCos(105.0f * s.shimmer * s.age * vectorLength(s.velocity)) * 0.25f;
             const Vector3& p = s.position;
             glColor3f(s.colour.x, s.colour.y, s.colour.z);
             glTexCoord2f(0, 1);
@@ -172,7 +173,7 @@ void Layer_Fireworks::drawLogoTitleAndSkyline() {
     glBlendFunc(GL_DST_COLOR, GL_ZERO);
     logoTexture->bind(GL_TEXTURE0);
     glColor4f(1, 1, 1, 1);
-    glTranslatef(0.25f * std::sin(0.5f * time + std::cos(0.2f - time / 1.5f)), 0.0f, -11.0f);
+    glTranslatef(0.25f * portableSin(0.5f * time + portableCos(0.2f - time / 1.5f)), 0.0f, -11.0f);
     glPushMatrix();
     glTranslatef(0.0f, -15.0f * control, 0.0f);
     mirroredQuad(-10.0f, 5.63f, 10.0f, 6.63f, -5.63f);
@@ -203,7 +204,7 @@ void Layer_Fireworks::drawLogoTitleAndSkyline() {
 
     // The title slides in from the side as the logo drops away.
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    const float a = std::clamp(2.0f * std::sin(3.1415f * valueOf(titleAnimation)), 0.0f, 1.0f);
+    const float a = std::clamp(2.0f * portableSin(3.1415f * valueOf(titleAnimation)), 0.0f, 1.0f);
     glColor4f(a, a, a, 1.0f - valueOf(titleFadeout));
     titleTexture->bind(GL_TEXTURE0);
     glPushMatrix();

@@ -1,5 +1,6 @@
 #include "layers/scenes/Layer_Liquid.h"
 
+#include "base/PortableMath.h"
 #include "gl/Billboards.h"
 #include "gl/GLHeaders.h"
 #include "gl/GL_Texture.h"
@@ -101,7 +102,7 @@ void Layer_Liquid::render() {
         glUseProgram(clothShader.programName);
         glUniform1f(burnOutLocation, burn * 1.5f);
         glUniform1f(timeLocation, time);
-        glUniform1f(animIntensityLocation, std::pow(simulate, 5.0f));
+        glUniform1f(animIntensityLocation, portablePow(simulate, 5.0f));
         glUniform1f(fireOnLocation, valueOf(fireIntensity));
         bindTexture(fabricTexture);
         drawClothFrame(simulate, clothFrames);
@@ -219,39 +220,39 @@ void Layer_Liquid::drawFlames() {
         const float w = clamp01(1.0f - std::sqrt(x * x + z * z) / 1.2f);
         if (!(1.1f * B < w))
             continue; // flames die from the rim inwards as the burn grows
-        const float e = clamp01(1.0f - std::pow(1.1f * B / w, 4.0f));
+        const float e = clamp01(1.0f - portablePow(1.1f * B / w, 4.0f));
         srand(static_cast<unsigned>(k));
         const float K = static_cast<float>(k);
-        const float j = 0.3f * std::sin(K);
+        const float j = 0.3f * portableSin(K);
         for (float s = 0.0f; s <= 1.0f; s += 0.1f) {
             const float life = fraction(s + T / 10.0f);
             const float g = 1.0f - (1.0f - life) * (1.0f - life);
             const float m = 30.0f * s + T + x;
-            const float rise = y + 1.2f * life + 0.2f * g * std::cos(1.5f * s + T + K);
+            const float rise = y + 1.2f * life + 0.2f * g * portableCos(1.5f * s + T + K);
 
             float px, py, pz;
             py = rise * (0.4f + 0.6f * B);
             const int r1 = rand() % 30;
-            px = x + 0.3f * std::cos(r1 + K + m) * std::sin(life + T) * g;
-            pz = z + 0.3f * std::sin(std::sin(z + T) + m + K) * g;
+            px = x + 0.3f * portableCos(r1 + K + m) * portableSin(life + T) * g;
+            pz = z + 0.3f * portableSin(portableSin(z + T) + m + K) * g;
             px *= j + 1.0f - life;
             pz *= j + 1.0f - life;
-            px += 0.2f * life * std::cos(0.2f * T + std::sin(K + T) + life);
+            px += 0.2f * life * portableCos(0.2f * T + portableSin(K + T) + life);
 
             const float a = std::min(2.0f * life * F, 1.0f);
             const float V = a * (1.0f - 0.5f * a) * e * (1.0f - life);
             glColor3f(V * (1.0f - 0.8f * U), V * (1.0f - 0.8f * U), V);
             const int r2 = rand() % 100;
-            const float half = (std::sin(K + life) * std::sin(r2 / 30.0f + K + life) * 0.2f + 0.01f) / S;
+            const float half = (portableSin(K + life) * portableSin(r2 / 30.0f + K + life) * 0.2f + 0.01f) / S;
             drawBillboard(px, py, pz, half, false);
 
             // The spark moves on from the flame, at full height.
             py = 1.5f * rise;
             const int r3 = rand() % 30;
-            px += 0.3f * std::cos(r3 + K + m) * std::sin(life + T) * g;
-            pz += 0.3f * std::sin(std::sin(z + T) + m + K) * g;
+            px += 0.3f * portableCos(r3 + K + m) * portableSin(life + T) * g;
+            pz += 0.3f * portableSin(portableSin(z + T) + m + K) * g;
             const float h = std::min(45.0f * life, 1.0f);
-            const float W = (B + 0.1f) * F * h * 0.8f * (1.0f - std::pow(1.0f - e, 4.0f)) * (1.0f - life);
+            const float W = (B + 0.1f) * F * h * 0.8f * (1.0f - portablePow(1.0f - e, 4.0f)) * (1.0f - life);
             glColor3f(W * (1.0f - 0.8f * U), W * (1.0f - 0.8f * U), W);
             drawBillboard(px, py, pz, 0.02f / S, false);
         }

@@ -1,5 +1,6 @@
 #include "layers/scenes/Layer_Sky.h"
 
+#include "base/PortableMath.h"
 #include "gl/Billboards.h"
 #include "gl/GLHeaders.h"
 #include "gl/GL_TextureManager.h"
@@ -147,9 +148,9 @@ void Layer_Sky::update(const FrameInfo& frame) {
 
     birds.placeBird(v);
 
-    driftCamera.set(60.0f, 1.77f, 0.1f, 1000.0f, 2.0f * std::cos(std::sin(t / 9.0f) + t / 4.0f),
-                    3.0f * std::sin(t / 4.5f + std::cos(t / 6.5f)) * std::sin(t / 4.0f), 10.0f,
-                    1.25f * std::cos(t / 5.0f + std::sin(t / 8.0f)), 1.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+    driftCamera.set(60.0f, 1.77f, 0.1f, 1000.0f, 2.0f * portableCos(portableSin(t / 9.0f) + t / 4.0f),
+                    3.0f * portableSin(t / 4.5f + portableCos(t / 6.5f)) * portableSin(t / 4.0f), 10.0f,
+                    1.25f * portableCos(t / 5.0f + portableSin(t / 8.0f)), 1.0f, 0.0f, 0.0f, 1.0f, 0.0f);
     skyCamera = driftCamera;
 
     // The swarm camera rises above the drift and looks down at the bird, with a wobble.
@@ -158,7 +159,7 @@ void Layer_Sky::update(const FrameInfo& frame) {
     swarmCamera.eyeY += 30.0f * j * j;
     Vector3 centre{birds.heroBird.x, birds.heroBird.y - 17.0f * j * j, birds.heroBird.z};
     qelFramework::srand(10);
-    jitterDirection(centre, 0.2f * std::sin(t / 2.0f), 0.1f * std::sin(t), 0.4f * std::cos(t / 3.0f));
+    jitterDirection(centre, 0.2f * portableSin(t / 2.0f), 0.1f * portableSin(t), 0.4f * portableCos(t / 3.0f));
     swarmCamera.centerX = centre.x;
     swarmCamera.centerY = centre.y;
     swarmCamera.centerZ = centre.z;
@@ -183,16 +184,16 @@ void Layer_Sky::drawRing(const SkyValues& v, float fade) {
     for (int i = 0; i < kRingSize; ++i) {
         SkyParticle& particle = ringParticles[static_cast<size_t>(i)];
         const float p = particle.phase;
-        const float w = (1.0f - std::pow(p / 2.0f, 3.0f)) * clamp01(2.0f * p) * v.lineIntensity * fade;
+        const float w = (1.0f - portablePow(p / 2.0f, 3.0f)) * clamp01(2.0f * p) * v.lineIntensity * fade;
         const float c = clamp01(p / 1.5f);
         const float u = static_cast<float>(i) / 10.0f;
         particle.position = particle.direction;
         particle.position.y = -0.2f * 9.81f * p * p * particle.speed;
-        particle.position.x *= 0.5f * std::sin(t + u) + 1.0f - c;
-        particle.position.z *= 0.5f * std::cos(t + u + std::sin(t + u)) + 1.0f - c;
+        particle.position.x *= 0.5f * portableSin(t + u) + 1.0f - c;
+        particle.position.z *= 0.5f * portableCos(t + u + portableSin(t + u)) + 1.0f - c;
         glColor3f(0.3f * w, 0.4f * w, w);
         drawBillboard(particle.position.x, particle.position.y, particle.position.z,
-                      0.08f + 0.1f * std::sin(u) + 0.01f * w, i == 0);
+                      0.08f + 0.1f * portableSin(u) + 0.01f * w, i == 0);
         ++counts.ringParticles;
     }
     if (particleTexture)
@@ -203,7 +204,7 @@ void Layer_Sky::drawFlares(const SkyValues& v, float fade) {
     const float t = time;
     if (superGlowTexture)
         superGlowTexture->bind(GL_TEXTURE0);
-    const float s = std::sin(t + std::cos(t));
+    const float s = portableSin(t + portableCos(t));
     const float f = s * s;
     float light = 2.0f * v.flareIntensity * f * fade;
     glColor3f(0.8f * light, 0.5f * light, 0.5f * light);
@@ -220,8 +221,8 @@ void Layer_Sky::drawCloud(const SkyValues& v) {
     const float t = time;
     const float m = v.moveUp;
     const Vector3 bird = birds.heroBird;
-    const float radius = 1.5f * (10.0f + 1.5f * std::sin(2.0f * t));
-    const float e = 1.0f - std::pow(1.0f - m, 4.0f);
+    const float radius = 1.5f * (10.0f + 1.5f * portableSin(2.0f * t));
+    const float e = 1.0f - portablePow(1.0f - m, 4.0f);
     const float q = t / 10.0f;
 
     glUseProgram(skyParticles.programName);
@@ -236,11 +237,11 @@ void Layer_Sky::drawCloud(const SkyValues& v) {
         d.z = randomUnit(2000) / 1000.0f - 1.0f;
         const float s = randomUnit(10000) / 500.0f;
         Vector3 p{d.x * s, d.y * s, d.z * s};
-        p.y += 50.0f - 37.0f * (1.0f - std::pow(1.0f - m, 6.0f));
+        p.y += 50.0f - 37.0f * (1.0f - portablePow(1.0f - m, 6.0f));
 
         const float u = kf / 3.0f;
-        p.x += 3.0f * std::cos(u + q + std::sin(q + kf / 100.0f));
-        p.y += 3.0f * std::sin(q + 0.2f + u + std::sin(kf / 10.0f + q));
+        p.x += 3.0f * portableCos(u + q + portableSin(q + kf / 100.0f));
+        p.y += 3.0f * portableSin(q + 0.2f + u + portableSin(kf / 10.0f + q));
         const float grow = 2.0f - m * m;
         p = Vector3{p.x * grow, p.y * grow, p.z * grow};
 
@@ -248,7 +249,7 @@ void Layer_Sky::drawCloud(const SkyValues& v) {
         Vector3 away{p.x - bird.x, p.y - bird.y, p.z - bird.z};
         const float distance = vectorLength(away);
         if (distance < radius && distance > 0.0f) {
-            const float push = std::pow(radius - distance, 3.0f) / (radius * radius) / distance;
+            const float push = portablePow(radius - distance, 3.0f) / (radius * radius) / distance;
             p.x += away.x * push;
             p.y += away.y * push;
             p.z += away.z * push;
@@ -289,7 +290,7 @@ void Layer_Sky::render() {
     glPointSize(3.0f);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
-    const float fade = 1.0f - std::pow(1.5f * m, 3.0f);
+    const float fade = 1.0f - portablePow(1.5f * m, 3.0f);
 
     if (m < 0.7f) {
         drawRing(v, fade);

@@ -1,5 +1,6 @@
 #include "layers/scenes/MotionFrames.h"
 
+#include "base/PortableMath.h"
 #include "base/Trace.h"
 #include "gl/ScenePi.h"
 #include "platform/Paths.h"
@@ -84,10 +85,10 @@ float motionFrameAngle(int frame) { return frame < kMotionTurnStart ? 0.0f : (fr
 MotionPlacement::MotionPlacement(float zOffset, float angleDegrees) : zOffset(zOffset) {
     float a = angleDegrees * kScenePi / 180.0f;
     float b = angleDegrees / 1.5f * kScenePi / 180.0f;
-    cosA = std::cos(a);
-    sinA = std::sin(a);
-    cosB = std::cos(b);
-    sinB = std::sin(b);
+    cosA = portableCos(a);
+    sinA = portableSin(a);
+    cosB = portableCos(b);
+    sinB = portableSin(b);
 }
 
 bool MotionPlacement::place(MotionPoint& p) const {

@@ -1,5 +1,6 @@
 #include "layers/scenes/SkyBirds.h"
 
+#include "base/PortableMath.h"
 #include "gl/Billboards.h"
 #include "gl/GLHeaders.h"
 #include "gl/Random.h"
@@ -29,8 +30,8 @@ float heading(float birdUp) { return 15.0f * birdUp * 360.0f / kSceneTwoPi - 90.
 void SkyBirds::placeBird(const SkyValues& v) {
     const float u = v.birdUp;
     const float a = clamp01(20.0f * u);
-    Vector3 spiral{std::sin(15.0f * u) * (10.0f - u) - 5.0f * (1.0f - a), 40.0f * u - 7.5f - 10.0f * (1.0f - a),
-                   8.0f * std::cos(15.0f * u) - 10.0f};
+    Vector3 spiral{portableSin(15.0f * u) * (10.0f - u) - 5.0f * (1.0f - a), 40.0f * u - 7.5f - 10.0f * (1.0f - a),
+                   8.0f * portableCos(15.0f * u) - 10.0f};
     const float j = v.joinSwarm;
     heroBird = Vector3{j * swarmTarget.x + (1.0f - j) * spiral.x, j * swarmTarget.y + (1.0f - j) * spiral.y,
                        j * swarmTarget.z + (1.0f - j) * spiral.z};
@@ -53,12 +54,12 @@ void SkyBirds::aimGreetingCamera(GL_Camera& camera, const GL_Camera& swarmCamera
         const float age = greetingAges[g];
         const float c = clamp01(age);
         const float w = kScenePi * 5.0f * age / (age + 1.0f);
-        const float jolt = 3.0f * (1.0f - c) * std::sin(w);
+        const float jolt = 3.0f * (1.0f - c) * portableSin(w);
         camera.centerX = p.x;
         camera.centerY = p.y;
         camera.centerZ = p.z;
-        camera.eyeX = p.x + 15.0f + 1.5f * std::cos(t / 1.5f) - jolt * std::cos(t + static_cast<float>(g) / 4.0f);
-        camera.eyeY = p.y + 10.0f + 4.5f * std::sin(t) - jolt;
+        camera.eyeX = p.x + 15.0f + 1.5f * portableCos(t / 1.5f) - jolt * portableCos(t + static_cast<float>(g) / 4.0f);
+        camera.eyeY = p.y + 10.0f + 4.5f * portableSin(t) - jolt;
         camera.eyeZ = p.z;
     } else {
         const float s = v.swarmDown * v.swarmDown;
@@ -90,12 +91,12 @@ void SkyBirds::drawSingleBird(const SkyValues& v, float t, SkyDrawCounts& counts
     glTranslatef(heroBird.x, heroBird.y, heroBird.z);
     glRotatef(heading(v.birdUp), 0.0f, 1.0f, 0.0f);
     // It banks on the spiral and makes a full roll while joining the swarm.
-    glRotatef((45.0f - 15.0f * std::sin(t / 3.0f)) * (1.0f - j) - 360.0f * j, 0.0f, 0.0f, 1.0f);
+    glRotatef((45.0f - 15.0f * portableSin(t / 3.0f)) * (1.0f - j) - 360.0f * j, 0.0f, 0.0f, 1.0f);
     glScalef(0.75f, 0.75f, 0.75f);
     if (currentGreeting == -1) {
         BirdLook look;
         look.phase = 0.2f;
-        look.amplitude = std::cos(kScenePi * j);
+        look.amplitude = portableCos(kScenePi * j);
         look.colour = brightnessColour(v.brightness);
         look.swing = brightnessSwing(v.brightness);
         drawBird(res.wingPart, t, look, res);
@@ -116,7 +117,7 @@ void SkyBirds::placeSwarm(const SkyValues& v, float t) {
         qelFramework::rand();
         const float gx = static_cast<float>(i % 8 - 4);
         const float gy = static_cast<float>(i / 8 - 4);
-        Vector3 p{15.0f * gx, 20.0f * (r2 / 1000.0f - 1.0f), 15.0f * gy - 5.0f * std::sin(t / 4.0f + 15.0f * gx)};
+        Vector3 p{15.0f * gx, 20.0f * (r2 / 1000.0f - 1.0f), 15.0f * gy - 5.0f * portableSin(t / 4.0f + 15.0f * gx)};
         swarmPoints.push_back(
             Vector3{p.x * spread + heroBird.x, p.y * spread + heroBird.y, p.z * spread + heroBird.z});
         heroBird.y += rise;
@@ -237,11 +238,11 @@ void SkyBirds::drawBursts(const SkyValues& v, float t, SkyDrawCounts& counts) {
             const float speed = 5.0f * (2.0f + static_cast<float>(qelFramework::rand() % 3000) / 1000.0f);
             Vector3 velocity{dir.x * speed, dir.y * speed, dir.z * speed};
             const float q = static_cast<float>(k) / 10.0f;
-            velocity.x += 6.0f * a * std::cos(t / 2.0f + q);
-            velocity.z += 6.0f * a * std::sin(std::sin(t + q) + t / 2.0f + q);
+            velocity.x += 6.0f * a * portableCos(t / 2.0f + q);
+            velocity.z += 6.0f * a * portableSin(portableSin(t + q) + t / 2.0f + q);
             if (velocity.y < 0.0f)
                 velocity.y = -velocity.y;
-            velocity.y = 2.0f * velocity.y + 0.2f * a * std::sin(std::sin(t + q) + t + q);
+            velocity.y = 2.0f * velocity.y + 0.2f * a * portableSin(portableSin(t + q) + t + q);
             drawBillboard(origin.x + age * velocity.x, origin.y + age * velocity.y - 0.6f * 4.905f * age * age,
                           origin.z + age * velocity.z, 1.0f, k == 0);
         }
