@@ -17,6 +17,11 @@ void setCounterSource(CounterSource source, std::int64_t frequency = 0);
 
 void sleepMs(unsigned milliseconds);
 
+// Standard output and error write their bytes as given, a line ending in "\n" alone, on
+// every system (Windows would write "\r\n"): a tool's text is then the same file
+// wherever it is redirected to.
+void useBinaryStandardStreams();
+
 // Makes writes the system refuses fail with an error instead of ending the program: to a
 // pipe whose reader has gone, or past the file size limit. Child processes started later
 // keep this.

@@ -20,6 +20,8 @@ std::int64_t systemCounter() {
 
 std::int64_t systemCounterFrequency() { return 1000000000LL; }
 
+void useBinaryStandardStreams() {} // text and binary are the same here
+
 void releaseFreedMemory() {
 #ifdef __GLIBC__
     malloc_trim(0);

@@ -6,7 +6,9 @@
 #include "platform/Utf16.h"
 
 #include <csignal>
+#include <cstdio>
 #include <ctime>
+#include <fcntl.h>
 #include <io.h>
 #include <malloc.h>
 #include <windows.h>
@@ -26,6 +28,13 @@ std::int64_t systemCounterFrequency() {
 }
 
 void releaseFreedMemory() { _heapmin(); }
+
+void useBinaryStandardStreams() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
 
 // A write to a pipe whose reader has gone, or past a limit, fails with an error here
 // already: there is no signal to ignore.

@@ -574,12 +574,20 @@ TEST_F(EditorWithManyControllers, TypingOverAnOpenControllerListFiltersBothColum
 // Edits never saved go to the first folder that takes them; where none does, the first
 // Escape is held with a notice and the second quits without them.
 TEST_F(EditorInput, UnsavedEditsGoWhereTheyCanBeKeptOrTheFirstEscapeIsHeld) {
-    const char* saved[] = {std::getenv("XDG_STATE_HOME"), std::getenv("TMPDIR")};
+    // The variables that name the user's state folder and the temporary folder.
+#ifdef _WIN32
+    const char* const stateVariable = "LOCALAPPDATA";
+    const char* const temporaryVariable = "TMP";
+#else
+    const char* const stateVariable = "XDG_STATE_HOME";
+    const char* const temporaryVariable = "TMPDIR";
+#endif
+    const char* saved[] = {std::getenv(stateVariable), std::getenv(temporaryVariable)};
     const std::string oldState = saved[0] ? saved[0] : "", oldTemporary = saved[1] ? saved[1] : "";
     // A plain file where editor/ should be: it takes neither snapshots nor the kept edits.
     std::filesystem::remove_all("editor");
     qmtest::writeFile("editor", "not a folder");
-    setenv("XDG_STATE_HOME", folder.file("state").c_str(), 1);
+    setenv(stateVariable, folder.file("state").c_str(), 1);
     const auto escape = [this] {
         const bool held = editor->handleMessage(InputEvent::keyDown(Key::Escape));
         editor->handleMessage(InputEvent::keyUp(Key::Escape));
@@ -599,11 +607,12 @@ TEST_F(EditorInput, UnsavedEditsGoWhereTheyCanBeKeptOrTheFirstEscapeIsHeld) {
     EXPECT_EQ(keysOf(restored.getController("Test: A")), edited);
     EXPECT_FALSE(editor->hasUnsavedEdits());
 
-    // Neither the state folder nor the temporary folder can be made either.
-    setenv("XDG_STATE_HOME", folder.file("editor/state").c_str(), 1);
-    setenv("TMPDIR", folder.file("editor/tmp").c_str(), 1);
-    press(PointerButton::Middle, 0.4f, 0.21f);
+    // Neither the state folder nor the temporary folder can be made either. (The capture
+    // of standard error starts first: it keeps its file in the temporary folder.)
     testing::internal::CaptureStderr();
+    setenv(stateVariable, folder.file("editor/state").c_str(), 1);
+    setenv(temporaryVariable, folder.file("editor/tmp").c_str(), 1);
+    press(PointerButton::Middle, 0.4f, 0.21f);
     EXPECT_TRUE(escape()); // held
     EXPECT_NE(editor->notice().find("unsaved edits cannot be kept"), std::string::npos) << editor->notice();
     EXPECT_TRUE(trace.contains("editor/: Not a directory")) << trace.text();
@@ -616,7 +625,7 @@ TEST_F(EditorInput, UnsavedEditsGoWhereTheyCanBeKeptOrTheFirstEscapeIsHeld) {
     EXPECT_EQ(err.find("snapshots stay"), std::string::npos) << err;
     EXPECT_NE(err.find("no undo snapshot was written"), std::string::npos) << err;
 
-    for (auto [name, value] : {std::pair{"XDG_STATE_HOME", oldState}, std::pair{"TMPDIR", oldTemporary}})
+    for (auto [name, value] : {std::pair{stateVariable, oldState}, std::pair{temporaryVariable, oldTemporary}})
         value.empty() ? unsetenv(name) : setenv(name, value.c_str(), 1);
     editor.reset();
 }

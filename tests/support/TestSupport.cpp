@@ -155,9 +155,15 @@ int runCommand(const std::string& command, std::string& output, int) {
     // on Wine's drive Z:, the Unix root, whatever drive the working folder is on.
     std::string line = (words[0].rfind("/", 0) == 0 ? "Z:" : "") + words[0];
     std::replace(line.begin(), line.end(), '/', '\\');
-    for (size_t i = 1; i < words.size(); ++i)
-        line += " \"" + words[i] + "\"";
-    line += " 2>&1";
+    // Standard error joins the output, or goes nowhere where the command says 2>/dev/null.
+    std::string errors = " 2>&1";
+    for (size_t i = 1; i < words.size(); ++i) {
+        if (words[i] == "2>/dev/null")
+            errors = " 2>NUL";
+        else
+            line += " \"" + words[i] + "\"";
+    }
+    line += errors;
     FILE* p = _popen(line.c_str(), "rb");
     if (!p)
         return -1;

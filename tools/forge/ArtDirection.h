@@ -15,8 +15,8 @@ inline const Color kFlare = Color::hex(0xFF5C7A);     // firework rose, the acce
 inline const Color kSky = Color::hex(0x6FD3E8);       // cool light: sky, feathers' sheen
 inline const Color kPaper = Color::hex(0xF4EFE4);     // type and highlights (warm white)
 
-// Type: DejaVu, lower-case titles.
-inline const char* const kFontFolder = "/usr/share/fonts/truetype/dejavu/";
+// Type: DejaVu, lower-case titles, from a fonts/ folder beside the program or else the
+// system's DejaVu folder.
 inline const char* const kTitleFont = "DejaVuSans-ExtraLight.ttf"; // titles, wide tracking
 inline const char* const kLogoFont = "DejaVuSans-Bold.ttf";        // the group's mark
 inline const char* const kTextFont = "DejaVuSans.ttf";             // small captions, cards

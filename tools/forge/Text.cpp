@@ -10,7 +10,7 @@ namespace qelFramework::forge {
 namespace {
 bool layOut(const TextStyle& style, const std::string& text, platform::TextBitmap& bitmap, std::string& error) {
     platform::FontFace face;
-    if (!face.load(std::string(art::kFontFolder) + style.font, error))
+    if (!face.load(platform::findFontFile(style.font), error))
         return false;
     if (!face.setPixelSize(style.size)) {
         error = "type size out of range";

@@ -1,5 +1,6 @@
 // quillmont-sync: the sync file as text and back, and a controller's values at given times.
 #include "base/Trace.h"
+#include "platform/Kernel.h"
 #include "platform/Paths.h"
 #include "platform/ProgramArguments.h"
 #include "sync/SyncData.h"
@@ -96,6 +97,7 @@ int eval(const std::string& path, const std::string& name, const std::vector<std
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args = platform::programArguments(argc, argv);
+    platform::useBinaryStandardStreams(); // a dump is a text file, the same on every system
     Trace::setHighestLevel(Trace::Warning); // the reader's warnings go to standard error
     if (args.size() == 2 && args[0] == "dump")
         return dump(args[1]);
