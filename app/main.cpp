@@ -4,6 +4,7 @@
 #include "platform/InputScript.h"
 #include "platform/Paths.h"
 #include "platform/ProgramArguments.h"
+#include "platform/StartingConsole.h"
 
 #include <cstdio>
 #include <string>
@@ -11,6 +12,7 @@
 
 int main(int argc, char** argv) {
     using namespace qelFramework;
+    platform::attachStartingConsole();
     std::vector<std::string> args = platform::programArguments(argc, argv);
     CommandLine options;
     std::string error;
