@@ -121,6 +121,18 @@ bool quitPending() {
     return qelFramework::platform::takeQuitRequest().has_value();
 }
 
+namespace {
+// Everything a command's pipe gives until it ends.
+std::string readAll(FILE* pipe) {
+    std::string text;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
+        text.append(buffer, n);
+    return text;
+}
+} // namespace
+
 #ifdef _WIN32
 int runCommand(const std::string& command, std::string& output, int) {
     output.clear();
@@ -167,10 +179,7 @@ int runCommand(const std::string& command, std::string& output, int) {
     FILE* p = _popen(line.c_str(), "rb");
     if (!p)
         return -1;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), p)) > 0)
-        output.append(buffer, n);
+    output = readAll(p);
     return _pclose(p);
 }
 #else
@@ -184,10 +193,7 @@ int runCommand(const std::string& command, std::string& output, int seconds) {
     FILE* p = popen(full.c_str(), "r");
     if (!p)
         return -1;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), p)) > 0)
-        output.append(buffer, n);
+    output = readAll(p);
     int status = pclose(p);
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     if (code == 124 || code == 137)
