@@ -315,8 +315,10 @@ void SyncEditor::onLeftDown() {
     } else if (mouseY >= kKeyStripTop) {
         segment = -1;
     } else if (mouseY >= kZoomBandTop) {
+        // A key already selected (Ctrl+click on it) stays in the selection once, so that
+        // a nudge moves it once.
         const int key = keyHitTest();
-        if (key >= 0)
+        if (key >= 0 && std::find(selectedKeyList.begin(), selectedKeyList.end(), key) == selectedKeyList.end())
             selectedKeyList.push_back(key);
         if (!selectedKeyList.empty()) {
             takeSnapshot("move key");

@@ -141,6 +141,16 @@ TEST_F(EditorKeys, UpAndDownNudgeTheValueWithinZeroAndOne) {
     EXPECT_FLOAT_EQ(keysOf(a)[0].second, 0.1f); // ten small steps make one large
     stroke({Key::Control}, Key::Z);
     EXPECT_EQ(editor->notice(), "undo: nudge value");
+
+    // A Ctrl+click on a key already selected keeps it selected once: one nudge, one step.
+    click(0.9f, 0.23f);
+    keyDown(Key::Control);
+    click(0.25f, 0.23f);
+    click(0.25f, 0.23f);
+    keyUp(Key::Control);
+    EXPECT_EQ(selection(), std::vector<int>{0});
+    stroke({}, Key::Up);
+    EXPECT_FLOAT_EQ(keysOf(a)[0].second, 0.1f);
 }
 
 TEST_F(EditorKeys, GTypesThePlayLinesTimeAndRefusesOneOutsideTheSong) {
