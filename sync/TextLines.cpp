@@ -2,9 +2,15 @@
 
 namespace qelFramework {
 
+namespace {
+// The byte order mark that Windows editors (Notepad, PowerShell's UTF8 encoding) put
+// before UTF-8 text.
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+} // namespace
+
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
+    std::size_t start = text.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos)

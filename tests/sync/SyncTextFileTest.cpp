@@ -52,6 +52,19 @@ TEST(SyncTextFile, AnUnchangedSaveGivesTheTextBackByteForByte) {
     EXPECT_EQ(merged(crlf, compiled(crlf)), crlf);
 }
 
+// Windows editors save UTF-8 with a byte order mark before the first line: it is read
+// past, and a save keeps it where it was.
+TEST(SyncTextFile, AByteOrderMarkIsReadPastAndKeptThroughASave) {
+    const std::string plain = "controller \"a\"\r\n1 2 # x\r\n3 4\r\n";
+    const std::string marked = "\xEF\xBB\xBF" + plain;
+    EXPECT_EQ(formatSyncText(compiled(marked)), formatSyncText(compiled(plain)));
+    EXPECT_EQ(merged(marked, compiled(marked)), marked);
+    std::vector<SyncFileRecord> records = compiled(marked);
+    ASSERT_EQ(records.size(), 1u);
+    records[0].keys[0].value = 5;
+    EXPECT_EQ(merged(marked, records), "\xEF\xBB\xBF" + merged(plain, records));
+}
+
 TEST(SyncTextFile, EditsReplaceOnlyTheKeyLinesAndKeepComments) {
     std::vector<SyncFileRecord> records = compiled(kText);
     records[0].keys[1].value = 0.25f;                        // a changed key keeps its comment
