@@ -89,10 +89,13 @@ std::string commentOf(const std::string& line) {
 } // namespace
 
 bool compileSyncTextFile(const std::string& path, const std::string& shownName, std::vector<unsigned char>& image,
-                         std::size_t& controllers, std::string& error) {
+                         std::size_t& controllers, std::string& error, bool* read) {
     std::vector<unsigned char> bytes;
     std::string why;
-    if (!platform::readWholeFile(path, bytes, kSyncTextLimit, why)) {
+    const bool gotBytes = platform::readWholeFile(path, bytes, kSyncTextLimit, why);
+    if (read)
+        *read = gotBytes;
+    if (!gotBytes) {
         error = shownName + ": cannot be read: " + why;
         return false;
     }

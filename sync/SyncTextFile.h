@@ -17,9 +17,10 @@ constexpr std::size_t kSyncTextLimit = 16u << 20;
 
 // Reads path and compiles it into a sync file image. False with the message in error:
 // "NAME: line L: <what was expected>" (the sync tool's message) or "NAME: cannot be
-// read: <reason>", where NAME is shownName.
+// read: <reason>", where NAME is shownName. When read is given it says whether the file's
+// bytes were read (a failure then lies in the text, not in reaching the file).
 bool compileSyncTextFile(const std::string& path, const std::string& shownName, std::vector<unsigned char>& image,
-                         std::size_t& controllers, std::string& error);
+                         std::size_t& controllers, std::string& error, bool* read = nullptr);
 
 // The records (all controllers of the data, say) written into an existing text: every
 // comment, blank line and controller line stays where it stands, and so does every key

@@ -16,14 +16,26 @@ SyncTextSource::SyncTextSource(std::string path, std::string shownName, double c
     : filePath(std::move(path)), name(std::move(shownName)),
       checkTicks(static_cast<std::int64_t>(checkSeconds * static_cast<double>(platform::queryPerformanceFrequency()))) {}
 
+// A version whose file is there but could not be read (another program holding it) is
+// not seen: the next look reads it again, and a save is refused until one has, so that
+// the text it holds is not merged away.
+void SyncTextSource::noteLook(const platform::FileStamp& stamp, bool read) {
+    seen = read || stamp.size < 0 ? stamp : platform::FileStamp{};
+}
+
 bool SyncTextSource::load(SyncData& data, std::string& error) {
     // A load is a look: a version that failed here is not warned about again.
-    platform::fileStamp(filePath, seen);
+    platform::FileStamp stamp;
+    platform::fileStamp(filePath, stamp);
     pending = false;
     nextCheck = platform::queryPerformanceCounter() + checkTicks;
     std::vector<unsigned char> image;
     std::size_t controllers = 0;
-    if (!compileSyncTextFile(filePath, name, image, controllers, error))
+    bool read = false;
+    const bool compiledNow = compileSyncTextFile(filePath, name, image, controllers, error, &read);
+    noteLook(stamp, read);
+    warned = stamp;
+    if (!compiledNow)
         return false;
     mergeSyncImage(image, name, data);
     return true;
@@ -40,11 +52,16 @@ SyncTextSource::Change SyncTextSource::poll() {
         return Change::none;
     // The stamp is taken before the read: a save that lands during the read shows as
     // another change at the next look.
-    seen = stamp;
     std::string error;
-    if (!compileSyncTextFile(filePath, name, compiled, compiledControllers, error)) {
+    bool read = false;
+    const bool compiledNow = compileSyncTextFile(filePath, name, compiled, compiledControllers, error, &read);
+    noteLook(stamp, read);
+    if (!compiledNow) {
         pending = false;
         compiled.clear();
+        if (stamp == warned)
+            return Change::none; // said once per version
+        warned = stamp;
         lastMessage = error;
         Trace::write(Trace::Warning, kTag, "%s", error.c_str());
         return Change::failed;

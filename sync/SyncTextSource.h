@@ -22,12 +22,14 @@ public:
     SyncTextSource(std::string path, std::string shownName, double checkSeconds = 1.0);
 
     // Compiles the file and merges it into data now, without a trace record. False with
-    // the message in error, and nothing changed; either way this version counts as seen.
+    // the message in error, and nothing changed; either way this version counts as seen,
+    // unless the file is there and could not be read (another program holding it).
     bool load(SyncData& data, std::string& error);
 
     // Once the check interval has passed: looks at the file's stamp and, when it changed
     // since the last load, look or save, reads and compiles it. A text that does not
-    // compile (or a file that has gone) is failed, once per version, with one WARNING.
+    // compile (or a file that has gone) is failed, once per version, with one WARNING; a
+    // file that is there but cannot be read is read again at each look.
     Change poll();
     // Merges what poll compiled into data and traces "reloaded NAME: N controllers".
     // Does nothing unless the last poll compiled.
@@ -45,10 +47,13 @@ public:
     const std::string& shownName() const { return name; }
 
 private:
+    void noteLook(const platform::FileStamp& stamp, bool read);
+
     std::string filePath, name;
     std::int64_t checkTicks = 0;
     std::int64_t nextCheck = 0;
     platform::FileStamp seen;
+    platform::FileStamp warned; // the last version a failed look was said for
     std::vector<unsigned char> compiled;
     std::size_t compiledControllers = 0;
     bool pending = false;

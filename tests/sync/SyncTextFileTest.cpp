@@ -219,3 +219,44 @@ TEST(SyncTextSource, LooksOnceASecondWarnsOncePerBrokenVersionAndKnowsItsOwnSave
     platform::setCounterSource(nullptr);
     Trace::reset();
 }
+
+// A text another program holds (on Windows, a writer that shares nothing) cannot be read
+// for a while: it is read again at each look, said once, and a save waits for it, so that
+// what it says is not merged away. A folder in its place stands for such a file here.
+TEST(SyncTextSource, AFileThatCannotBeReadIsReadAgainAndASaveWaitsForIt) {
+    qmtest::TempFolder dir;
+    qmtest::TraceCapture trace;
+    Trace::setHighestLevel(Trace::Info);
+    g_ticks = 0;
+    platform::setCounterSource(steppedCounter);
+    const std::int64_t second = platform::queryPerformanceFrequency();
+    const std::string path = dir.file("c.txt");
+    std::filesystem::create_directory(path);
+    SyncData data;
+    std::string error;
+    SyncTextSource held(path, "c.txt");
+    EXPECT_FALSE(held.load(data, error));
+    EXPECT_FALSE(held.save(data, error)); // at start as later
+    EXPECT_EQ(error, "c.txt changed since it was last read; its new text comes in first, then save again");
+
+    std::filesystem::remove(path);
+    qmtest::writeFile(path, kText);
+    SyncTextSource source(path, "c.txt");
+    ASSERT_TRUE(source.load(data, error)) << error;
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    for (int look = 0; look < 2; ++look) {
+        g_ticks += second;
+        EXPECT_EQ(source.poll(), look == 0 ? SyncTextSource::Change::failed : SyncTextSource::Change::none);
+    }
+    EXPECT_EQ(trace.records().size(), 1u);
+    EXPECT_FALSE(source.save(data, error));
+    EXPECT_EQ(error, "c.txt changed since it was last read; its new text comes in first, then save again");
+    std::filesystem::remove(path);
+    qmtest::writeFile(path, "controller \"Fade\"\n0 0.5\n");
+    EXPECT_EQ(source.poll(), SyncTextSource::Change::compiled); // the refused save looks at once
+    source.merge(data);
+    ASSERT_TRUE(source.save(data, error)) << error;
+    platform::setCounterSource(nullptr);
+    Trace::reset();
+}
