@@ -105,7 +105,8 @@ TEST(InputScript, UnreadableOrMalformedScriptsAreRefusedWithTheLine) {
         EXPECT_FALSE(platform::loadInputScript(tmp.file("bad.txt"), error)) << script;
         EXPECT_NE(error.find("bad.txt:"), std::string::npos) << error;
     }
-    qmtest::writeFile(tmp.file("good.txt"), "# a comment\n\nwait 5\r\nkey F12\nkeydown 7\nrclick 1 2\ntype x\r\n");
+    // CRLF lines and a UTF-8 byte order mark (as Windows editors write) are fine.
+    qmtest::writeFile(tmp.file("good.txt"), "\xEF\xBB\xBFwait 1\n# a comment\n\nwait 5\r\nkey F12\nkeydown 7\nrclick 1 2\ntype x\r\n");
     EXPECT_TRUE(platform::loadInputScript(tmp.file("good.txt"), error)) << error;
     platform::resetInput();
 }
