@@ -48,12 +48,8 @@ bool makeFolder(const std::string& path) {
 
 std::string absolutePath(const std::string& path) {
     const std::string native = nativePath(path);
-    if (native.empty() || isAbsolutePath(native))
-        return native;
-    const std::string cwd = currentFolder();
-    if (cwd.empty())
-        return native;
-    return cwd + (cwd.back() == '/' ? "" : "/") + native;
+    const std::string full = native.empty() ? native : fullPathOf(native);
+    return full.empty() ? native : full;
 }
 
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::size_t limit, std::string& error) {

@@ -88,7 +88,8 @@ struct FileStamp {
 bool fileStamp(const std::string& path, FileStamp& stamp);
 
 // The path from the root, for a name relative to the working folder (which start-up
-// may change); an absolute path comes back as it is.
+// may change), made absolute the system's way (see fullPathOf); an absolute path comes
+// back as it is, on Windows with "." and ".." resolved.
 std::string absolutePath(const std::string& path);
 
 // The folder of the running executable, without a trailing slash.

@@ -148,6 +148,13 @@ std::string currentFolder() {
     return getcwd(cwd, sizeof cwd) ? std::string(cwd) : std::string();
 }
 
+std::string fullPathOf(const std::string& path) {
+    if (!path.empty() && path[0] == '/')
+        return path;
+    const std::string cwd = currentFolder();
+    return cwd.empty() ? cwd : cwd + (cwd.back() == '/' ? "" : "/") + path;
+}
+
 bool enterFolder(const std::string& path) { return chdir(nativePath(path).c_str()) == 0; }
 
 } // namespace qelFramework::platform

@@ -194,6 +194,18 @@ std::string currentFolder() {
     return n == 0 || n >= size ? std::string() : narrow(buffer.data(), n);
 }
 
+std::string fullPathOf(const std::string& path) {
+    const std::wstring name = wide(path);
+    const DWORD size = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return std::string();
+    std::wstring buffer(size, L'\0');
+    const DWORD n = GetFullPathNameW(name.c_str(), size, &buffer[0], nullptr);
+    if (n == 0 || n >= size || buffer.compare(0, 4, L"\\\\.\\") == 0)
+        return std::string();
+    return narrow(buffer.data(), n);
+}
+
 bool enterFolder(const std::string& path) { return SetCurrentDirectoryW(wide(path).c_str()) != 0; }
 
 } // namespace qelFramework::platform

@@ -26,6 +26,11 @@ bool removeIfFile(const std::string& path);
 bool isFolder(const std::string& path);
 // The working folder; empty when it cannot be named.
 std::string currentFolder();
+// A native name made absolute the system's way: against the working folder, and on
+// Windows "\name" on the working drive, "C:name" in drive C:'s own working folder, with
+// trailing dots and spaces dropped as the system drops them. Empty when the system cannot
+// say, or for a device name (NUL, COM1), which the caller keeps as it is.
+std::string fullPathOf(const std::string& path);
 bool enterFolder(const std::string& path);
 
 // The monotonic counter behind queryPerformanceCounter, and its ticks per second.

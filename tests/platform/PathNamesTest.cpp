@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using qelFramework::platform::isAbsolutePath;
 using qelFramework::platform::nativePath;
 using qelFramework::platform::PathRules;
@@ -30,6 +32,28 @@ TEST(PathNames, DrivesAndSharesAreRootsOnWindowsOnly) {
     EXPECT_EQ(nativePath("\\\\server\\\\share", windows), "//server/share");
     EXPECT_EQ(nativePath("\\\\server\\share", posix), "/server/share");
     EXPECT_EQ(nativePath("C:\\data\\\\textures\\x.png", windows), "C:/data/textures/x.png");
+}
+
+// A name from the command line is made absolute before start-up changes the working
+// folder: on Windows the system's way, so that "\name" stays on the working drive and
+// "C:name" goes to drive C:'s own working folder.
+TEST(PathNames, NamesAreMadeAbsoluteAgainstTheWorkingFolderAndDrive) {
+    using qelFramework::platform::absolutePath;
+    const std::string cwd = nativePath(std::filesystem::current_path().u8string());
+    ASSERT_FALSE(cwd.empty());
+    EXPECT_EQ(absolutePath("a\\b"), cwd + "/a/b");
+    if (qelFramework::platform::kSystemPathRules == PathRules::Posix) {
+        EXPECT_EQ(absolutePath("/x/y"), "/x/y");
+        return;
+    }
+    const std::string drive = cwd.substr(0, 2); // "Z:"
+    EXPECT_EQ(absolutePath("\\x\\y"), drive + "/x/y");
+    EXPECT_EQ(absolutePath("a\\tail. "), cwd + "/a/tail"); // as the system drops them
+    const std::string onC = absolutePath("C:x");
+    EXPECT_EQ(onC.rfind("C:/", 0), 0u) << onC;
+    EXPECT_EQ(onC.substr(onC.size() - 2), "/x") << onC;
+    EXPECT_EQ(onC.find(':', 2), std::string::npos) << onC;
+    EXPECT_EQ(absolutePath("NUL"), "NUL"); // a device keeps its name
 }
 
 TEST(PathNames, Utf8AndUtf16RoundTripAndBadSequencesBecomeReplacements) {
