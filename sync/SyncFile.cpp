@@ -127,8 +127,15 @@ bool writeSyncFile(const std::string& path, const SyncData& data, SyncContents c
 }
 
 SyncReadResult readSyncFile(const std::string& path, SyncData& data, SyncContents contents) {
+    platform::FileStamp stamp;
+    if (platform::fileStamp(path, stamp) && stamp.size > static_cast<long long>(kSyncFileLimit)) {
+        Trace::write(Trace::Warning, kTag, "sync file %s not read: %lld bytes, more than a sync file holds", path.c_str(),
+                     stamp.size);
+        return SyncReadResult::missing;
+    }
     std::vector<unsigned char> image;
-    if (!platform::readWholeFile(path, image))
+    std::string ignored;
+    if (!platform::readWholeFile(path, image, kSyncFileLimit, ignored))
         return SyncReadResult::missing;
     return mergeSyncImage(image, path, data, contents);
 }

@@ -4,6 +4,7 @@
 #include "platform/Kernel.h"
 #include "sync/SyncFileFormat.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,13 @@ namespace qelFramework {
 
 class SyncData;
 
+// No sync file is larger: the most keys a sync text may hold take far less. A larger
+// file is refused unread.
+constexpr std::size_t kSyncFileLimit = 64u << 20;
+
 enum class SyncReadResult {
     read,    // the whole file was merged
-    missing, // the file could not be opened or read; nothing changed
+    missing, // the file could not be opened or read (or is too large, with a WARNING); nothing changed
     damaged, // the whole records before the damage were merged; one WARNING was traced
 };
 

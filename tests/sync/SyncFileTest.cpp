@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <random>
 
 using namespace qelFramework;
@@ -211,6 +212,19 @@ TEST_F(SyncFileTest, HostileFieldsStopTheReadWithoutLargeAllocations) {
         EXPECT_TRUE(capture.contains(offset)) << capture.text();
         EXPECT_EQ(data.find("A") != nullptr, file.size() > 4);
     }
+}
+
+// A file larger than any sync file is refused unread, with its size said.
+TEST_F(SyncFileTest, AFileTooLargeForASyncFileIsRefusedUnread) {
+    std::filesystem::resize_file(path, kSyncFileLimit + 1);
+    SyncData data;
+    qmtest::resetLargestAllocation();
+    EXPECT_EQ(readSyncFile(path, data), SyncReadResult::missing);
+    EXPECT_LT(qmtest::largestAllocation(), 4096u);
+    EXPECT_EQ(data.count(), 0u);
+    EXPECT_EQ(warnings(), 1);
+    EXPECT_TRUE(capture.contains(std::to_string(kSyncFileLimit + 1) + " bytes, more than a sync file holds"))
+        << capture.text();
 }
 
 TEST_F(SyncFileTest, RandomByteChangesNeverCrash) {

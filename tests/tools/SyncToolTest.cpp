@@ -1,11 +1,13 @@
 #include "platform/Paths.h"
 #include "support/TestSupport.h"
+#include "sync/SyncFile.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 const std::string kTool = std::string(QM_BIN_DIR) + "/quillmont-sync";
@@ -122,5 +124,8 @@ TEST(SyncTool, FailuresExitNonZeroAndLeaveNoFile) {
     EXPECT_NE(out.find("damaged at byte 4"), std::string::npos) << out;
     EXPECT_EQ(sync("eval " + folder.file("cut.dat") + " x 1", out), 1);
     EXPECT_NE(out.find("WARNING (syncFile)"), std::string::npos) << out;
+    std::filesystem::resize_file(folder.file("cut.dat"), qelFramework::kSyncFileLimit + 1); // refused, not taken in whole
+    EXPECT_EQ(sync("dump " + folder.file("cut.dat"), out), 1);
+    EXPECT_NE(out.find("larger than " + std::to_string(qelFramework::kSyncFileLimit) + " bytes"), std::string::npos) << out;
     EXPECT_EQ(sync("frobnicate", out), 2);
 }

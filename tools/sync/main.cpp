@@ -7,6 +7,7 @@
 #include "sync/SyncFile.h"
 #include "sync/SyncFileFormat.h"
 #include "sync/SyncText.h"
+#include "sync/SyncTextFile.h"
 
 #include <cstdio>
 #include <string>
@@ -31,8 +32,9 @@ int fail(const std::string& message) {
 
 int dump(const std::string& path) {
     std::vector<unsigned char> image;
-    if (!platform::readWholeFile(path, image))
-        return fail("cannot read " + path);
+    std::string why;
+    if (!platform::readWholeFile(path, image, kSyncFileLimit, why))
+        return fail("cannot read " + path + ": " + why);
     std::vector<SyncFileRecord> records;
     std::string problem;
     const bool whole = decodeSyncRecords(image, records, problem);
@@ -47,8 +49,9 @@ int dump(const std::string& path) {
 
 int build(const std::string& textPath, const std::string& outPath) {
     std::vector<unsigned char> bytes;
-    if (!platform::readWholeFile(textPath, bytes))
-        return fail("cannot read " + textPath);
+    std::string why;
+    if (!platform::readWholeFile(textPath, bytes, kSyncTextLimit, why))
+        return fail("cannot read " + textPath + ": " + why);
     std::vector<SyncFileRecord> records;
     std::vector<std::string> notes;
     std::string error;
