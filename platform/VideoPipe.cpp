@@ -93,6 +93,7 @@ bool VideoPipe::open(const std::string& path, const VideoSettings& settings, std
     }
     frameBytes = static_cast<std::size_t>(settings.width) * static_cast<std::size_t>(settings.height) * 3;
     framesWritten = 0;
+    encoderGone = false;
     return true;
 }
 
@@ -106,6 +107,7 @@ bool VideoPipe::write(const std::uint8_t* rgb, std::string& error) {
         return true;
     }
     error = std::string("the video encoder stopped taking frames (") + std::strerror(errno) + ")";
+    encoderGone = true;
     return false;
 }
 
@@ -117,10 +119,10 @@ bool VideoPipe::close(bool keep, std::string& error) {
     process = nullptr;
     if (keep && ended.empty() && holdsFrames(temporary, framesWritten, error))
         return commitWholeFile(temporary, target, error);
-    if (keep && !ended.empty())
+    if (!ended.empty() && (keep || encoderGone))
         error = ended;
     deleteFile(temporary.c_str());
-    return !keep;
+    return !keep && !(encoderGone && !ended.empty());
 }
 
 std::vector<std::string> VideoPipe::encoderArguments(const VideoSettings& settings, const std::string& output,

@@ -54,7 +54,8 @@ public:
     // finished without error and the video holds every frame written (checked with
     // ffprobe where it is installed; without it, that the file is not empty); otherwise
     // (or on error) it is removed. False with the reason in error when a kept video could
-    // not be finished.
+    // not be finished, or when the encoder that stopped taking frames ended with a failure
+    // (its status says why the frames stopped).
     bool close(bool keep, std::string& error);
     bool isOpen() const { return pipe != nullptr; }
 
@@ -68,6 +69,7 @@ private:
     void* process = nullptr; // the encoder's process where the system names it by a handle
     std::size_t frameBytes = 0;
     std::int64_t framesWritten = 0;
+    bool encoderGone = false; // a write found the encoder no longer taking frames
     std::string target;
     std::string temporary;
 };

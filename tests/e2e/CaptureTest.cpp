@@ -204,6 +204,7 @@ TEST_F(Capture, AFailingWriterEndsTheCaptureWithItsReasonAndNoHalfWrittenFrame) 
     EXPECT_NE(captureWithFileLimit(0, tmp.file("clip.mp4"), "--size 320x180 --fps 2 --from 3 --to 10", out), 0);
     EXPECT_NE(out.find("capture: the video encoder stopped taking frames"), std::string::npos) << out;
     EXPECT_NE(out.find("File too large"), std::string::npos) << out << " (ffmpeg's own reason)";
+    EXPECT_NE(out.find("ffmpeg exited with status 1"), std::string::npos) << out;
     EXPECT_NE(out.find("capture: no video written"), std::string::npos) << out;
     EXPECT_EQ(qmtest::listFolder(tmp.path()), std::vector<std::string>{"frames"}) << "neither the video nor its temporary file";
 
