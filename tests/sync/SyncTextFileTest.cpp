@@ -44,6 +44,24 @@ std::string merged(const std::string& text, const std::vector<SyncFileRecord>& r
 
 std::int64_t g_ticks = 0;
 std::int64_t steppedCounter() { return g_ticks; }
+
+// A watched text in a folder of its own, with the trace caught and a clock the test moves.
+class SyncTextSourceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Trace::setHighestLevel(Trace::Info);
+        g_ticks = 0;
+        platform::setCounterSource(steppedCounter);
+    }
+    void TearDown() override {
+        platform::setCounterSource(nullptr);
+        Trace::reset();
+    }
+    qmtest::TempFolder dir;
+    qmtest::TraceCapture trace;
+    const std::int64_t second = platform::queryPerformanceFrequency();
+    const std::string path = dir.file("c.txt");
+};
 } // namespace
 
 TEST(SyncTextFile, AnUnchangedSaveGivesTheTextBackByteForByte) {
@@ -174,14 +192,7 @@ TEST(SyncTextFile, CutAndDamagedFilesCompileOrNameTheLineAndOversizedOnesAreRefu
     EXPECT_NE(error.find("c.txt: cannot be read: larger than"), std::string::npos) << error;
 }
 
-TEST(SyncTextSource, LooksOnceASecondWarnsOncePerBrokenVersionAndKnowsItsOwnSave) {
-    qmtest::TempFolder dir;
-    qmtest::TraceCapture trace;
-    Trace::setHighestLevel(Trace::Info);
-    g_ticks = 0;
-    platform::setCounterSource(steppedCounter);
-    const std::int64_t second = platform::queryPerformanceFrequency();
-    const std::string path = dir.file("c.txt");
+TEST_F(SyncTextSourceTest, LooksOnceASecondWarnsOncePerBrokenVersionAndKnowsItsOwnSave) {
     qmtest::writeFile(path, kText);
     SyncData data;
     SyncTextSource source(path, "c.txt");
@@ -216,21 +227,12 @@ TEST(SyncTextSource, LooksOnceASecondWarnsOncePerBrokenVersionAndKnowsItsOwnSave
     EXPECT_EQ(source.poll(), SyncTextSource::Change::compiled);
     ASSERT_TRUE(source.save(data, error)) << error;
     EXPECT_NE(qmtest::readFile(path).find("# more"), std::string::npos);
-    platform::setCounterSource(nullptr);
-    Trace::reset();
 }
 
 // A text another program holds (on Windows, a writer that shares nothing) cannot be read
 // for a while: it is read again at each look, said once, and a save waits for it, so that
 // what it says is not merged away. A folder in its place stands for such a file here.
-TEST(SyncTextSource, AFileThatCannotBeReadIsReadAgainAndASaveWaitsForIt) {
-    qmtest::TempFolder dir;
-    qmtest::TraceCapture trace;
-    Trace::setHighestLevel(Trace::Info);
-    g_ticks = 0;
-    platform::setCounterSource(steppedCounter);
-    const std::int64_t second = platform::queryPerformanceFrequency();
-    const std::string path = dir.file("c.txt");
+TEST_F(SyncTextSourceTest, AFileThatCannotBeReadIsReadAgainAndASaveWaitsForIt) {
     std::filesystem::create_directory(path);
     SyncData data;
     std::string error;
@@ -257,6 +259,4 @@ TEST(SyncTextSource, AFileThatCannotBeReadIsReadAgainAndASaveWaitsForIt) {
     EXPECT_EQ(source.poll(), SyncTextSource::Change::compiled); // the refused save looks at once
     source.merge(data);
     ASSERT_TRUE(source.save(data, error)) << error;
-    platform::setCounterSource(nullptr);
-    Trace::reset();
 }
