@@ -157,5 +157,9 @@ std::string fullPathOf(const std::string& path) {
 
 bool enterFolder(const std::string& path) { return chdir(nativePath(path).c_str()) == 0; }
 
+// A rename replaces a file whatever holds it open; the folder's permission is what
+// decides, and the writer tries that with its temporary file.
+bool replaceable(const std::string&, std::string&) { return true; }
+
 } // namespace qelFramework::platform
 #endif

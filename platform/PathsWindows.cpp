@@ -208,5 +208,26 @@ std::string fullPathOf(const std::string& path) {
 
 bool enterFolder(const std::string& path) { return SetCurrentDirectoryW(wide(path).c_str()) != 0; }
 
+bool replaceable(const std::string& path, std::string& error) {
+    const DWORD attributes = attributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return true;
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        error = "it is read-only";
+        return false;
+    }
+    // Asking for the right to delete it, as a replacing rename does, sharing everything.
+    HANDLE file = CreateFileW(wide(path).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const bool held = GetLastError() == ERROR_SHARING_VIOLATION;
+        setErrnoFromLastError();
+        error = held ? "another program has it open" : std::strerror(errno);
+        return false;
+    }
+    CloseHandle(file);
+    return true;
+}
+
 } // namespace qelFramework::platform
 #endif

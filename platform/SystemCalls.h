@@ -32,6 +32,10 @@ std::string currentFolder();
 // say, or for a device name (NUL, COM1), which the caller keeps as it is.
 std::string fullPathOf(const std::string& path);
 bool enterFolder(const std::string& path);
+// Whether a rename may replace the file at path (true when there is none). On Windows it
+// may not while another program holds the file without sharing its deletion (a player
+// showing an old video), nor when the file is read-only; false with the reason in error.
+bool replaceable(const std::string& path, std::string& error);
 
 // The monotonic counter behind queryPerformanceCounter, and its ticks per second.
 std::int64_t systemCounter();

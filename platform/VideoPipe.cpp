@@ -77,6 +77,11 @@ bool VideoPipe::open(const std::string& path, const VideoSettings& settings, std
         error = "cannot write the video " + target + ": a folder has that name";
         return false;
     }
+    std::string why;
+    if (!replaceable(target, why)) {
+        error = "cannot replace the video " + target + ": " + why;
+        return false;
+    }
     std::FILE* probe = openFile(temporary, "wb");
     if (!probe) {
         error = "cannot create " + temporary + ": " + std::strerror(errno);

@@ -178,6 +178,48 @@ TEST(VideoPipe, AnEncoderThatSaysItSucceededMustHaveWrittenEveryFrame) {
 
 #else
 
+#include <cstdlib>
+#include <filesystem>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+
+using namespace qelFramework::platform;
+
+// An old video that the finished one could not replace, after every frame was rendered,
+// is found before the first: one a player holds open, or one that is read-only.
+TEST(VideoPipe, AnOldVideoThatCannotBeReplacedIsFoundBeforeAnyFrame) {
+    qmtest::TempFolder dir;
+    qmtest::writeFile(dir.file("ffmpeg.exe"), ""); // found on the path
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", dir.path().c_str(), 1);
+    const std::string old = dir.file("old.mp4");
+    qmtest::writeFile(old, "old");
+    VideoSettings settings;
+    settings.width = 64;
+    settings.height = 48;
+    VideoPipe pipe;
+    std::string error;
+    // Held as a player holds it: others may read it, not change or delete it.
+    std::FILE* player = _wfsopen(std::filesystem::path(old).c_str(), L"rb", _SH_DENYWR);
+    ASSERT_NE(player, nullptr);
+    EXPECT_FALSE(pipe.open(old, settings, error));
+    EXPECT_NE(error.find("cannot replace the video"), std::string::npos) << error;
+    EXPECT_NE(error.find("another program has it open"), std::string::npos) << error;
+    std::fclose(player);
+    ASSERT_EQ(_wchmod(std::filesystem::path(old).c_str(), _S_IREAD), 0);
+    EXPECT_FALSE(pipe.open(old, settings, error));
+    EXPECT_NE(error.find("it is read-only"), std::string::npos) << error;
+    ASSERT_EQ(_wchmod(std::filesystem::path(old).c_str(), _S_IREAD | _S_IWRITE), 0);
+    // Free to go: on to starting the encoder (an empty file, which may or may not start).
+    if (pipe.open(old, settings, error))
+        pipe.close(false, error);
+    else
+        EXPECT_EQ(error.rfind("cannot start ffmpeg", 0), 0u) << error;
+    EXPECT_EQ(qmtest::readFile(old), "old");
+    setenv("PATH", path.c_str(), 1);
+}
+
 TEST(VideoPipe, PosixOnly) {
     GTEST_SKIP() << "needs ffmpeg, stand-in ffmpeg shell scripts and setrlimit's file size limit:"
                     " POSIX only";
