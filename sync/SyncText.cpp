@@ -325,6 +325,11 @@ bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records
     records.clear();
     if (lines)
         lines->clear();
+    // Windows PowerShell 5 writes a program's output to a file as UTF-16.
+    if (text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0) {
+        error = "line 1: expected UTF-8 text, found UTF-16 (save it as UTF-8)";
+        return false;
+    }
     std::unordered_map<std::string, std::size_t> namedOnLine;
     std::vector<Token> tokens;
     std::size_t lineNumber = 0;

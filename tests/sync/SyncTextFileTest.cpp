@@ -71,8 +71,8 @@ TEST(SyncTextFile, AnUnchangedSaveGivesTheTextBackByteForByte) {
 }
 
 // Windows editors save UTF-8 with a byte order mark before the first line: it is read
-// past, and a save keeps it where it was.
-TEST(SyncTextFile, AByteOrderMarkIsReadPastAndKeptThroughASave) {
+// past, and a save keeps it where it was. UTF-16 is refused, saying so.
+TEST(SyncTextFile, AByteOrderMarkIsReadPastAndKeptThroughASaveAndUtf16IsNamed) {
     const std::string plain = "controller \"a\"\r\n1 2 # x\r\n3 4\r\n";
     const std::string marked = "\xEF\xBB\xBF" + plain;
     EXPECT_EQ(formatSyncText(compiled(marked)), formatSyncText(compiled(plain)));
@@ -81,6 +81,10 @@ TEST(SyncTextFile, AByteOrderMarkIsReadPastAndKeptThroughASave) {
     ASSERT_EQ(records.size(), 1u);
     records[0].keys[0].value = 5;
     EXPECT_EQ(merged(marked, records), "\xEF\xBB\xBF" + merged(plain, records));
+    // UTF-16 (what Windows PowerShell 5 redirects into a file) is named as such.
+    std::string error;
+    EXPECT_FALSE(parseSyncText(std::string("\xFF\xFE", 2) + std::string("c\0o\0", 4), records, error));
+    EXPECT_EQ(error, "line 1: expected UTF-8 text, found UTF-16 (save it as UTF-8)");
 }
 
 TEST(SyncTextFile, EditsReplaceOnlyTheKeyLinesAndKeepComments) {
