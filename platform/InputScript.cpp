@@ -1,6 +1,7 @@
 #include "platform/InputScript.h"
 #include "platform/NativeWindow.h"
 #include "platform/Paths.h"
+#include "platform/Utf16.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -169,9 +170,7 @@ bool loadInputScript(const std::string& path, std::string& error) {
     std::vector<ScriptStep> steps;
     int number = 0;
     bool ok = true;
-    // Past a UTF-8 byte order mark, which Windows editors put before the first line.
-    const std::size_t first = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    for (std::size_t start = first; ok && start < text.size(); ++number) {
+    for (std::size_t start = utf8MarkLength(text); ok && start < text.size(); ++number) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();

@@ -82,4 +82,10 @@ std::string utf8FromUtf16(const std::u16string& text) {
     return out;
 }
 
+std::size_t utf8MarkLength(const std::string& text) { return text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; }
+
+bool startsAsUtf16(const std::string& text) {
+    return text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0;
+}
+
 } // namespace qelFramework::platform

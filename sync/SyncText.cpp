@@ -1,5 +1,6 @@
 #include "sync/SyncText.h"
 
+#include "platform/Utf16.h"
 #include "sync/SyncController.h"
 #include "sync/TextLines.h"
 
@@ -326,7 +327,7 @@ bool parseSyncText(const std::string& text, std::vector<SyncFileRecord>& records
     if (lines)
         lines->clear();
     // Windows PowerShell 5 writes a program's output to a file as UTF-16.
-    if (text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0) {
+    if (platform::startsAsUtf16(text)) {
         error = "line 1: expected UTF-8 text, found UTF-16 (save it as UTF-8)";
         return false;
     }

@@ -1,16 +1,12 @@
 #include "sync/TextLines.h"
 
-namespace qelFramework {
+#include "platform/Utf16.h"
 
-namespace {
-// The byte order mark that Windows editors (Notepad, PowerShell's UTF8 encoding) put
-// before UTF-8 text.
-const char kByteOrderMark[] = "\xEF\xBB\xBF";
-} // namespace
+namespace qelFramework {
 
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
-    std::size_t start = text.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
+    std::size_t start = platform::utf8MarkLength(text);
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos)
